@@ -1,0 +1,16 @@
+# Writes a source file that pulls each asset into the program with .incbin and
+# lists it by file name, so the platform layer can open "incbin::NAME".
+function(embed_assets output)
+  set(body "// Generated at configure time from assets/. Do not edit.\n#include <cstddef>\n#include \"platform/resources.hpp\"\n\n")
+  set(table "")
+  set(index 0)
+  foreach(path ${ARGN})
+    get_filename_component(name ${path} NAME)
+    string(APPEND body "asm(\".section .rodata\\n\"\n    \".balign 16\\n\"\n    \"rezarudev_asset_${index}:\\n\"\n    \".incbin \\\"${path}\\\"\\n\"\n    \"rezarudev_asset_${index}_end:\\n\"\n    \".previous\\n\");\n")
+    string(APPEND body "extern \"C\" const unsigned char rezarudev_asset_${index}[];\nextern \"C\" const unsigned char rezarudev_asset_${index}_end[];\n")
+    string(APPEND table "    {\"${name}\", rezarudev_asset_${index}, static_cast<std::size_t>(rezarudev_asset_${index}_end - rezarudev_asset_${index})},\n")
+    math(EXPR index "${index} + 1")
+  endforeach()
+  string(APPEND body "\nconst EmbeddedResource kEmbeddedResources[] = {\n${table}    {nullptr, nullptr, 0},\n};\n")
+  file(CONFIGURE OUTPUT ${output} CONTENT "${body}")
+endfunction()

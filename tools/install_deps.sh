@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, play and test the game.
+# Does nothing when they are all there already. Run as root.
+set -euo pipefail
+
+packages=(
+    cmake g++ ninja-build pkg-config
+    libsdl2-dev libgl-dev libgl1-mesa-dri libglx-mesa0
+    libpng-dev zlib1g-dev libvorbis-dev libogg-dev libfreetype-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
