@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Regenerates everything under assets/ from the generators in tools/.
+# Usage: tools/make_assets.sh [BUILD_DIR]   (default: build-tools)
+set -euo pipefail
+
+source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build_dir="${1:-build-tools}"
+case "${build_dir}" in
+  /*) ;;
+  *) build_dir="${source_dir}/${build_dir}" ;;
+esac
+assets_dir="${source_dir}/assets"
+
+font="/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
+font_copyright="/usr/share/doc/fonts-dejavu-core/copyright"
+
+if [[ ! -f "${build_dir}/CMakeCache.txt" ]]; then
+  cmake -S "${source_dir}" -B "${build_dir}" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DREZARUDEV_TESTS=OFF -DREZARUDEV_BENCH=OFF
+elif [[ ! -f "${build_dir}/build.ninja" && ! -f "${build_dir}/Makefile" ]]; then
+  # An earlier configure stopped half way; finish it with the generator it chose.
+  cmake -S "${source_dir}" -B "${build_dir}"
+fi
+
+# --- Artwork and font ---
+cmake --build "${build_dir}" --target make_art
+"${build_dir}/tools/art/make_art" "${assets_dir}" "${font}" "${font_copyright}"
+
+# --- Sounds (to come: build the sound generator here and write data/*.ogg) ---
