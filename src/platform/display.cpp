@@ -1,0 +1,78 @@
+#include "platform/display.hpp"
+
+#include <cstdlib>
+
+#include "platform/soft_renderer.hpp"
+
+void FramePacer::Start(int hertz, int now) {
+    hertz_ = hertz;
+    frame_ms_ = hertz > 0 ? 1000 / hertz : 0;
+    frame_rem_ = 1000 - frame_ms_ * hertz;
+    accumulator_ = 0;
+    next_frame_ = now;
+}
+
+void FramePacer::Wait(Clock& clock) {
+    next_frame_ += frame_ms_;
+    accumulator_ += frame_rem_;
+    if (accumulator_ >= hertz_) {
+        accumulator_ -= hertz_;
+        next_frame_ += 1;
+    }
+    int now = clock.Milliseconds();
+    // Unsigned difference, so the clock may wrap without a stall.
+    int ahead = static_cast<int>(static_cast<unsigned>(next_frame_) - static_cast<unsigned>(now));
+    if (ahead > 0) {
+        clock.Delay(ahead);
+    } else {
+        next_frame_ = now;
+    }
+}
+
+Display::Display(Clock& clock, bool fullscreen, int hertz, bool fast)
+    : clock_(clock), fullscreen_(fullscreen), fast_(fast), hertz_(hertz), soft_pacing_(hertz != 0 && !fast) {
+    pacer_.Start(hertz, clock.Milliseconds());
+}
+
+void Display::Calibrate() {
+    if (!soft_pacing_ || !fullscreen_) return;
+    int start = clock_.Milliseconds();
+    int in_a_row = 0;
+    while (clock_.Milliseconds() - start < 1000) {
+        int before = clock_.Milliseconds();
+        Present(1);
+        int took = clock_.Milliseconds() - before;
+        in_a_row = (took - pacer_.frame_ms() >= -1 && took - pacer_.frame_ms() <= 1) ? in_a_row + 1 : 0;
+        if (in_a_row == 3) {
+            soft_pacing_ = false;
+            break;
+        }
+    }
+    // The timer starts from the end of calibration, not from the open.
+    pacer_.Start(hertz_, clock_.Milliseconds());
+}
+
+void Display::Flip(int sync) {
+    if (sync != -1) {
+        Present(sync);
+        return;
+    }
+    ++flips_;
+    if (fast_) {
+        Present(0);
+    } else if (!soft_pacing_) {
+        Present(fullscreen_ ? 1 : 0);
+    } else {
+        pacer_.Wait(clock_);
+        Present(0);
+    }
+}
+
+HeadlessDisplay::HeadlessDisplay(Clock& clock, bool fast, int width, int height)
+    : Display(clock, false, 60, fast), renderer_(std::make_unique<SoftRenderer>(width, height)) {}
+
+HeadlessDisplay::~HeadlessDisplay() = default;
+
+Renderer& HeadlessDisplay::renderer() { return *renderer_; }
+
+void HeadlessDisplay::Present(int) {}
