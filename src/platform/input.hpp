@@ -1,0 +1,190 @@
+#pragma once
+
+#include <array>
+#include <deque>
+#include <vector>
+
+// One thing that happened to the keyboard, mouse, joystick or window, in the
+// game's own terms: key codes are Windows virtual-key codes, mouse buttons are
+// 1 left, 2 right, 3 middle, pointer positions are playfield pixels.
+enum class InputEventType {
+    KeyDown,
+    KeyUp,
+    MouseDown,
+    MouseUp,
+    MoveTo,  // pointer at (x, y)
+    MoveBy,  // pointer moved by (x, y)
+    JoyAxis,
+    JoyButtonDown,
+    JoyButtonUp,
+    FocusLost,
+    FocusGained,
+    Close,
+};
+
+struct InputEvent {
+    InputEventType type = InputEventType::Close;
+    int code = 0;  // key code, mouse button, joystick button or axis index
+    int x = 0;
+    int y = 0;
+    float value = 0.0f;  // joystick axis, -1 .. +1
+    int port = 0;        // joystick port
+
+    static InputEvent Key(int code, bool down);
+    static InputEvent Mouse(int button, bool down);
+    static InputEvent MoveTo(int x, int y);
+    static InputEvent MoveBy(int dx, int dy);
+    static InputEvent JoyAxis(int axis, float value, int port = 0);
+    static InputEvent JoyButton(int button, bool down, int port = 0);
+    static InputEvent Focus(bool gained);
+    static InputEvent Close();
+
+    bool operator==(const InputEvent&) const = default;
+};
+
+// Where events come from: the devices, a replay file, or a test script.
+class InputSource {
+public:
+    virtual ~InputSource() = default;
+    // Appends, in order, the events due at the start of this frame.
+    virtual void FetchFrame(int frame, std::vector<InputEvent>& events) = 0;
+    // Appends the events a busy wait inside this frame gets to see next.
+    // False once no event can ever come again.
+    virtual bool FetchWait(int frame, std::vector<InputEvent>& events) = 0;
+    // Opens the joysticks and numbers their ports; returns how many there are.
+    virtual int JoystickCount() = 0;
+    virtual void SetMouseVisible(bool visible) = 0;
+};
+
+// Receives every event as it is delivered, under the frame it belongs to.
+class InputRecorder {
+public:
+    virtual ~InputRecorder() = default;
+    virtual void Record(int frame, const InputEvent& event) = 0;
+};
+
+// The polled input state the game queries.
+//
+// Events reach the state only at fixed points, so that a recorded session
+// replays exactly: the first query of a frame (after BeginFrame) takes every
+// event due at the start of that frame, and later queries in the same frame
+// see no new ones. A busy wait inside a frame (waiting while suspended, or for
+// joystick buttons to be let go) calls WaitPoll to get more: from the devices
+// whatever has arrived, from a replay the next group of events in the file
+// even if it is numbered for a later frame, since time passes while waiting
+// and nothing else runs. Each group a wait receives is recorded under its own
+// frame number after the current frame, and the start-of-frame fetch is
+// skipped for the frames a wait has numbered this way, so the group stays
+// separate from everything else both when recording and when replaying.
+// A wait must stop only on a change that events bring (never right after a
+// poll that found nothing), because a replay answers each poll with the next
+// recorded group.
+class Input {
+public:
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 480;
+    static constexpr int kKeys = 256;
+    static constexpr int kMouseButtons = 4;
+    static constexpr int kJoyPorts = 16;
+    static constexpr int kJoyButtons = 16;
+    static constexpr int kJoyAxes = 16;
+
+    explicit Input(InputSource& source);
+
+    void SetRecorder(InputRecorder* recorder) { recorder_ = recorder; }
+    // Called after every paced page flip; frames count from 0.
+    void BeginFrame(int frame);
+    // Fetches more events within the current frame, for busy waits. False
+    // once the source can deliver nothing more, so a wait must give up.
+    bool WaitPoll();
+
+    int KeyDown(int key);
+    int KeyHits(int key);
+    void FlushKeyboard();
+
+    int MouseX();
+    int MouseY();
+    int MouseDown(int button);
+    int MouseHits(int button);
+    void FlushMouse();
+    // Places the pointer; this is not an input event and is never recorded.
+    void MoveMouse(int x, int y);
+    void SetMouseVisible(bool visible);
+
+    int IsSuspended();
+    int TerminateRequested();
+
+    int JoystickCount();
+    int JoyButtonDown(int button, int port);
+    int JoyButtonHits(int button, int port);
+    float JoyAxisX(int port);
+    float JoyAxisY(int port);
+
+    int frame() const { return frame_; }
+
+private:
+    struct JoyPort {
+        std::array<int, kJoyButtons> down{};
+        std::array<int, kJoyButtons> hits{};
+        std::array<float, kJoyAxes> axes{};
+    };
+
+    void Fetch();
+    void Deliver(int record_frame);
+    void Apply(InputEvent& event);
+    void ClearKeyboard();
+    void ClearMouse();
+    JoyPort* Port(int port);
+
+    InputSource& source_;
+    InputRecorder* recorder_ = nullptr;
+    std::vector<InputEvent> batch_;
+    int frame_ = 0;
+    bool fetched_ = false;
+    // The last frame number given to a group fetched by a busy wait.
+    int wait_frame_ = -1;
+
+    std::array<int, kKeys> key_down_{};
+    std::array<int, kKeys> key_hits_{};
+    std::array<int, kMouseButtons> mouse_down_{};
+    std::array<int, kMouseButtons> mouse_hits_{};
+    int mouse_x_ = 0;
+    int mouse_y_ = 0;
+    int suspended_ = 0;
+    int terminate_ = 0;
+    std::array<JoyPort, kJoyPorts> ports_{};
+};
+
+// Returns once joystick buttons 0, 1, 2, 6 and 7 of port 0 are up and their
+// presses are used up, fetching events as it waits.
+void WaitJoyRelease(Input& input);
+// FlushKeyboard, FlushMouse, then WaitJoyRelease.
+void FlushInput(Input& input);
+// Returns once the application is active again.
+void WaitWhileSuspended(Input& input);
+
+// A source for tests: events added with Add arrive at the next fetch of
+// either kind; each batch added with AddForWait arrives at one busy-wait fetch.
+class ScriptedInputSource final : public InputSource {
+public:
+    void Add(const InputEvent& event) { pending_.push_back(event); }
+    void AddForWait(std::vector<InputEvent> batch) { wait_batches_.push_back(std::move(batch)); }
+    void SetJoystickCount(int count) { joysticks_ = count; }
+
+    void FetchFrame(int frame, std::vector<InputEvent>& events) override;
+    bool FetchWait(int frame, std::vector<InputEvent>& events) override;
+    int JoystickCount() override { return joysticks_; }
+    void SetMouseVisible(bool visible) override { mouse_visible_ = visible; }
+
+    bool mouse_visible() const { return mouse_visible_; }
+    int frame_fetches() const { return frame_fetches_; }
+    int wait_fetches() const { return wait_fetches_; }
+
+private:
+    std::vector<InputEvent> pending_;
+    std::deque<std::vector<InputEvent>> wait_batches_;
+    int joysticks_ = 0;
+    bool mouse_visible_ = true;
+    int frame_fetches_ = 0;
+    int wait_fetches_ = 0;
+};
