@@ -1,0 +1,111 @@
+#include "entities/hazards/powerup.hpp"
+
+#include "game/game.hpp"
+
+namespace {
+
+// Gives the ship what the pickup's frame shows and names it in a popup.
+void Grant(Game& game, int frame, float x, float y) {
+    const char* text = nullptr;
+    switch (frame) {
+        case 5:
+            autopow_tag::Create(game, 1);
+            text = "Auto: Shield";
+            break;
+        case 6:
+            autopow_tag::Create(game, 2);
+            text = "Auto: Gun Sat";
+            break;
+        case 7:
+            trigpow_tag::Create(game, 1);
+            text = "Trigger: Mines";
+            break;
+        case 8:
+            // A second Hologram upgrades it; any other holding is replaced.
+            if (game.autopow.ptype == 3) {
+                autopow_tag::Create(game, 4);
+                text = "Auto: Tri-Force";
+            } else {
+                autopow_tag::Create(game, 3);
+                text = "Auto: Hologram";
+            }
+            break;
+        case 9:
+            trigpow_tag::Create(game, 2);
+            text = "Trigger: Rocket";
+            break;
+        case 10:
+            trigpow_tag::Create(game, 3);
+            text = "Trigger: Armageddon";
+            break;
+        case 11:
+            trigpow_tag::Create(game, 4);
+            // The smart bomb is a trigger power-up; the text has always said otherwise.
+            text = "Auto: Smart Bomb";
+            break;
+        default:
+            return;
+    }
+    points_tag::Create(game, x, y, text);
+}
+
+}  // namespace
+
+void powerup_tag::Create(Game& game) {
+    powerup_tag& powerup = game.powerup;
+    Random& random = game.random;
+    int side = static_cast<int>(random.RandomReal(0, 2));
+    powerup.y = static_cast<int>(random.RandomReal(25, 455));
+    if (side == 0) {
+        powerup.x = 648;
+        powerup.xstp = -1;
+    } else {
+        powerup.x = -8;
+        powerup.xstp = 1;
+    }
+    powerup.alive = 1;
+    powerup.alpha = 1.0f;
+    powerup.scale = 0.1f;
+    powerup.frame = static_cast<int>(5 + random.RandomReal(0, 7));
+    powerup.counter = static_cast<int>(250 + random.RandomReal(0, 1000));
+}
+
+void powerup_tag::update(Game& game) {
+    Graphics& gfx = game.gfx;
+    x += xstp;
+    float draw_x = static_cast<float>(x);
+    float draw_y = static_cast<float>(y);
+
+    gfx.SetBlend(BLEND_MASK);
+    gfx.DrawImage(*game.icons_img, draw_x, draw_y, frame);
+
+    gfx.SetBlend(BLEND_ALPHA);
+    gfx.SetAlpha(alpha);
+    gfx.SetColor(255, 0, 0);
+    gfx.SetScale(scale, scale);
+    gfx.DrawImage(*game.ring_img, draw_x, draw_y, 0);
+    gfx.SetScale(1, 1);
+    gfx.SetAlpha(1.0f);
+    gfx.SetColor(255, 255, 255);
+    gfx.SetBlend(BLEND_MASK);
+
+    // Every pickup ball has the same round outline, so frame 5 stands in for
+    // all of them.
+    if (game.game_over == 0 && game.player.death_tmr == 0 && game.warp_on == 0 &&
+        game.player.touches(game, *game.icons_img, draw_x, draw_y, 5, 0, 1, 1)) {
+        alive = 0;
+        game.sound.PlaySfx(game.sound.powerup_snd);
+        Grant(game, frame, draw_x, draw_y);
+    }
+
+    scale += 0.005f;
+    alpha -= 0.02f;
+    if (!(alpha > 0)) {
+        alpha = 1.0f;
+        scale = 0.1f;
+    }
+
+    // The right-hand limit lies far beyond the playfield: a pickup leaving
+    // that way drifts on unseen for some 400 frames before it is done.
+    if (x < -25 || x > 1049) alive = 0;
+}

@@ -1,0 +1,190 @@
+#include "entities/hazards/ufo.hpp"
+
+#include <string>
+
+#include "game/game.hpp"
+#include "platform/audio.hpp"
+#include "platform/collision.hpp"
+
+namespace {
+
+int Pixel(float coordinate) { return static_cast<int>(coordinate); }
+
+// Only the exact normal size is worth the lower amount; the small UFO and
+// anything else pays double.
+int UfoPoints(const Game& game, float scale) { return game.player.level * (scale == 0.6f ? 150 : 300); }
+
+void StopHum(Game& game) { game.services.audio.StopChannel(game.sound.ufo_chan); }
+
+// The unshielded ship is lost without its wreck: callers leave their own
+// debris first, and the wreck's random draws must come after it.
+void LoseShip(Game& game) {
+    game.player.lives -= 1;
+    game.player.death_tmr = 150;
+    autopow_tag::Create(game, 0);
+}
+
+void WreckShip(Game& game) {
+    shipbits_tag::Create(game, game.player.x, game.player.y, 0);
+    explosion_tag::Create(game, game.player.x, game.player.y, 0.3f, 0.01f);
+}
+
+bool InSmartBombRing(Game& game, TImage& image, float x, float y, float rotation, float scale) {
+    const trigpow_tag& trigpow = game.trigpow;
+    if (trigpow.sb_scale == 0) return false;
+    return game.services.collision.ImagesCollide(*game.ring_img, Pixel(trigpow.sb_x), Pixel(trigpow.sb_y), 0, 0,
+                                                 trigpow.sb_scale, trigpow.sb_scale, image, Pixel(x), Pixel(y), 0,
+                                                 rotation, scale, scale) != 0;
+}
+
+}  // namespace
+
+void ufo_tag::Create(Game& game) {
+    ufo_tag& ufo = game.ufo;
+    Random& random = game.random;
+    int side = static_cast<int>(random.RandomReal(0, 2));
+    ufo.alive = 1;
+    ufo.y = static_cast<float>(random.RandomReal(25, 455));
+    ufo.fry_alive = 0;
+    ufo.rel_tmr = static_cast<int>(250 + random.RandomReal(0, 1000));
+    ufo.scale = 0.6f;
+    if (game.player.level >= 5) {
+        ufo.scale = static_cast<int>(random.RandomReal(0, 2)) == 1 ? 0.6f : 0.4f;
+    }
+    if (side == 1) {
+        ufo.x = 667;
+        ufo.direction = static_cast<float>(random.RandomReal(220, 320));
+    } else {
+        ufo.x = -26;
+        ufo.direction = static_cast<float>(random.RandomReal(40, 140));
+    }
+    game.sound.StartUfoLoop();
+}
+
+// Every test below runs even once an earlier one has ended the UFO: a UFO
+// that rams the ship inside the smart-bomb ring is destroyed twice.
+void ufo_tag::update(Game& game) {
+    Graphics& gfx = game.gfx;
+    TImage& ufo_img = *game.ufo_img;
+
+    double step = scale == 0.4f ? 4.0 : 2.0;
+    x = static_cast<float>(x + SinDeg(direction) * step);
+    y = static_cast<float>(y - CosDeg(direction) * step);
+
+    gfx.SetBlend(BLEND_MASK);
+    gfx.SetRotation(rotation);
+    gfx.SetScale(scale, scale);
+    gfx.DrawImage(ufo_img, x, y, 0);
+    gfx.SetRotation(0);
+    gfx.SetScale(1, 1);
+
+    // The fries leave along the sprite's angle, not at the ship.
+    if (fry_alive == 0) {
+        fry_alive = 1;
+        fry_x = x;
+        fry_y = y;
+        fry_dir = rotation;
+        fry_rot = rotation;
+        fry_scale = scale;
+    }
+
+    // At a margin the heading turns towards the horizontal, once per frame
+    // for as long as the UFO is still beyond it.
+    if (y < 25) {
+        y = 25;
+        if (direction > 180) {
+            direction -= 30;
+        } else {
+            direction += 30;
+        }
+    }
+    if (y > 455) {
+        y = 455;
+        if (direction > 180) {
+            direction += 30;
+        } else {
+            direction -= 30;
+        }
+    }
+
+    if (x > 667 || x < -26) {
+        alive = 0;
+        StopHum(game);
+    }
+
+    if (direction > 180) {
+        rotation -= 3;
+    } else {
+        rotation += 3;
+    }
+
+    player_tag& player = game.player;
+    if (player.vulnerable(game) && player.touches(game, ufo_img, x, y, 0, rotation, scale, scale)) {
+        // Ramming the ship destroys the UFO without points, shield or not.
+        alive = 0;
+        bool shielded = game.autopow.ptype == 1;
+        if (shielded) {
+            player.ship_hit(game);
+        } else {
+            LoseShip(game);
+        }
+        StopHum(game);
+        game.sound.PlaySfx(game.sound.death_snd);
+        shipbits_tag::Create(game, x, y, 1);
+        explosion_tag::Create(game, x, y, scale, 0.01f);
+        if (!shielded) WreckShip(game);
+    }
+
+    if (InSmartBombRing(game, ufo_img, x, y, rotation, scale)) {
+        alive = 0;
+        StopHum(game);
+        int points = UfoPoints(game, scale);
+        player.score += points;
+        points_tag::Create(game, x, y, std::to_string(points));
+        shipbits_tag::Create(game, x, y, 1);
+        explosion_tag::Create(game, x, y, scale, 0.01f);
+    }
+}
+
+void ufo_tag::fry_update(Game& game) {
+    Graphics& gfx = game.gfx;
+    TImage& fries_img = *game.fries_img;
+
+    fry_x = static_cast<float>(fry_x + SinDeg(fry_dir) * 6);
+    fry_y = static_cast<float>(fry_y - CosDeg(fry_dir) * 6);
+
+    gfx.SetBlend(BLEND_MASK);
+    gfx.SetRotation(fry_rot);
+    gfx.SetScale(fry_scale, fry_scale);
+    gfx.DrawImage(fries_img, fry_x, fry_y, 0);
+    gfx.SetRotation(0);
+    gfx.SetScale(1, 1);
+
+    if (fry_dir > 180) {
+        fry_rot -= 5;
+    } else {
+        fry_rot += 5;
+    }
+
+    if (fry_x < -9 || fry_x > 649) fry_alive = 0;
+    if (fry_y < -15 || fry_y > 495) fry_alive = 0;
+
+    player_tag& player = game.player;
+    if (player.vulnerable(game) && player.touches(game, fries_img, fry_x, fry_y, 0, fry_rot, fry_scale, fry_scale)) {
+        fry_alive = 0;
+        if (game.autopow.ptype == 1) {
+            player.ship_hit(game);
+            particle_tag::Create(game, fry_x, fry_y, 15);
+        } else {
+            LoseShip(game);
+            game.sound.PlaySfx(game.sound.death_snd);
+            particle_tag::Create(game, fry_x, fry_y, 15);
+            WreckShip(game);
+        }
+    }
+
+    if (InSmartBombRing(game, fries_img, fry_x, fry_y, fry_rot, fry_scale)) {
+        fry_alive = 0;
+        particle_tag::Create(game, fry_x, fry_y, 15);
+    }
+}

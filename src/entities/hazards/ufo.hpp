@@ -1,0 +1,24 @@
+#pragma once
+
+class Game;
+
+// The fries carton and the one fry it may have in the air.
+struct ufo_tag {
+    float x = 0, y = 0;
+    float rotation = 0;
+    float direction = 0;
+    float scale = 0;
+    int fry_alive = 0;
+    float fry_x = 0, fry_y = 0;
+    float fry_rot = 0;
+    float fry_dir = 0;
+    float fry_scale = 0;
+    int shot_tmr = 0;  // never used
+    int alive = 0;
+    int rel_tmr = 0;
+
+    // Re-arms the one UFO for its next crossing.
+    static void Create(Game& game);
+    void update(Game& game);
+    void fry_update(Game& game);
+};

@@ -1,0 +1,77 @@
+#include "entities/player/autopow.hpp"
+
+#include <initializer_list>
+
+#include "game/game.hpp"
+
+void autopow_tag::Create(Game& game, int p) {
+    switch (p) {
+    case 0:
+    case 2:
+    case 3:
+    case 4:
+        game.autopow.ptype = p;
+        break;
+    case 1:
+        game.player.shieldhits = 255;
+        game.autopow.ptype = 1;
+        break;
+    default:
+        break;
+    }
+}
+
+void autopow_tag::update(Game& game, int fire) {
+    Graphics& gfx = game.gfx;
+    const player_tag& player = game.player;
+    switch (ptype) {
+    case 2: {
+        gfx.SetBlend(BLEND_MASK);
+        gfx.SetRotation(rotation);
+        x = static_cast<float>(player.x + SinDeg(rotation) * 25);
+        y = static_cast<float>(player.y - CosDeg(rotation) * 25);
+        gfx.DrawImage(*game.icons_img, x, y, 0);
+        gfx.SetRotation(0);
+        rotation += 1.0f;
+        // The shot leaves along the already advanced angle, a degree ahead
+        // of where the satellite was drawn.
+        if (fire) shipshot_tag::Create(game, x, y, rotation);
+        break;
+    }
+    case 3: {
+        const float a = player.rotation + 180.0f;
+        gfx.SetColor(100, 100, 255);
+        gfx.SetBlend(BLEND_ALPHA);
+        gfx.SetAlpha(0.6f);
+        gfx.SetTransform(a, 1.0f, 0.6f);
+        x = static_cast<float>(player.x + SinDeg(a) * 10);
+        y = static_cast<float>(player.y - CosDeg(a) * 10);
+        gfx.DrawImage(*game.ship_img, x, y, 0);
+        gfx.SetAlpha(1.0f);
+        gfx.SetTransform(0, 1.0f, 1.0f);
+        gfx.SetColor(255, 255, 255);
+        gfx.SetBlend(BLEND_MASK);
+        if (fire) shipshot_tag::Create(game, x, y, a);
+        break;
+    }
+    case 4: {
+        gfx.SetColor(100, 100, 255);
+        gfx.SetBlend(BLEND_ALPHA);
+        gfx.SetAlpha(0.6f);
+        for (const float a : {player.rotation + 140.0f, player.rotation - 140.0f}) {
+            gfx.SetTransform(a, 1.0f, 0.6f);
+            x = static_cast<float>(player.x + SinDeg(a) * 12);
+            y = static_cast<float>(player.y - CosDeg(a) * 12);
+            gfx.DrawImage(*game.ship_img, x, y, 0);
+            if (fire) shipshot_tag::Create(game, x, y, a);
+        }
+        gfx.SetAlpha(1.0f);
+        gfx.SetTransform(0, 1.0f, 1.0f);
+        gfx.SetColor(255, 255, 255);
+        gfx.SetBlend(BLEND_MASK);
+        break;
+    }
+    default:
+        break;
+    }
+}

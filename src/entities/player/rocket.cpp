@@ -1,0 +1,52 @@
+#include "entities/player/rocket.hpp"
+
+#include <memory>
+
+#include "game/game.hpp"
+
+void rocket_tag::Create(Game& game, float x, float y, float rotation) {
+    for (int n = 0; n < 3; ++n) {
+        auto rocket = std::make_unique<rocket_tag>();
+        rocket->x = x;
+        rocket->y = y;
+        rocket->rotation = rotation;
+        rocket->rot_step = 0;
+        rocket->dist_ctr = static_cast<int>(game.random.RandomReal(0, 25));
+        game.rocket_list.Add(std::move(rocket));
+    }
+}
+
+void rocket_tag::update(Game& game) {
+    x = static_cast<float>(x + SinDeg(rotation) * 5);
+    y = static_cast<float>(y - CosDeg(rotation) * 5);
+    smoke_tag::Create(game, x, y);
+
+    Graphics& gfx = game.gfx;
+    gfx.SetBlend(BLEND_MASK);
+    gfx.SetRotation(rotation);
+    gfx.DrawImage(*game.icons_img, x, y, 3);
+    gfx.SetRotation(0);
+
+    dist_ctr -= 1;
+    rotation += rot_step;
+    if (dist_ctr <= 0) {
+        // The last frame of a leg turns twice by the old step.
+        rotation += rot_step;
+        dist_ctr = game.random.RandomInt(25, 75);
+        rot_step = static_cast<float>(game.random.RandomInt(-3, 3));
+    }
+
+    if (x < -8) {
+        x = 648;
+    } else if (x > 648) {
+        x = -8;
+    }
+    // Rockets wrap at 482 below, mines at 488.
+    if (y < -8) {
+        y = 482;
+    } else if (y > 482) {
+        y = -8;
+    }
+
+    if (StrikeUfo(game, 3, x, y, rotation)) game.rocket_list.Remove(this);
+}

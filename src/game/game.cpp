@@ -1,0 +1,39 @@
+#include "game/game.hpp"
+
+#include <utility>
+
+#include "platform/audio.hpp"
+#include "platform/collision.hpp"
+#include "platform/display.hpp"
+#include "platform/input.hpp"
+#include "platform/text.hpp"
+
+Game::Game(Services& services_, std::string data_dir_)
+    : services(services_),
+      gfx(services_.graphics),
+      input(services_.input),
+      sound(services_.audio, random, data_dir_ + "/data"),
+      data_dir(std::move(data_dir_)) {}
+
+Game::~Game() = default;
+
+void Game::Flip() {
+    if (observer) observer->FrameDrawn(*this);
+    sound.frame_sounds.clear();
+    services.display.Flip(-1);
+}
+
+void Game::NextFrame() {
+    ++frame;
+    input.BeginFrame(frame);
+    if (frame_limit >= 0 && frame >= frame_limit) frame_limit_reached = 1;
+}
+
+void Game::WaitWhileSuspended() {
+    if (!input.IsSuspended()) return;
+    services.audio.PauseChannel(sound.music_chan);
+    ::WaitWhileSuspended(input);
+    services.audio.ResumeChannel(sound.music_chan);
+}
+
+void Game::FlushInput() { ::FlushInput(input); }

@@ -1,0 +1,143 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "entities/hazards/burger.hpp"
+#include "entities/hazards/explosion.hpp"
+#include "entities/hazards/particle.hpp"
+#include "entities/hazards/points.hpp"
+#include "entities/hazards/powerup.hpp"
+#include "entities/hazards/ufo.hpp"
+#include "entities/player/autopow.hpp"
+#include "entities/player/hspace.hpp"
+#include "entities/player/mine.hpp"
+#include "entities/player/player.hpp"
+#include "entities/player/rocket.hpp"
+#include "entities/player/shield.hpp"
+#include "entities/player/shipbits.hpp"
+#include "entities/player/shipshot.hpp"
+#include "entities/player/shiptrail.hpp"
+#include "entities/player/smoke.hpp"
+#include "entities/player/trigpow.hpp"
+#include "game/entity_list.hpp"
+#include "game/sound.hpp"
+#include "platform/draw.hpp"
+#include "platform/random.hpp"
+
+class Audio;
+class Clock;
+class Collision;
+class Display;
+class Input;
+class Text;
+class TImageFont;
+
+// The platform the game runs on: real devices in the program, test back ends
+// in the tests.
+struct Services {
+    Clock& clock;
+    Display& display;
+    Graphics& graphics;
+    Input& input;
+    Audio& audio;
+    Text& text;
+    Collision& collision;
+};
+
+// The screen a frame showed, for the trace.
+enum class Screen { Splash, Title, Playing, Paused };
+
+// Told about every finished frame just before it is presented (the trace and
+// screenshots hang off this).
+class FrameObserver {
+public:
+    virtual ~FrameObserver() = default;
+    virtual void FrameDrawn(Game& game) = 0;
+};
+
+// The one owner of everything game-wide: the single objects, the twelve
+// entity lists, the screen flags, the settings, the images and sounds.
+// Nothing else in the game keeps mutable state, so a test can build a fresh
+// game and run it frame by frame.
+class Game {
+public:
+    Game(Services& services, std::string data_dir);
+    ~Game();
+
+    Services& services;
+    Graphics& gfx;
+    Input& input;
+    Random random;
+    GameSound sound;
+    std::string data_dir;
+
+    player_tag player;
+    autopow_tag autopow;
+    trigpow_tag trigpow;
+    powerup_tag powerup;
+    ufo_tag ufo;
+
+    EntityList<shipshot_tag> shipshot_list;
+    EntityList<burger_tag> burger_list;
+    EntityList<shiptrail_tag> shiptrail_list;
+    EntityList<particle_tag> particle_list;
+    EntityList<shield_tag> shield_list;
+    EntityList<hspace_tag> hspace_list;
+    EntityList<mine_tag> mine_list;
+    EntityList<rocket_tag> rocket_list;
+    EntityList<explosion_tag> explosion_list;
+    EntityList<smoke_tag> smoke_list;
+    EntityList<shipbits_tag> shipbits_list;
+    EntityList<points_tag> points_list;
+
+    int title_on = 1;
+    int paused = 0;
+    int quit_game = 0;
+    int warp_on = 0;
+    int game_over = 0;
+    int bonus_on = 0;
+    float msg_alpha = 0;
+    int best_sound_done = 0;
+
+    float bg_angle = 0.0f;
+    float bg_spin = 0.3f;
+
+    // Axis values the ship treats as left, right and thrust.
+    float joy_left = -1.0f;
+    float joy_right = 1.0f;
+    float joy_up = -1.0f;
+
+    std::vector<std::string> menu_items;
+    std::vector<std::string> volume_names;
+    std::vector<std::string> track_names;
+    std::vector<std::string> auto_names;
+    std::vector<std::string> trigger_names;
+
+    std::unique_ptr<TImage> ship_img, shot_img, particle_img, icons_img, burger_img, ufo_img, fries_img, flame_img,
+        ring_img, gameover_img, explosion_img, title_img, bg_img, pause_img;
+    std::unique_ptr<TImageFont> game_font;
+
+    // Frames shown so far; the frame now being drawn has this number.
+    int frame = 0;
+    Screen screen = Screen::Splash;
+    FrameObserver* observer = nullptr;
+    // With a limit, the frame numbered limit - 1 is the last one, after which
+    // the game leaves as it does on a close request.
+    int frame_limit = -1;
+    int frame_limit_reached = 0;
+    // --fast also skips the pause that lets the music stop cleanly at exit.
+    bool fast_exit = false;
+
+    // Tells the observer, then presents the frame paced to 60 Hz.
+    void Flip();
+    // The frame is over, down to its last input query; the next one starts.
+    void NextFrame();
+    // After each flip: while the application is in the background the music
+    // waits and nothing else runs.
+    void WaitWhileSuspended();
+    // FlushKeyboard, FlushMouse, then wait for the joystick buttons.
+    void FlushInput();
+};

@@ -1,0 +1,90 @@
+#include "game/hud.hpp"
+
+#include "game/game.hpp"
+#include "platform/text.hpp"
+
+namespace {
+
+constexpr int kShadow = 20;
+
+// A dark shadow first, then the text in its colour on top, up and left.
+void ShadowedText(Game& game, const std::string& text, int shadow_x, int shadow_y, int x, int y, int red, int green,
+                  int blue) {
+    Text& writer = game.services.text;
+    game.gfx.SetColor(kShadow, kShadow, kShadow);
+    writer.DrawText(text, static_cast<float>(shadow_x), static_cast<float>(shadow_y));
+    game.gfx.SetColor(red, green, blue);
+    writer.DrawText(text, static_cast<float>(x), static_cast<float>(y));
+}
+
+}  // namespace
+
+std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+int CentredX(Game& game, const std::string& text, int centre) {
+    return centre - game.services.text.TextWidth(text) / 2;
+}
+
+void DrawHud(Game& game, int status_only) {
+    Graphics& gfx = game.gfx;
+    player_tag& player = game.player;
+
+    std::string score = "Score:" + TwoDigits(player.score);
+    ShadowedText(game, score, 4, 4, 2, 2, 0, 245, 0);
+
+    std::string best = (player.best < 10 ? "Best:0" : "Best:") + std::to_string(player.best);
+    ShadowedText(game, best, CentredX(game, best, 320), 2, CentredX(game, best, 320), 0, 0, 245, 0);
+
+    std::string level = "Level:" + TwoDigits(player.level);
+    ShadowedText(game, level, 566, 2, 564, 0, 0, 245, 0);
+    gfx.SetColor(255, 255, 255);
+    if (status_only) return;
+
+    for (int k = 0; k <= player.lives - 2; ++k) {
+        float x = static_cast<float>(12 + 18 * k);
+        gfx.SetScale(1.0f, 0.6f);
+        gfx.SetColor(kShadow, kShadow, kShadow);
+        gfx.DrawImage(*game.ship_img, x + 2, 474, 0);
+        gfx.SetColor(255, 255, 255);
+        gfx.DrawImage(*game.ship_img, x, 472, 0);
+    }
+    gfx.SetScale(1, 1);
+
+    std::string line = "Power-Up: [ Auto: " + game.auto_names[static_cast<std::size_t>(game.autopow.ptype)] +
+                       " ]  [ Trigger: " + game.trigger_names[static_cast<std::size_t>(game.trigpow.ptype)];
+    if (game.trigpow.uses > 0) line += " " + std::to_string(game.trigpow.uses);
+    line += " ]";
+    int width = game.services.text.TextWidth(line);
+    ShadowedText(game, line, 640 - width, 456, 638 - width, 454, 0, 245, 0);
+    gfx.SetColor(255, 255, 255);
+}
+
+void DrawWarpMessage(Game& game) {
+    Graphics& gfx = game.gfx;
+    gfx.SetBlend(BLEND_ALPHA);
+    gfx.SetAlpha(game.msg_alpha);
+    if (game.bonus_on) {
+        std::string bonus = "LEVEL COMPLETE! - BONUS: " + std::to_string(250 * game.player.level);
+        ShadowedText(game, bonus, CentredX(game, bonus, 322), 242, CentredX(game, bonus, 320), 240, 0, 250, 0);
+    }
+    std::string level = "LEVEL: " + std::to_string(game.player.level) + " - Warping... Prepare For Arrival!";
+    ShadowedText(game, level, CentredX(game, level, 322), 212, CentredX(game, level, 320), 210, 250, 250, 0);
+    gfx.SetColor(255, 255, 255);
+    gfx.SetAlpha(1.0f);
+    gfx.SetBlend(BLEND_MASK);
+}
+
+void DrawGameOverCaption(Game& game) {
+    Graphics& gfx = game.gfx;
+    gfx.SetBlend(BLEND_ALPHA);
+    gfx.SetAlpha(game.msg_alpha);
+    gfx.DrawImage(*game.gameover_img, 320, 220, 0);
+    gfx.SetAlpha(1.0f);
+    gfx.SetBlend(BLEND_MASK);
+}
+
+void DrawPausedCaption(Game& game) {
+    std::string caption = "- Game is PAUSED -";
+    game.gfx.SetColor(245, 245, 0);
+    game.services.text.DrawText(caption, static_cast<float>(CentredX(game, caption, 320)), 100);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+class Game;
+
+// Score, best, level, spare ships and the power-up line; only the first
+// three with `status_only` (title and pause screens).
+void DrawHud(Game& game, int status_only);
+// The two lines of the warp-in and the game-over caption, at msg_alpha.
+void DrawWarpMessage(Game& game);
+void DrawGameOverCaption(Game& game);
+void DrawPausedCaption(Game& game);
+
+// A value below 10 gets a leading "0".
+std::string TwoDigits(int value);
+// x at which `text` is centred on `centre`.
+int CentredX(Game& game, const std::string& text, int centre);

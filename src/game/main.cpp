@@ -1,0 +1,85 @@
+// Rezarudev: shoot the burgers, dodge the fries.
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/options.hpp"
+#include "game/session.hpp"
+#include "platform/audio.hpp"
+#include "platform/clock.hpp"
+#include "platform/collision.hpp"
+#include "platform/display.hpp"
+#include "platform/draw.hpp"
+#include "platform/input.hpp"
+#include "platform/input_sdl.hpp"
+#include "platform/replay.hpp"
+#include "platform/text.hpp"
+
+namespace {
+
+int Fail(const std::string& message, bool usage) {
+    std::fprintf(stderr, "rezarudev: %s\n", message.c_str());
+    if (usage) std::fputs(UsageText().c_str(), stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    std::optional<RunOptions> parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!parsed) return Fail(error, true);
+    RunOptions& options = *parsed;
+    if (options.help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("rezarudev %s\n", REZARUDEV_VERSION);
+        return 0;
+    }
+
+    std::optional<ReplayFile> replay;
+    if (!options.replay.empty()) {
+        replay = ReadReplayFile(options.replay, error);
+        if (!replay) return Fail(error, false);
+    }
+    SessionObserver observer;
+    if (!observer.Open(options, error)) return Fail(error, false);
+
+    SystemClock clock;
+    int seed = replay ? replay->seed : options.seed ? *options.seed : clock.Milliseconds();
+    ReplayWriter recorder;
+    if (!options.record.empty() && !recorder.Open(options.record, seed, error)) return Fail(error, false);
+
+    std::unique_ptr<Display> display =
+        OpenSdlDisplay("Rezarudev", 640, 480, options.windowed, 60, options.fast, clock, error);
+    if (!display) {
+        std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
+        return 1;
+    }
+    Graphics graphics(display->renderer());
+    graphics.ApplyState();
+
+    std::unique_ptr<InputSource> source;
+    if (replay) {
+        source = std::make_unique<ReplaySource>(std::move(*replay));
+    } else {
+        source = std::make_unique<SdlInputSource>(SdlDisplayWindow(*display), 640, 480);
+    }
+    Input input(*source);
+    if (!options.record.empty()) input.SetRecorder(&recorder);
+
+    Audio audio(clock);
+    audio.AttachOutput(OpenAudioOutput(audio));
+    Text text(graphics);
+    Collision collision(graphics);
+
+    Services services{clock, *display, graphics, input, audio, text, collision};
+    RunGame(services, options, seed, &observer);
+    return 0;
+}

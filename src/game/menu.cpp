@@ -1,0 +1,150 @@
+#include "game/menu.hpp"
+
+#include "game/game.hpp"
+#include "game/hud.hpp"
+#include "game/rules.hpp"
+#include "platform/audio.hpp"
+#include "platform/input.hpp"
+#include "platform/text.hpp"
+
+const char* const kCreditLine = "v2.17 - Rezarudev - shoot the burgers, dodge the fries";
+
+namespace {
+
+enum MenuRow {
+    kStartNewGame,
+    kResumeGame,
+    kQuitGame,
+    kSoundVolume,
+    kMusicVolume,
+    kMusicTrack,
+    kExitGame,
+    kRowCount
+};
+
+// 100% -> Off -> 10% -> ... -> 100%; the volume climbs by 0.1 a click
+// rather than being worked out from the step.
+void StepVolume(int& step, float& volume) {
+    step += 1;
+    volume += 0.1f;
+    if (step > 10) {
+        step = 0;
+        volume = 0.0f;
+    }
+}
+
+std::string RowText(Game& game, int row) {
+    std::string text = game.menu_items[static_cast<std::size_t>(row)];
+    GameSound& sound = game.sound;
+    if (row == kSoundVolume) text += " " + game.volume_names[static_cast<std::size_t>(sound.sfx_vol_step)];
+    if (row == kMusicVolume) text += " " + game.volume_names[static_cast<std::size_t>(sound.music_vol_step)];
+    if (row == kMusicTrack) text += " " + game.track_names[static_cast<std::size_t>(sound.music_track)];
+    return text;
+}
+
+void ActOn(Game& game, int row, int title_mode) {
+    Audio& audio = game.services.audio;
+    GameSound& sound = game.sound;
+    switch (row) {
+    case kStartNewGame:
+        ClearPlayfield(game);
+        game.title_on = 0;
+        game.paused = 0;
+        NewGame(game);
+        break;
+    case kResumeGame:
+        if (game.paused) {
+            game.paused = 0;
+            if (game.ufo.alive) sound.StartUfoLoop();
+        }
+        break;
+    case kQuitGame:
+        if (!game.title_on) {
+            ClearPlayfield(game);
+            game.paused = 0;
+            game.title_on = 1;
+            audio.StopChannel(sound.music_chan);
+            sound.StartMusic(4);
+            game.input.MoveMouse(320, 204);
+            game.input.FlushMouse();
+            game.input.FlushKeyboard();
+        }
+        break;
+    case kSoundVolume:
+        StepVolume(sound.sfx_vol_step, sound.sfx_vol);
+        sound.PlaySfx(sound.shoot_snd);
+        break;
+    case kMusicVolume:
+        StepVolume(sound.music_vol_step, sound.music_vol);
+        audio.SetChannelVolume(sound.music_chan, sound.music_vol);
+        break;
+    case kMusicTrack:
+        if (!title_mode) {
+            audio.StopChannel(sound.music_chan);
+            sound.music_track += 1;
+            if (sound.music_track > 3) sound.music_track = 0;
+            sound.StartMusic(sound.music_track);
+        }
+        break;
+    case kExitGame:
+        game.quit_game = 1;
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace
+
+void JoyToPointer(Game& game) {
+    Input& input = game.input;
+    int mx = input.MouseX(), my = input.MouseY();
+    if (input.JoyAxisX(0) == -1.0f) {
+        mx -= 6;
+        input.MoveMouse(mx, my);
+    }
+    if (input.JoyAxisX(0) == 1.0f) {
+        mx += 6;
+        input.MoveMouse(mx, my);
+    }
+    if (input.JoyAxisY(0) == -1.0f) {
+        my -= 6;
+        input.MoveMouse(mx, my);
+    }
+    if (input.JoyAxisY(0) == 1.0f) {
+        my += 6;
+        input.MoveMouse(mx, my);
+    }
+}
+
+void RunMenu(Game& game, int title_mode) {
+    Graphics& gfx = game.gfx;
+    Input& input = game.input;
+    Text& text = game.services.text;
+    JoyToPointer(game);
+    // Truncating division: the 24 pixels above row 0 also select it.
+    int sel = (input.MouseY() - 190) / 25;
+    int y = 180;
+    for (int row = 0; row < kRowCount; ++row) {
+        if (title_mode && row == kMusicTrack) {
+            gfx.SetColor(125, 0, 0);
+        } else if (row == sel) {
+            gfx.SetColor(0, 245, 0);
+        } else {
+            gfx.SetColor(0, 100, 0);
+        }
+        std::string label = RowText(game, row);
+        text.DrawText(label, static_cast<float>(CentredX(game, label, 320)), static_cast<float>(y));
+        y += 25;
+    }
+    gfx.SetColor(255, 255, 255);
+    gfx.SetTransform(330, 0.8f, 0.8f);
+    gfx.SetBlend(BLEND_MASK);
+    gfx.DrawImage(*game.ship_img, static_cast<float>(input.MouseX()), static_cast<float>(input.MouseY()), 0);
+    gfx.SetTransform(0, 1, 1);
+    if (game.paused) DrawPausedCaption(game);
+    gfx.SetColor(0, 245, 0);
+    text.DrawText(kCreditLine, static_cast<float>(CentredX(game, kCreditLine, 320)), 456);
+    gfx.SetColor(255, 255, 255);
+    if (input.MouseHits(1) || input.JoyButtonHits(0, 0)) ActOn(game, sel, title_mode);
+}

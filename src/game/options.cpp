@@ -1,0 +1,94 @@
+#include "game/options.hpp"
+
+#include <charconv>
+#include <climits>
+
+namespace {
+
+bool ParseInt(const std::string& text, long long low, long long high, long long& value) {
+    const char* end = text.data() + text.size();
+    auto [stop, problem] = std::from_chars(text.data(), end, value);
+    return problem == std::errc() && stop == end && !text.empty() && value >= low && value <= high;
+}
+
+}  // namespace
+
+std::string UsageText() {
+    return "usage: rezarudev [options]\n"
+           "  --windowed             play in a resizable window instead of full screen\n"
+           "  --seed N               seed the random numbers with N instead of the clock\n"
+           "  --fast                 run as fast as possible, without frame pacing\n"
+           "  --frames N             leave after N frames, as if the window were closed\n"
+           "  --record FILE          write the seed and every input event to FILE\n"
+           "  --replay FILE          take the seed and all input from FILE\n"
+           "  --trace FILE           write one JSON line per frame to FILE\n"
+           "  --screenshot N:FILE    save frame N as a PNG (may be repeated)\n"
+           "  --data-dir DIR         the folder that holds data/ (default: the working folder)\n"
+           "  --help, --version      print this help or the version and exit\n";
+}
+
+std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std::string& error) {
+    RunOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = "option " + option + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string text;
+        long long number = 0;
+        if (option == "--windowed") {
+            options.windowed = true;
+        } else if (option == "--fast") {
+            options.fast = true;
+        } else if (option == "--help") {
+            options.help = true;
+        } else if (option == "--version") {
+            options.version = true;
+        } else if (option == "--seed") {
+            if (!value(text)) return std::nullopt;
+            // Any 32-bit value, signed or not: only its bits seed the generator.
+            if (!ParseInt(text, INT_MIN, UINT_MAX, number)) {
+                error = "bad value for --seed: " + text;
+                return std::nullopt;
+            }
+            options.seed = static_cast<int>(static_cast<unsigned>(number));
+        } else if (option == "--frames") {
+            if (!value(text)) return std::nullopt;
+            if (!ParseInt(text, 1, INT_MAX, number)) {
+                error = "bad value for --frames: " + text;
+                return std::nullopt;
+            }
+            options.frames = static_cast<int>(number);
+        } else if (option == "--record") {
+            if (!value(options.record)) return std::nullopt;
+        } else if (option == "--replay") {
+            if (!value(options.replay)) return std::nullopt;
+        } else if (option == "--trace") {
+            if (!value(options.trace)) return std::nullopt;
+        } else if (option == "--data-dir") {
+            if (!value(options.data_dir)) return std::nullopt;
+        } else if (option == "--screenshot") {
+            if (!value(text)) return std::nullopt;
+            auto colon = text.find(':');
+            if (colon == std::string::npos || colon + 1 == text.size() ||
+                !ParseInt(text.substr(0, colon), 0, INT_MAX, number)) {
+                error = "bad value for --screenshot (expected N:FILE): " + text;
+                return std::nullopt;
+            }
+            options.screenshots.push_back({static_cast<int>(number), text.substr(colon + 1)});
+        } else {
+            error = "unknown option: " + option;
+            return std::nullopt;
+        }
+    }
+    if (!options.record.empty() && !options.replay.empty() && options.record == options.replay) {
+        error = "--record and --replay name the same file: " + options.record;
+        return std::nullopt;
+    }
+    return options;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct Screenshot {
+    int frame;
+    std::string path;
+};
+
+// What the command line asks for.
+struct RunOptions {
+    bool windowed = false;
+    bool fast = false;
+    std::optional<int> seed;
+    int frames = -1;  // -1: no limit
+    std::string record;
+    std::string replay;
+    std::string trace;
+    std::vector<Screenshot> screenshots;
+    std::string data_dir = ".";
+    bool help = false;
+    bool version = false;
+};
+
+std::string UsageText();
+// Parses argv; on a bad option or value returns nothing and sets `error` to a
+// one-line message naming it.
+std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std::string& error);

@@ -1,0 +1,110 @@
+#include "game/rules.hpp"
+
+#include "game/game.hpp"
+#include "game/hud.hpp"
+#include "platform/audio.hpp"
+#include "platform/input.hpp"
+
+namespace {
+
+// The countdowns to the next UFO and pickup: 250 to 1249 frames.
+int RandomDelay(Game& game) { return static_cast<int>(250 + game.random.RandomReal(1000, 0)); }
+
+// Large burgers place themselves, so the position drawn here goes unused;
+// it is drawn all the same, as part of the game's sequence of random numbers.
+void CreateLargeBurgers(Game& game, int count) {
+    int x = game.random.RandomInt(0, 639);
+    int y = game.random.RandomInt(0, 479);
+    burger_tag::Create(game, x, y, 1, count);
+}
+
+}  // namespace
+
+void NewGame(Game& game) {
+    game.bg_spin = 0.3f;
+    game.player.score = 0;
+    game.player.lives = 3;
+    game.player.level = 1;
+    game.best_sound_done = 0;
+    game.title_on = 0;
+    game.ufo.rel_tmr = RandomDelay(game);
+    game.powerup.counter = RandomDelay(game);
+    CreateLargeBurgers(game, 1);
+    game.services.audio.StopChannel(game.sound.music_chan);
+    game.sound.StartMusic(game.sound.music_track);
+    game.player.reset_ship(game, 1);
+    game.FlushInput();
+}
+
+void ClearPlayfield(Game& game) {
+    game.powerup.alive = 0;
+    game.ufo.fry_alive = 0;
+    if (game.ufo.alive) game.services.audio.StopChannel(game.sound.ufo_chan);
+    game.ufo.alive = 0;
+    game.ufo.rel_tmr = RandomDelay(game);
+    game.shipshot_list.Clear();
+    game.burger_list.Clear();
+    game.shiptrail_list.Clear();
+    game.shield_list.Clear();
+    game.shipbits_list.Clear();
+    game.explosion_list.Clear();
+    game.hspace_list.Clear();
+    game.particle_list.Clear();
+    game.mine_list.Clear();
+    game.rocket_list.Clear();
+    game.smoke_list.Clear();
+    game.points_list.Clear();
+}
+
+void CompleteLevel(Game& game) {
+    player_tag& player = game.player;
+    game.bonus_on = 1;
+    ClearPlayfield(game);
+    game.trigpow.sb_scale = 0;
+    player.reset_ship(game, 0);
+    player.level += 1;
+    game.bg_spin += 0.2f;
+    player.score += 250 * player.level;
+    if (player.level == 5 || player.level == 15 || player.level == 30) player.lives += 1;
+    if (game.bg_spin > 10.0f) game.bg_spin = 10.0f;
+    CreateLargeBurgers(game, player.level < 8 ? player.level : 8);
+    if (game.sound.music_track == 0) {
+        game.services.audio.StopChannel(game.sound.music_chan);
+        game.sound.StartMusic(0);
+    }
+}
+
+void AdvanceWarp(Game& game) {
+    DrawWarpMessage(game);
+    game.msg_alpha -= 0.004f;
+    if (game.msg_alpha <= 0) {
+        game.warp_on = 0;
+        game.bonus_on = 0;
+        game.sound.PlaySfx(game.sound.hyperspc_snd);
+        hspace_tag::Create(game, game.player.x, game.player.y);
+        game.FlushInput();
+    }
+}
+
+void AdvanceGameOver(Game& game) {
+    DrawGameOverCaption(game);
+    game.msg_alpha -= 0.004f;
+    if (game.msg_alpha <= 0) {
+        ClearPlayfield(game);
+        game.paused = 0;
+        game.game_over = 0;
+        game.title_on = 1;
+        game.services.audio.StopChannel(game.sound.music_chan);
+        game.sound.StartMusic(4);
+        game.input.MoveMouse(320, 204);
+        game.FlushInput();
+    }
+}
+
+void UpdateBest(Game& game) {
+    game.player.best = game.player.score;
+    if (!game.best_sound_done) {
+        game.best_sound_done = 1;
+        game.sound.PlaySfx(game.sound.hscore_snd);
+    }
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+class Game;
+
+void NewGame(Game& game);
+void ClearPlayfield(Game& game);
+// The playing screen found neither burgers nor sparks this frame.
+void CompleteLevel(Game& game);
+// One frame of the warp-in message and of the game-over caption.
+void AdvanceWarp(Game& game);
+void AdvanceGameOver(Game& game);
+// The score has passed the best score: it becomes the best, with a fanfare
+// the first time in a game.
+void UpdateBest(Game& game);

@@ -1,0 +1,48 @@
+#include "game/session.hpp"
+
+#include <cerrno>
+#include <cstring>
+
+#include "game/shell.hpp"
+#include "game/trace.hpp"
+#include "platform/png.hpp"
+
+SessionObserver::~SessionObserver() {
+    if (trace_) std::fclose(trace_);
+}
+
+bool SessionObserver::Open(const RunOptions& options, std::string& error) {
+    screenshots_ = options.screenshots;
+    if (options.trace.empty()) return true;
+    trace_ = std::fopen(options.trace.c_str(), "w");
+    if (!trace_) {
+        error = "cannot write the trace file " + options.trace + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void SessionObserver::FrameDrawn(Game& game) {
+    if (trace_ && !trace_failed_) {
+        std::string line = TraceLine(game);
+        line += '\n';
+        if (std::fwrite(line.data(), 1, line.size(), trace_) != line.size()) {
+            std::fprintf(stderr, "rezarudev: cannot write the trace file any more: %s\n", std::strerror(errno));
+            trace_failed_ = true;
+        }
+    }
+    for (const Screenshot& screenshot : screenshots_) {
+        if (screenshot.frame != game.frame) continue;
+        if (!WritePng(screenshot.path, game.gfx.GrabBackBuffer()))
+            std::fprintf(stderr, "rezarudev: cannot write the screenshot %s\n", screenshot.path.c_str());
+    }
+}
+
+void RunGame(Services& services, const RunOptions& options, int seed, FrameObserver* observer) {
+    Game game(services, options.data_dir);
+    game.observer = observer;
+    game.frame_limit = options.frames;
+    game.fast_exit = options.fast;
+    StartUp(game, seed);
+    RunMainLoop(game);
+}

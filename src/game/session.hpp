@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "game/game.hpp"
+#include "game/options.hpp"
+
+// Writes the per-frame trace and saves the asked-for screenshots as each
+// frame is finished.
+class SessionObserver final : public FrameObserver {
+public:
+    SessionObserver() = default;
+    ~SessionObserver() override;
+    SessionObserver(const SessionObserver&) = delete;
+    SessionObserver& operator=(const SessionObserver&) = delete;
+
+    // False, with a one-line message in `error`, when the trace file cannot
+    // be created.
+    bool Open(const RunOptions& options, std::string& error);
+    void FrameDrawn(Game& game) override;
+
+private:
+    std::FILE* trace_ = nullptr;
+    bool trace_failed_ = false;
+    std::vector<Screenshot> screenshots_;
+};
+
+// Start-up, splash, main loop and shut-down on the given platform.
+void RunGame(Services& services, const RunOptions& options, int seed, FrameObserver* observer);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+
+class Game;
+
+// Start-up up to the main loop: images, font, sounds, best score, title
+// music and the splash. The display is already open.
+void StartUp(Game& game, std::optional<int> seed);
+// The part of start-up before the title music: objects, tables, sprites,
+// channels, seed, font, sounds and best score.
+void SetUpGame(Game& game, std::optional<int> seed);
+void LoadAssets(Game& game);
+void ShowSplash(Game& game);
+void DrawBackground(Game& game, int animate);
+// One frame of the main loop; false once the loop is to be left.
+bool RunMainLoopFrame(Game& game);
+// Everything after the loop: music out, playfield cleared, best score saved.
+void ShutDown(Game& game);
+// Runs the main loop to its end and shuts down.
+void RunMainLoop(Game& game);

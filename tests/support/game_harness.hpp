@@ -1,0 +1,48 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "game/game.hpp"
+#include "platform/audio.hpp"
+#include "platform/clock.hpp"
+#include "platform/collision.hpp"
+#include "platform/display.hpp"
+#include "platform/draw.hpp"
+#include "platform/input.hpp"
+#include "platform/text.hpp"
+
+// A whole game on the test back ends: software renderer, manual clock,
+// scripted input, an audio mixer nobody listens to. The sprites, font and
+// sounds are the real ones; the best-score file lives in a fresh temporary
+// folder.
+class GameHarness {
+public:
+    // Set up as start-up leaves things before the title music: sprites cut,
+    // font and sounds loaded, best score read, seeded with `seed`.
+    explicit GameHarness(int seed = 0x1234);
+    ~GameHarness();
+
+    // Starts a game as Space on the title does, without running a frame.
+    void StartPlaying();
+    // Runs frames of the main loop; false if the loop asked to end.
+    bool RunFrames(int count);
+    // Presses and releases a key within the next frame.
+    void Tap(int key);
+    void Press(int key) { source.Add(InputEvent::Key(key, true)); }
+    void Release(int key) { source.Add(InputEvent::Key(key, false)); }
+
+    std::filesystem::path folder;
+    ManualClock clock;
+    HeadlessDisplay display{clock, true};
+    Graphics graphics{display.renderer()};
+    ScriptedInputSource source;
+    Input input{source};
+    Audio audio{clock};
+    Text text{graphics};
+    Collision collision{graphics};
+    Services services{clock, display, graphics, input, audio, text, collision};
+    std::unique_ptr<Game> game_;
+    Game& game;
+};
