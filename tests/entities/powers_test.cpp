@@ -1,0 +1,326 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/game.hpp"
+#include "support/game_harness.hpp"
+
+namespace {
+
+constexpr int kLeftControl = 162;
+constexpr int kLeftAlt = 164;
+
+TEST(AutopowCreate, SetsTheKindAndAShieldComesAtFullStrength) {
+    GameHarness h;
+    Game& game = h.game;
+    for (int kind : {2, 3, 4, 0}) {
+        autopow_tag::Create(game, kind);
+        EXPECT_EQ(game.autopow.ptype, kind);
+    }
+    EXPECT_EQ(game.player.shieldhits, 0);
+
+    autopow_tag::Create(game, 1);
+    EXPECT_EQ(game.autopow.ptype, 1);
+    EXPECT_EQ(game.player.shieldhits, 255);
+
+    // A second Shield over a worn one restores it.
+    game.player.shieldhits = 5;
+    autopow_tag::Create(game, 1);
+    EXPECT_EQ(game.player.shieldhits, 255);
+
+    autopow_tag::Create(game, 5);
+    autopow_tag::Create(game, -1);
+    EXPECT_EQ(game.autopow.ptype, 1);
+    EXPECT_EQ(game.player.shieldhits, 255);
+}
+
+TEST(TrigpowCreate, ReplacesTheKindAndItsUsesButNotARunningEffect) {
+    GameHarness h;
+    Game& game = h.game;
+    trigpow_tag& trigpow = game.trigpow;
+    trigpow.ptype = 2, trigpow.uses = 3;
+    trigpow.aspin_ctr = 20, trigpow.sb_scale = 4.0f, trigpow.sb_alpha = 0.5f, trigpow.sb_flash = 0.3f;
+
+    trigpow_tag::Create(game, 1);
+    EXPECT_EQ(trigpow.ptype, 1);
+    EXPECT_EQ(trigpow.uses, 8);
+    trigpow_tag::Create(game, 3);
+    EXPECT_EQ(trigpow.uses, 3);
+    trigpow_tag::Create(game, 2);
+    EXPECT_EQ(trigpow.uses, 5);
+    trigpow_tag::Create(game, 0);
+    EXPECT_EQ(trigpow.ptype, 0);
+    EXPECT_EQ(trigpow.uses, 5);
+    trigpow_tag::Create(game, 4);
+    EXPECT_EQ(trigpow.ptype, 4);
+    EXPECT_EQ(trigpow.uses, 0);
+    trigpow_tag::Create(game, 7);
+    EXPECT_EQ(trigpow.ptype, 4);
+
+    EXPECT_EQ(trigpow.aspin_ctr, 20);
+    EXPECT_EQ(trigpow.sb_scale, 4.0f);
+    EXPECT_EQ(trigpow.sb_alpha, 0.5f);
+    EXPECT_EQ(trigpow.sb_flash, 0.3f);
+}
+
+TEST(ShieldSegment, FollowsTheShipAndLivesTwentyFiveUpdates) {
+    GameHarness h;
+    Game& game = h.game;
+    game.player.x = 100, game.player.y = 200;
+    shield_tag::Create(game, 90);
+    shield_tag& segment = *game.shield_list.First();
+    EXPECT_EQ(segment.alpha, 1.0f);
+
+    int updates = 0;
+    while (!game.shield_list.Empty() && updates < 100) {
+        game.shield_list.Walk([&game](shield_tag& s) { s.update(game); });
+        ++updates;
+        if (updates == 1) {
+            EXPECT_FLOAT_EQ(segment.x, 118.0f);
+            EXPECT_FLOAT_EQ(segment.y, 200.0f);
+            game.player.x = 300;
+        } else if (updates == 2) {
+            EXPECT_FLOAT_EQ(segment.x, 318.0f);
+        }
+    }
+    EXPECT_EQ(updates, 25);
+    const TDrawState& state = game.gfx.state();
+    EXPECT_EQ(state.blend_mode, BLEND_MASK);
+    EXPECT_EQ(state.tform_rot, 0.0f);
+    EXPECT_EQ(state.color_alpha, 1.0f);
+    EXPECT_EQ(state.color_green, 255);
+}
+
+// Draws one segment over black and returns the green and red of its most red
+// pixel, which show the tint the shield's strength gives it.
+std::vector<int> ShieldTint(int shieldhits) {
+    GameHarness h;
+    Game& game = h.game;
+    Graphics& gfx = game.gfx;
+    gfx.SetClsColor(0, 0, 0);
+    gfx.Cls();
+    game.player.x = 100, game.player.y = 100, game.player.shieldhits = shieldhits;
+    shield_tag::Create(game, 0);
+    game.shield_list.First()->update(game);
+    TPixmap pixels = gfx.GrabBackBuffer();
+    int best_red = -1, best_green = 0;
+    for (int y = 70; y < 94; ++y) {
+        for (int x = 88; x < 112; ++x) {
+            std::uint32_t rgba = pixels.ReadRGBA(x, y);
+            if (RedOf(rgba) > best_red) best_red = RedOf(rgba), best_green = GreenOf(rgba);
+        }
+    }
+    return {best_red, best_green};
+}
+
+TEST(ShieldSegment, TurnsFromWhiteThroughPinkToRedAsItWearsOut) {
+    std::vector<int> full = ShieldTint(255);
+    std::vector<int> pink = ShieldTint(130);
+    std::vector<int> red = ShieldTint(5);
+    ASSERT_GT(full[0], 100);
+    EXPECT_EQ(full[1], full[0]);
+    EXPECT_EQ(pink[0], full[0]);
+    EXPECT_NEAR(pink[1], full[1] * 130 / 255, 2);
+    EXPECT_EQ(red[0], full[0]);
+    EXPECT_NEAR(red[1], full[1] * 5 / 255, 2);
+}
+
+// A game in play with the ship at the centre and nothing that could hit it
+// or end the level: no burgers, no UFO, no pickup, and one spark that outlives
+// every test so the level never counts as complete.
+class ShipStepTest : public ::testing::Test, public FrameObserver {
+protected:
+    ShipStepTest() {
+        h.StartPlaying();
+        game.warp_on = 0;
+        game.msg_alpha = 0;
+        game.burger_list.Clear();
+        game.ufo.rel_tmr = 1000000;
+        game.powerup.counter = 1000000;
+        auto keeper = std::make_unique<particle_tag>();
+        keeper->x = -100, keeper->y = -100, keeper->alpha = 1e6f;
+        game.particle_list.Add(std::move(keeper));
+        game.observer = this;
+        // Start-up has already read this frame's input; taps land from the
+        // next frame on.
+        h.RunFrames(1);
+    }
+
+    void FrameDrawn(Game& drawn) override { sounds.push_back(drawn.sound.frame_sounds); }
+
+    // Shots made in the frame just run: they come after the shot walk and so
+    // are still at their starting scale.
+    std::vector<shipshot_tag*> NewShots() {
+        std::vector<shipshot_tag*> fresh;
+        for (shipshot_tag* shot : game.shipshot_list.Objects()) {
+            if (shot->scale == 2.0f) fresh.push_back(shot);
+        }
+        return fresh;
+    }
+    int LastFrameSounds(const std::string& stem) {
+        int count = 0;
+        for (const std::string& played : sounds.back()) count += played == stem;
+        return count;
+    }
+
+    GameHarness h;
+    Game& game = h.game;
+    player_tag& ship = h.game.player;
+    std::vector<std::vector<std::string>> sounds;
+};
+
+TEST_F(ShipStepTest, GunSatTimerKeepsItsCountBetweenSatellites) {
+    ship.gsat_tmr = 30;
+    h.RunFrames(5);
+    EXPECT_EQ(ship.gsat_tmr, 30);
+    EXPECT_TRUE(game.shipshot_list.Empty());
+
+    autopow_tag::Create(game, 2);
+    h.RunFrames(9);
+    EXPECT_TRUE(game.shipshot_list.Empty());
+    EXPECT_EQ(game.autopow.rotation, 9.0f);
+
+    h.RunFrames(1);
+    std::vector<shipshot_tag*> shots = NewShots();
+    ASSERT_EQ(shots.size(), 1u);
+    EXPECT_EQ(LastFrameSounds("shoot"), 1);
+    // Drawn at 9 degrees, the shot leaves along the advanced angle.
+    EXPECT_EQ(shots[0]->direction, 10.0f);
+    EXPECT_FLOAT_EQ(shots[0]->x, static_cast<float>(320 + std::sin(9 * M_PI / 180) * 25));
+    EXPECT_FLOAT_EQ(shots[0]->y, static_cast<float>(240 - std::cos(9 * M_PI / 180) * 25));
+
+    h.RunFrames(39);
+    EXPECT_TRUE(NewShots().empty());
+    h.RunFrames(1);
+    EXPECT_EQ(NewShots().size(), 1u);
+}
+
+TEST_F(ShipStepTest, TriForceCopiesFireTheFrameAfterTheShip) {
+    autopow_tag::Create(game, 4);
+    ship.rotation = 30;
+    h.Tap(kLeftControl);
+    h.RunFrames(1);
+    std::vector<shipshot_tag*> first = NewShots();
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0]->direction, 30.0f);
+    EXPECT_EQ(first[0]->x, 320.0f);
+
+    h.RunFrames(1);
+    std::vector<shipshot_tag*> copies = NewShots();
+    ASSERT_EQ(copies.size(), 2u);
+    EXPECT_EQ(copies[0]->direction, 170.0f);
+    EXPECT_EQ(copies[1]->direction, -110.0f);
+    EXPECT_FLOAT_EQ(copies[0]->x, static_cast<float>(320 + std::sin(170 * M_PI / 180) * 12));
+    EXPECT_FLOAT_EQ(copies[1]->y, static_cast<float>(240 - std::cos(-110 * M_PI / 180) * 12));
+    // The copies fire silently; the ship's shot had its sound.
+    EXPECT_EQ(LastFrameSounds("shoot"), 0);
+
+    h.RunFrames(1);
+    EXPECT_TRUE(NewShots().empty());
+    EXPECT_EQ(game.shipshot_list.Count(), 3);
+}
+
+TEST_F(ShipStepTest, HologramFiresBackwardsFromBehindTheShip) {
+    autopow_tag::Create(game, 3);
+    h.Tap(kLeftControl);
+    h.RunFrames(2);
+    std::vector<shipshot_tag*> copy = NewShots();
+    ASSERT_EQ(copy.size(), 1u);
+    EXPECT_EQ(copy[0]->direction, 180.0f);
+    EXPECT_FLOAT_EQ(copy[0]->y, 250.0f);
+    EXPECT_EQ(game.autopow.y, copy[0]->y);
+}
+
+TEST_F(ShipStepTest, ArmageddonSpinsThreeTurnsFiringSeventyTwoUnechoedShots) {
+    autopow_tag::Create(game, 3);
+    trigpow_tag::Create(game, 3);
+    ship.rotation = 10, ship.direction = 200, ship.speed = 1.0f;
+    h.Tap(kLeftAlt);
+    int shots = 0;
+    for (int frame = 1; frame <= 72; ++frame) {
+        h.RunFrames(1);
+        std::vector<shipshot_tag*> fresh = NewShots();
+        ASSERT_EQ(fresh.size(), 1u) << "frame " << frame;
+        EXPECT_EQ(fresh[0]->direction, 10.0f + 15.0f * static_cast<float>(frame));
+        EXPECT_EQ(fresh[0]->x, ship.x);
+        ++shots;
+        if (frame < 72) {
+            EXPECT_EQ(ship.direction, 200.0f);
+        }
+    }
+    EXPECT_EQ(shots, 72);
+    EXPECT_EQ(game.trigpow.aspin_ctr, 0);
+    EXPECT_EQ(game.trigpow.uses, 2);
+    EXPECT_EQ(ship.rotation, 1090.0f);
+    EXPECT_EQ(ship.direction, 1090.0f);
+    EXPECT_GT(ship.speed, 0.8f);
+
+    h.RunFrames(1);
+    EXPECT_TRUE(NewShots().empty());
+}
+
+TEST_F(ShipStepTest, SmartBombRingGoesOnDestroyingAfterItFadesOut) {
+    trigpow_tag::Create(game, 4);
+    ship.x = 40, ship.y = 40;
+    auto burger = std::make_unique<burger_tag>();
+    burger->size = 3, burger->scale = 0.3f, burger->x = 560, burger->y = 400;
+    game.burger_list.Add(std::move(burger));
+
+    h.Tap(kLeftAlt);
+    h.RunFrames(1);
+    EXPECT_EQ(game.trigpow.ptype, 0);
+    EXPECT_FLOAT_EQ(game.trigpow.sb_scale, 0.3f);
+    int frames = 1;
+    int hit_frame = 0;
+    // The alpha the ring was last drawn with before the burger was tested.
+    float drawn_alpha = 1.0f;
+    float alpha_at_hit = 1.0f;
+    while (game.trigpow.sb_scale != 0 && frames < 200) {
+        bool burger_there = !game.burger_list.Empty();
+        float alpha_before = game.trigpow.sb_alpha;
+        h.RunFrames(1);
+        ++frames;
+        if (burger_there && game.burger_list.Empty()) hit_frame = frames, alpha_at_hit = drawn_alpha;
+        drawn_alpha = alpha_before;
+    }
+    EXPECT_EQ(frames, 98);
+    EXPECT_GT(hit_frame, 60);
+    EXPECT_LT(alpha_at_hit, 0.0f);
+    EXPECT_EQ(ship.score, 25);
+}
+
+TEST_F(ShipStepTest, ShieldShowsAnArcOfTwentyFiveSegmentsTenDegreesApart) {
+    autopow_tag::Create(game, 1);
+    h.RunFrames(40);
+    // 25 are drawn each frame; the oldest has gone by the frame's end.
+    ASSERT_EQ(game.shield_list.Count(), 24);
+    std::vector<shield_tag*> segments = game.shield_list.Objects();
+    EXPECT_EQ(segments.back()->rotation, ship.shieldrot);
+    EXPECT_EQ(segments.front()->rotation, ship.shieldrot - 230);
+    EXPECT_FLOAT_EQ(segments.back()->alpha, 0.96f);
+}
+
+TEST_F(ShipStepTest, HyperspaceFreezesTheShieldButNotTheGunSat) {
+    autopow_tag::Create(game, 1);
+    h.RunFrames(10);
+    std::vector<float> alphas;
+    for (shield_tag* segment : game.shield_list.Objects()) alphas.push_back(segment->alpha);
+
+    ship.hspace_ctr = 100;
+    h.RunFrames(20);
+    std::vector<float> frozen;
+    for (shield_tag* segment : game.shield_list.Objects()) frozen.push_back(segment->alpha);
+    EXPECT_EQ(frozen, alphas);
+
+    autopow_tag::Create(game, 2);
+    ship.gsat_tmr = 39;
+    h.RunFrames(1);
+    EXPECT_EQ(NewShots().size(), 1u);
+    EXPECT_EQ(game.shield_list.Count(), 10);
+}
+
+}  // namespace
