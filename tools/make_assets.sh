@@ -11,8 +11,15 @@ case "${build_dir}" in
 esac
 assets_dir="${source_dir}/assets"
 
+# DejaVu Sans Bold letters the pictures; Liberation Sans Narrow Bold is the
+# game's own font (narrow enough for the HUD at 22 pixels).
 font="/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
-font_copyright="/usr/share/doc/fonts-dejavu-core/copyright"
+game_font="/usr/share/fonts/truetype/liberation/LiberationSansNarrow-Bold.ttf"
+game_font_copyright="/usr/share/doc/fonts-liberation/copyright"
+if [[ ! -f "${font}" || ! -f "${game_font}" ]]; then
+  echo "make_assets: needs the Debian packages fonts-dejavu-core and fonts-liberation" >&2
+  exit 1
+fi
 
 if [[ ! -f "${build_dir}/CMakeCache.txt" ]]; then
   cmake -S "${source_dir}" -B "${build_dir}" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -24,6 +31,6 @@ fi
 
 # --- Artwork and font ---
 cmake --build "${build_dir}" --target make_art
-"${build_dir}/tools/art/make_art" "${assets_dir}" "${font}" "${font_copyright}"
+"${build_dir}/tools/art/make_art" "${assets_dir}" "${font}" "${game_font}" "${game_font_copyright}"
 
 # --- Sounds (to come: build the sound generator here and write data/*.ogg) ---
