@@ -25,17 +25,32 @@ int CentredX(Game& game, const std::string& text, int centre) {
     return centre - game.services.text.TextWidth(text) / 2;
 }
 
+std::string ScoreText(const Game& game) { return "Score:" + TwoDigits(game.player.score); }
+
+std::string BestText(const Game& game) {
+    return (game.player.best < 10 ? "Best:0" : "Best:") + std::to_string(game.player.best);
+}
+
+std::string LevelText(const Game& game) { return "Level:" + TwoDigits(game.player.level); }
+
+std::string PowerUpText(const Game& game) {
+    std::string line = "Power-Up: [ Auto: " + game.auto_names[static_cast<std::size_t>(game.autopow.ptype)] +
+                       " ]  [ Trigger: " + game.trigger_names[static_cast<std::size_t>(game.trigpow.ptype)];
+    if (game.trigpow.uses > 0) line += " " + std::to_string(game.trigpow.uses);
+    return line + " ]";
+}
+
 void DrawHud(Game& game, int status_only) {
     Graphics& gfx = game.gfx;
     player_tag& player = game.player;
 
-    std::string score = "Score:" + TwoDigits(player.score);
+    std::string score = ScoreText(game);
     ShadowedText(game, score, 4, 4, 2, 2, 0, 245, 0);
 
-    std::string best = (player.best < 10 ? "Best:0" : "Best:") + std::to_string(player.best);
+    std::string best = BestText(game);
     ShadowedText(game, best, CentredX(game, best, 320), 2, CentredX(game, best, 320), 0, 0, 245, 0);
 
-    std::string level = "Level:" + TwoDigits(player.level);
+    std::string level = LevelText(game);
     ShadowedText(game, level, 566, 2, 564, 0, 0, 245, 0);
     gfx.SetColor(255, 255, 255);
     if (status_only) return;
@@ -50,10 +65,7 @@ void DrawHud(Game& game, int status_only) {
     }
     gfx.SetScale(1, 1);
 
-    std::string line = "Power-Up: [ Auto: " + game.auto_names[static_cast<std::size_t>(game.autopow.ptype)] +
-                       " ]  [ Trigger: " + game.trigger_names[static_cast<std::size_t>(game.trigpow.ptype)];
-    if (game.trigpow.uses > 0) line += " " + std::to_string(game.trigpow.uses);
-    line += " ]";
+    std::string line = PowerUpText(game);
     int width = game.services.text.TextWidth(line);
     ShadowedText(game, line, 640 - width, 456, 638 - width, 454, 0, 245, 0);
     gfx.SetColor(255, 255, 255);

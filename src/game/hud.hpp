@@ -12,6 +12,12 @@ void DrawWarpMessage(Game& game);
 void DrawGameOverCaption(Game& game);
 void DrawPausedCaption(Game& game);
 
+// The HUD's lines as the player reads them.
+std::string ScoreText(const Game& game);
+std::string BestText(const Game& game);
+std::string LevelText(const Game& game);
+std::string PowerUpText(const Game& game);
+
 // A value below 10 gets a leading "0".
 std::string TwoDigits(int value);
 // x at which `text` is centred on `centre`.

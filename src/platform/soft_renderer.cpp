@@ -299,6 +299,7 @@ void SoftRenderer::Clear() {
 }
 
 void SoftRenderer::DrawQuad(const Vertex (&corners)[4], bool textured) {
+    if (!drawing_) return;
     for (const Vertex& corner : corners) {
         if (!std::isfinite(corner.x) || !std::isfinite(corner.y)) return;
     }
@@ -376,12 +377,14 @@ void SoftRenderer::WritePixel(int x, int y) {
 }
 
 void SoftRenderer::DrawPoint(float x, float y) {
+    if (!drawing_) return;
     if (!std::isfinite(x) || !std::isfinite(y)) return;
     WritePixel(static_cast<int>(std::floor(std::clamp(x, -kFarthest, kFarthest))),
                static_cast<int>(std::floor(std::clamp(y, -kFarthest, kFarthest))));
 }
 
 void SoftRenderer::DrawSegment(float x0, float y0, float x1, float y1) {
+    if (!drawing_) return;
     if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
     auto pixel = [](float coordinate) {
         return static_cast<int>(std::floor(std::clamp(coordinate, -kFarthest, kFarthest)));

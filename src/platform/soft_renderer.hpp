@@ -17,6 +17,9 @@ public:
     // Rows top to bottom. Alpha is always 255, as on a display without an
     // alpha buffer.
     const TPixmap& back_buffer() const { return back_buffer_; }
+    // With drawing off, quads, points and lines cost nothing and leave the
+    // buffer alone; benchmarks use it to time the game without the picture.
+    void SetDrawing(bool on) { drawing_ = on; }
 
     // The largest texture side the renderer accepts.
     static constexpr int kMaxTextureSize = 4096;
@@ -56,4 +59,5 @@ private:
     int blend_ = BLEND_SOLID;  // blending and alpha test start off, as in a new GL context
     std::uint8_t clear_rgb_[3] = {0, 0, 0};
     ClipRect clip_;
+    bool drawing_ = true;
 };

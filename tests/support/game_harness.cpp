@@ -23,8 +23,14 @@ std::filesystem::path MakeFolder() {
 
 }  // namespace
 
-GameHarness::GameHarness(int seed)
-    : folder(MakeFolder()), game_(std::make_unique<Game>(services, folder.string())), game(*game_) {
+GameHarness::GameHarness(int seed) : GameHarness(seed, nullptr) {}
+
+GameHarness::GameHarness(int seed, std::unique_ptr<Display> display_given)
+    : folder(MakeFolder()),
+      display_(display_given ? std::move(display_given) : std::make_unique<HeadlessDisplay>(clock, true)),
+      display(*display_),
+      game_(std::make_unique<Game>(services, folder.string())),
+      game(*game_) {
     graphics.ApplyState();
     audio.AttachOutput(std::make_unique<ManualAudioOutput>(audio));
     game.fast_exit = true;
@@ -32,6 +38,8 @@ GameHarness::GameHarness(int seed)
     game.player.level = 1;
     game.pause_img = graphics.CreateImage(1024, 768, 1);
     game.title_on = 1;
+    // Set-up made input queries of its own; the first frame starts afresh.
+    input.BeginFrame(game.frame);
 }
 
 GameHarness::~GameHarness() {

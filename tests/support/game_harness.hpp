@@ -22,6 +22,8 @@ public:
     // Set up as start-up leaves things before the title music: sprites cut,
     // font and sounds loaded, best score read, seeded with `seed`.
     explicit GameHarness(int seed = 0x1234);
+    // The same on a display given by the caller (the real OpenGL one, say).
+    GameHarness(int seed, std::unique_ptr<Display> display);
     ~GameHarness();
 
     // Starts a game as Space on the title does, without running a frame.
@@ -35,7 +37,8 @@ public:
 
     std::filesystem::path folder;
     ManualClock clock;
-    HeadlessDisplay display{clock, true};
+    std::unique_ptr<Display> display_;
+    Display& display;
     Graphics graphics{display.renderer()};
     ScriptedInputSource source;
     Input input{source};

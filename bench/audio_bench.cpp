@@ -1,0 +1,155 @@
+// The mixer's cost per device fragment, the cost of decoding a music track,
+// and how long a started sound takes to reach the device.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "platform/audio.hpp"
+#include "platform/resources.hpp"
+
+namespace {
+
+constexpr int kFragment = 512;
+
+std::string TrackPath() {
+    if (const char* path = std::getenv("REZARUDEV_BENCH_TRACK")) return path;
+    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "bunstorm.ogg").string();
+}
+
+SoundRef Noise(int frames, int channels, int hertz) {
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(frames * channels));
+    std::uint32_t state = 12345;
+    for (auto& sample : samples) {
+        state = state * 1664525u + 1013904223u;
+        sample = static_cast<std::int16_t>(state >> 20);
+    }
+    return TSound::FromFrames(std::move(samples), channels, hertz, TSound::kLoop);
+}
+
+// Voices alternate between a stereo sound at the output rate and a mono one
+// at half of it, so both the exact and the interpolating paths are mixed.
+void MixVoices(benchmark::State& state, bool gliding) {
+    ManualClock clock;
+    Audio audio(clock);
+    SoundRef stereo = Noise(44100, 2, 44100);
+    SoundRef mono = Noise(22050, 1, 22050);
+    std::vector<TChannel> channels;
+    for (int i = 0; i < state.range(0); ++i) channels.push_back(audio.PlaySound(i % 2 ? mono : stereo));
+    std::vector<std::int16_t> out(2 * kFragment);
+    clock.Advance(100);
+    audio.MixBlock(out.data(), kFragment);
+    float volume = 1.0f;
+    for (auto _ : state) {
+        if (gliding) {
+            volume = volume == 1.0f ? 0.5f : 1.0f;
+            for (TChannel channel : channels) audio.SetChannelVolume(channel, volume);
+        }
+        audio.MixBlock(out.data(), kFragment);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["voices"] = static_cast<double>(audio.active_voice_count());
+}
+
+void BM_MixBlock(benchmark::State& state) { MixVoices(state, false); }
+BENCHMARK(BM_MixBlock)->Arg(1)->Arg(16)->Arg(64);
+
+void BM_MixBlockGliding(benchmark::State& state) { MixVoices(state, true); }
+BENCHMARK(BM_MixBlockGliding)->Arg(16)->Arg(64);
+
+// One second of output with that many voices; "realtime" is how many seconds
+// of sound one core mixes per second.
+void BM_Mix(benchmark::State& state) {
+    ManualClock clock;
+    Audio audio(clock);
+    SoundRef stereo = Noise(44100, 2, 44100);
+    SoundRef mono = Noise(22050, 1, 22050);
+    for (int i = 0; i < state.range(0); ++i) audio.PlaySound(i % 2 ? mono : stereo);
+    std::vector<std::int16_t> out(2 * kFragment);
+    clock.Advance(100);
+    audio.MixBlock(out.data(), kFragment);
+    constexpr int kBlocksPerSecond = (Audio::kOutputHertz + kFragment - 1) / kFragment;
+    for (auto _ : state) {
+        for (int block = 0; block < kBlocksPerSecond; ++block) audio.MixBlock(out.data(), kFragment);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["realtime"] = benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_Mix)->Arg(8)->Arg(64)->Arg(512)->Unit(benchmark::kMillisecond);
+
+std::vector<unsigned char> TrackBytes(benchmark::State& state) {
+    auto bytes = ReadSource(TrackPath());
+    if (!bytes) state.SkipWithError(("no track at " + TrackPath()).c_str());
+    return bytes ? std::move(*bytes) : std::vector<unsigned char>{};
+}
+
+// The whole decode, which the worker thread does for a music track.
+void BM_DecodeTrack(benchmark::State& state) {
+    auto bytes = TrackBytes(state);
+    if (bytes.empty()) return;
+    int length = 0;
+    for (auto _ : state) {
+        SoundRef sound = Audio::DecodeSound(bytes, TSound::kLoop);
+        length = sound ? sound->length() : 0;
+    }
+    state.counters["seconds_of_music"] = length / 44100.0;
+}
+BENCHMARK(BM_DecodeTrack)->Unit(benchmark::kMillisecond);
+
+// What StartMusic costs the game thread: reading the file and its headers.
+void BM_StartTrackInBackground(benchmark::State& state) {
+    if (TrackBytes(state).empty()) return;
+    ManualClock clock;
+    Audio audio(clock);
+    std::string path = TrackPath();
+    for (auto _ : state) {
+        SoundRef sound = audio.LoadSoundInBackground(path, TSound::kLoop);
+        benchmark::DoNotOptimize(sound.get());
+        state.PauseTiming();
+        audio.FinishLoading();
+        sound.reset();
+        audio.ReleaseUnusedSounds();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartTrackInBackground)->Iterations(20)->Unit(benchmark::kMicrosecond);
+
+// From PlaySound to the device callback that first writes the sound, through
+// SDL's disk driver (or the real device when SDL_AUDIODRIVER is set).
+void BM_StartLatency(benchmark::State& state) {
+    if (!std::getenv("SDL_AUDIODRIVER")) {
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    }
+    SystemClock clock;
+    Audio audio(clock);
+    auto output = OpenSdlAudioOutput(audio);
+    if (!output) {
+        state.SkipWithError("no audio device");
+        return;
+    }
+    audio.AttachOutput(std::move(output));
+    SoundRef sound = Noise(100, 1, 44100);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    double worst = 0;
+    for (auto _ : state) {
+        int before = audio.voices_started();
+        auto start = std::chrono::steady_clock::now();
+        audio.PlaySound(sound);
+        while (audio.voices_started() == before) std::this_thread::sleep_for(std::chrono::microseconds(100));
+        std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        worst = std::max(worst, elapsed.count());
+        state.SetIterationTime(elapsed.count());
+        // Land the next request at another moment inside a fragment.
+        std::this_thread::sleep_for(std::chrono::microseconds(3700));
+    }
+    state.counters["worst_ms"] = worst * 1000.0;
+}
+BENCHMARK(BM_StartLatency)->UseManualTime()->Iterations(60)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

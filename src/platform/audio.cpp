@@ -1,0 +1,554 @@
+#include "platform/audio.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <utility>
+
+#include "platform/audio_decoder.hpp"
+#include "platform/resources.hpp"
+
+namespace {
+
+constexpr std::uint32_t kStatusFree = 0;
+constexpr std::uint32_t kStatusEnded = 1;
+constexpr std::uint32_t kStatusOnce = 2;
+constexpr std::uint32_t kStatusLooped = 4;
+constexpr std::uint32_t kStatusPaused = 0x10;
+constexpr std::uint32_t kSlotMask = Audio::kSlotCount - 1;
+constexpr std::uint32_t kGenerationStep = Audio::kSlotCount;
+
+constexpr int kUnitRate = 0x10000;
+constexpr int kUnitVolume = 4096;
+
+// trunc(value × scale) without the undefined behaviour of converting an
+// out-of-range float.
+int ScaleToInt(float value, double scale) {
+    double scaled = std::trunc(static_cast<double>(value) * scale);
+    if (!(scaled == scaled)) return 0;
+    scaled = std::clamp(scaled, static_cast<double>(std::numeric_limits<int>::min()),
+                        static_cast<double>(std::numeric_limits<int>::max()));
+    return static_cast<int>(scaled);
+}
+
+// Volume is held as a signed 16-bit value, so 8.0 and above wrap around.
+int VolumeUnits(float volume) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(ScaleToInt(volume, 4096.0))));
+}
+
+int LeftGain(int volume, int pan) { return pan <= 0 ? volume : volume * (kUnitVolume - pan) / kUnitVolume; }
+
+int RightGain(int volume, int pan, int depth) {
+    int gain = pan >= 0 ? volume : volume * (kUnitVolume + pan) / kUnitVolume;
+    return depth < 0 ? -gain : gain;
+}
+
+}  // namespace
+
+struct Audio::Voice {
+    // Written by the game thread before the voice is queued, read by the mixer.
+    const TSound* sound = nullptr;
+    int start_time = 0;
+    // The handle that last bound this voice; game thread only. A slot whose
+    // voice was recycled and rebound no longer matches it.
+    std::uint32_t owner = 0;
+
+    std::atomic<std::uint32_t> status{kStatusFree};
+    std::atomic<bool> reclaimable{false};
+    std::atomic<int> target_rate{kUnitRate};
+    std::atomic<int> target_volume{kUnitVolume};
+    std::atomic<int> pan{0};
+    std::atomic<int> depth{0};
+
+    // The mixer's own once queued.
+    std::int64_t position = 0;  // 16.16 frames
+    int rate = kUnitRate;
+    int volume = kUnitVolume;
+    int delay = 0;  // output frames still to wait
+    bool picked_up = false;
+    bool sounding = false;
+};
+
+struct Audio::DecodeJob {
+    SoundRef sound;
+    std::string source;
+};
+
+// ---------------------------------------------------------------- sounds
+
+std::shared_ptr<TSound> TSound::FromFrames(std::vector<std::int16_t> frames, int channels, int hertz, int flags,
+                                           std::string source) {
+    auto sound = std::make_shared<TSound>();
+    sound->channels_ = channels == 2 ? 2 : 1;
+    sound->hertz_ = hertz > 0 ? hertz : 44100;
+    sound->loop_ = (flags & kLoop) != 0;
+    sound->source_ = std::move(source);
+    int length = static_cast<int>(frames.size() / static_cast<std::size_t>(sound->channels_));
+    frames.resize(static_cast<std::size_t>(length) * static_cast<std::size_t>(sound->channels_));
+    sound->Publish(std::move(frames), length);
+    return sound;
+}
+
+void TSound::Publish(std::vector<std::int16_t> samples, int length) {
+    std::size_t channels = static_cast<std::size_t>(channels_);
+    samples.resize((static_cast<std::size_t>(length) + 1) * channels);
+    for (std::size_t c = 0; c < channels; ++c) {
+        std::int16_t guard = 0;
+        if (length > 0) guard = loop_ ? samples[c] : samples[(static_cast<std::size_t>(length) - 1) * channels + c];
+        samples[static_cast<std::size_t>(length) * channels + c] = guard;
+    }
+    if (samples.capacity() > samples.size() + samples.size() / 8) samples.shrink_to_fit();
+    samples_ = std::move(samples);
+    length_ = length;
+    ready_.store(true, std::memory_order_release);
+}
+
+// ---------------------------------------------------------------- setup
+
+Audio::Audio(Clock& clock) : clock_(clock) {
+    free_slots_.reserve(kSlotCount);
+    for (int i = kSlotCount - 1; i >= 0; --i) free_slots_.push_back(i);
+    voice_pool_.reserve(kMaxVoices);
+    spare_voices_.reserve(kMaxVoices);
+    active_.reserve(kMaxVoices);
+    accumulator_.assign(static_cast<std::size_t>(kMaxBlockFrames) * 2, 0);
+    decoder_ = std::thread([this] { DecodeLoop(); });
+}
+
+Audio::~Audio() {
+    output_.reset();
+    {
+        std::lock_guard lock(decode_mutex_);
+        decode_quit_ = true;
+    }
+    decode_wake_.notify_all();
+    decoder_.join();
+}
+
+void Audio::AttachOutput(std::unique_ptr<AudioOutput> output) {
+    output_.reset();
+    output_ = std::move(output);
+}
+
+// ---------------------------------------------------------------- loading
+
+SoundRef Audio::DecodeSound(std::vector<unsigned char> bytes, int flags, std::string source) {
+    auto decoder = SoundDecoder::Open(std::move(bytes));
+    if (!decoder) return nullptr;
+    auto sound = std::make_shared<TSound>();
+    sound->channels_ = decoder->channels();
+    sound->hertz_ = decoder->hertz();
+    sound->loop_ = (flags & TSound::kLoop) != 0;
+    sound->source_ = std::move(source);
+    auto [samples, length] = decoder->DecodeAll();
+    sound->Publish(std::move(samples), length);
+    return sound;
+}
+
+SoundRef Audio::LoadSound(const std::string& source, int flags) {
+    ReleaseUnusedSounds();
+    auto bytes = ReadSource(source);
+    if (!bytes) return nullptr;
+    SoundRef sound = DecodeSound(std::move(*bytes), flags, source);
+    Hold(sound);
+    return sound;
+}
+
+SoundRef Audio::LoadSoundInBackground(const std::string& source, int flags) {
+    ReleaseUnusedSounds();
+    // Even reading a whole track takes milliseconds, so the game thread only
+    // checks that the file is there.
+    bool present = false;
+    if (source.starts_with(kIncbinPrefix)) {
+        present = !FindResource(std::string_view(source).substr(kIncbinPrefix.size())).empty();
+    } else if (!IsStreamName(source)) {
+        std::error_code error;
+        present = std::filesystem::is_regular_file(source, error);
+    }
+    if (!present) return nullptr;
+    auto sound = std::make_shared<TSound>();
+    sound->loop_ = (flags & TSound::kLoop) != 0;
+    sound->source_ = source;
+    Hold(sound);
+    auto job = std::make_unique<DecodeJob>();
+    job->sound = sound;
+    job->source = source;
+    {
+        std::lock_guard lock(decode_mutex_);
+        decode_jobs_.push_back(std::move(job));
+    }
+    decode_wake_.notify_one();
+    return sound;
+}
+
+void Audio::DecodeLoop() {
+    for (;;) {
+        std::unique_ptr<DecodeJob> job;
+        {
+            std::unique_lock lock(decode_mutex_);
+            decode_wake_.wait(lock, [this] { return decode_quit_ || !decode_jobs_.empty(); });
+            if (decode_quit_) return;
+            job = std::move(decode_jobs_.front());
+            decode_jobs_.pop_front();
+            decode_busy_ = true;
+        }
+        auto bytes = ReadSource(job->source);
+        auto decoder = bytes ? SoundDecoder::Open(std::move(*bytes)) : nullptr;
+        TSound& sound = *job->sound;
+        if (decoder) {
+            sound.channels_ = decoder->channels();
+            sound.hertz_ = decoder->hertz();
+            auto [samples, length] = decoder->DecodeAll();
+            sound.Publish(std::move(samples), length);
+        } else {
+            // Undecodable after all: a moment of silence, looping if asked to,
+            // so the channel behaves as it would with the real sound.
+            sound.Publish({0}, 1);
+        }
+        // The job's reference goes here; the sound itself is always freed by
+        // the game thread in ReleaseUnusedSounds.
+        job.reset();
+        {
+            std::lock_guard lock(decode_mutex_);
+            decode_busy_ = false;
+        }
+        decode_idle_.notify_all();
+    }
+}
+
+void Audio::FinishLoading() {
+    std::unique_lock lock(decode_mutex_);
+    decode_idle_.wait(lock, [this] { return decode_jobs_.empty() && !decode_busy_; });
+}
+
+void Audio::Hold(const SoundRef& sound) {
+    if (!sound || sound->held_by_ == this) return;
+    sound->held_by_ = this;
+    sounds_.push_back(sound);
+}
+
+void Audio::ReleaseUnusedSounds() {
+    std::erase_if(sounds_, [this](const SoundRef& sound) {
+        bool unused =
+            sound.use_count() == 1 && sound->ready() && sound->voices_.load(std::memory_order_acquire) == 0;
+        if (unused) sound->held_by_ = nullptr;
+        return unused;
+    });
+}
+
+// ---------------------------------------------------------------- channels
+
+TChannel Audio::NewHandle() {
+    if (free_slots_.empty()) return {};
+    int index = free_slots_.back();
+    free_slots_.pop_back();
+    Slot& slot = slots_[static_cast<std::size_t>(index)];
+    slot.generation += kGenerationStep;
+    std::uint32_t handle = slot.generation | static_cast<std::uint32_t>(index);
+    if (handle == 0) {
+        slot.generation += kGenerationStep;
+        handle = slot.generation | static_cast<std::uint32_t>(index);
+    }
+    slot.handle = handle;
+    slot.voice = nullptr;
+    return TChannel{handle};
+}
+
+void Audio::FreeSlot(Slot& slot) {
+    slot.handle = 0;
+    slot.voice = nullptr;
+    free_slots_.push_back(static_cast<int>(&slot - slots_.data()));
+}
+
+Audio::Slot* Audio::FindSlot(TChannel channel) {
+    if (!channel) return nullptr;
+    Slot& slot = slots_[channel.handle & kSlotMask];
+    return slot.handle == channel.handle ? &slot : nullptr;
+}
+
+Audio::Voice* Audio::FindVoice(TChannel channel) {
+    Slot* slot = FindSlot(channel);
+    if (!slot || !slot->voice || slot->voice->owner != channel.handle) return nullptr;
+    return slot->voice;
+}
+
+Audio::Voice* Audio::TakeVoice() {
+    std::uint32_t read = recycled_read_.load(std::memory_order_relaxed);
+    std::uint32_t write = recycled_write_.load(std::memory_order_acquire);
+    for (; read != write; ++read) spare_voices_.push_back(recycled_[read % kMaxVoices]);
+    recycled_read_.store(read, std::memory_order_release);
+    if (!spare_voices_.empty()) {
+        Voice* voice = spare_voices_.back();
+        spare_voices_.pop_back();
+        return voice;
+    }
+    if (voice_pool_.size() >= static_cast<std::size_t>(kMaxVoices)) return nullptr;
+    voice_pool_.push_back(std::make_unique<Voice>());
+    return voice_pool_.back().get();
+}
+
+TChannel Audio::StartSound(const SoundRef& sound, TChannel channel, bool cued) {
+    Slot* slot = nullptr;
+    bool reclaimable = false;
+    int rate = kUnitRate, volume = kUnitVolume, pan = 0, depth = 0;
+    if (!channel) {
+        channel = NewHandle();
+        slot = FindSlot(channel);
+        if (!slot) return {};
+        reclaimable = true;
+    } else {
+        slot = FindSlot(channel);
+        if (!slot) return channel;
+        if (Voice* previous = FindVoice(channel)) {
+            rate = previous->target_rate.load(std::memory_order_relaxed);
+            volume = previous->target_volume.load(std::memory_order_relaxed);
+            pan = previous->pan.load(std::memory_order_relaxed);
+            depth = previous->depth.load(std::memory_order_relaxed);
+            // Nothing refers to the replaced voice any more, so let the mixer drop it.
+            previous->reclaimable.store(true, std::memory_order_relaxed);
+            previous->status.store(kStatusEnded, std::memory_order_release);
+        }
+        slot->voice = nullptr;
+    }
+    if (!sound) return channel;
+
+    Voice* voice = TakeVoice();
+    if (!voice) return channel;
+    Hold(sound);
+    voice->sound = sound.get();
+    voice->start_time = clock_.Milliseconds();
+    voice->owner = channel.handle;
+    voice->reclaimable.store(reclaimable, std::memory_order_relaxed);
+    voice->target_rate.store(rate, std::memory_order_relaxed);
+    voice->target_volume.store(volume, std::memory_order_relaxed);
+    voice->pan.store(pan, std::memory_order_relaxed);
+    voice->depth.store(depth, std::memory_order_relaxed);
+    voice->status.store((sound->loop() ? kStatusLooped : kStatusOnce) | (cued ? kStatusPaused : 0),
+                        std::memory_order_relaxed);
+    voice->position = 0;
+    voice->rate = rate;
+    voice->volume = volume;
+    voice->delay = 0;
+    voice->picked_up = false;
+    voice->sounding = false;
+
+    std::uint32_t write = pending_write_.load(std::memory_order_relaxed);
+    if (write - pending_read_.load(std::memory_order_acquire) >= static_cast<std::uint32_t>(kPendingCapacity)) {
+        spare_voices_.push_back(voice);
+        return channel;
+    }
+    sound->voices_.fetch_add(1, std::memory_order_relaxed);
+    slot->voice = voice;
+    pending_[write % kPendingCapacity] = voice;
+    pending_write_.store(write + 1, std::memory_order_release);
+    return channel;
+}
+
+TChannel Audio::PlaySound(const SoundRef& sound, TChannel channel) { return StartSound(sound, channel, false); }
+
+TChannel Audio::CueSound(const SoundRef& sound, TChannel channel) { return StartSound(sound, channel, true); }
+
+TChannel Audio::AllocChannel() { return NewHandle(); }
+
+void Audio::StopChannel(TChannel channel) {
+    Slot* slot = FindSlot(channel);
+    if (!slot) return;
+    if (Voice* voice = FindVoice(channel)) {
+        voice->reclaimable.store(true, std::memory_order_relaxed);
+        voice->status.store(kStatusEnded, std::memory_order_release);
+    }
+    FreeSlot(*slot);
+}
+
+void Audio::ReleaseChannel(TChannel channel) {
+    Slot* slot = FindSlot(channel);
+    if (!slot) return;
+    Voice* voice = FindVoice(channel);
+    // A voice on an explicitly given channel would otherwise play on with
+    // nothing able to stop it.
+    if (voice && !voice->reclaimable.load(std::memory_order_relaxed)) {
+        voice->reclaimable.store(true, std::memory_order_relaxed);
+        voice->status.store(kStatusEnded, std::memory_order_release);
+    }
+    FreeSlot(*slot);
+}
+
+void Audio::PauseChannel(TChannel channel) {
+    if (Voice* voice = FindVoice(channel)) voice->status.fetch_or(kStatusPaused, std::memory_order_acq_rel);
+}
+
+void Audio::ResumeChannel(TChannel channel) {
+    if (Voice* voice = FindVoice(channel)) voice->status.fetch_and(~kStatusPaused, std::memory_order_acq_rel);
+}
+
+void Audio::SetChannelVolume(TChannel channel, float volume) {
+    if (Voice* voice = FindVoice(channel)) voice->target_volume.store(VolumeUnits(volume), std::memory_order_relaxed);
+}
+
+void Audio::SetChannelPan(TChannel channel, float pan) {
+    int units = std::clamp(ScaleToInt(pan, 4096.0), -kUnitVolume, kUnitVolume);
+    if (Voice* voice = FindVoice(channel)) voice->pan.store(units, std::memory_order_relaxed);
+}
+
+void Audio::SetChannelDepth(TChannel channel, float depth) {
+    if (Voice* voice = FindVoice(channel)) voice->depth.store(ScaleToInt(depth, 4096.0), std::memory_order_relaxed);
+}
+
+void Audio::SetChannelRate(TChannel channel, float rate) {
+    // A negative step would walk off the front of the data.
+    int units = std::max(0, ScaleToInt(rate, 65536.0));
+    if (Voice* voice = FindVoice(channel)) voice->target_rate.store(units, std::memory_order_relaxed);
+}
+
+int Audio::ChannelPlaying(TChannel channel) {
+    Voice* voice = FindVoice(channel);
+    if (!voice) return 0;
+    std::uint32_t status = voice->status.load(std::memory_order_acquire);
+    return status == kStatusOnce || status == kStatusLooped ? 1 : 0;
+}
+
+// ---------------------------------------------------------------- mixing
+
+void Audio::MixBlock(std::int16_t* out, int frames) {
+    int now = clock_.Milliseconds();
+    std::uint32_t read = pending_read_.load(std::memory_order_relaxed);
+    std::uint32_t write = pending_write_.load(std::memory_order_acquire);
+    for (; read != write; ++read) {
+        Voice* voice = pending_[read % kPendingCapacity];
+        int wait_ms = static_cast<int>(static_cast<std::uint32_t>(voice->start_time) + kStartDelayMs -
+                                       static_cast<std::uint32_t>(now));
+        wait_ms = std::clamp(wait_ms, 0, kStartDelayMs);
+        voice->delay = wait_ms * kOutputHertz / 1000;
+        active_.push_back(voice);
+    }
+    pending_read_.store(read, std::memory_order_release);
+
+    while (frames > 0) {
+        int chunk = std::min(frames, kMaxBlockFrames);
+        MixChunk(out, chunk, now);
+        out += 2 * chunk;
+        frames -= chunk;
+        now += chunk * 1000 / kOutputHertz;
+    }
+    active_count_.store(static_cast<int>(active_.size()), std::memory_order_relaxed);
+}
+
+void Audio::LetGo(Voice& voice) {
+    voice.sound->voices_.fetch_sub(1, std::memory_order_release);
+    std::uint32_t write = recycled_write_.load(std::memory_order_relaxed);
+    recycled_[write % kMaxVoices] = &voice;
+    recycled_write_.store(write + 1, std::memory_order_release);
+}
+
+void Audio::MixChunk(std::int16_t* out, int frames, int now) {
+    std::fill_n(accumulator_.begin(), 2 * frames, 0);
+    for (std::size_t i = 0; i < active_.size();) {
+        Voice& voice = *active_[i];
+        std::uint32_t status = voice.status.load(std::memory_order_acquire);
+        bool ended = (status & 0xF) == kStatusEnded || (status & 0xF) == kStatusFree;
+        if (ended && ((status & 0xF) == kStatusFree || voice.reclaimable.load(std::memory_order_relaxed))) {
+            active_[i] = active_.back();
+            active_.pop_back();
+            LetGo(voice);
+            continue;
+        }
+        ++i;
+        if (ended) continue;
+        int target_rate = voice.target_rate.load(std::memory_order_relaxed);
+        int target_volume = voice.target_volume.load(std::memory_order_relaxed);
+        // Until a voice has been heard there is no level to glide from.
+        bool silent = (status & kStatusPaused) != 0 || !voice.sound->ready() || voice.delay >= frames;
+        if (silent) {
+            if ((status & kStatusPaused) == 0 && voice.sound->ready()) voice.delay -= frames;
+            if (!voice.sounding) {
+                voice.rate = target_rate;
+                voice.volume = target_volume;
+            }
+            continue;
+        }
+        int first = voice.delay;
+        voice.delay = 0;
+        if (!voice.sounding) {
+            voice.sounding = true;
+            voice.rate = target_rate;
+            voice.volume = target_volume;
+            last_start_latency_ms_.store(now - voice.start_time, std::memory_order_relaxed);
+            voices_started_.fetch_add(1, std::memory_order_relaxed);
+        }
+        MixVoice(voice, first, frames);
+    }
+    for (int i = 0; i < 2 * frames; ++i) {
+        out[i] = static_cast<std::int16_t>(std::clamp(accumulator_[static_cast<std::size_t>(i)] >> 4, -32768, 32767));
+    }
+}
+
+namespace {
+
+struct Ramp {
+    // 16.16 fixed point so a block needs no division per frame.
+    std::int64_t value;
+    std::int64_t step;
+    Ramp(std::int64_t from, std::int64_t to, int frames, int first)
+        : value(from * 65536), step((to - from) * 65536 / frames) {
+        value += step * first;
+    }
+    std::int64_t Next() {
+        std::int64_t current = value >> 16;
+        value += step;
+        return current;
+    }
+};
+
+template <int Channels>
+bool MixFrames(const TSound& sound, std::int64_t& position, std::int32_t* acc, int first, int frames,
+               Ramp step, Ramp left, Ramp right) {
+    const std::int16_t* data = sound.data();
+    const std::int64_t end = static_cast<std::int64_t>(sound.length()) << 16;
+    for (int i = first; i < frames; ++i) {
+        std::int64_t index = position >> 16;
+        std::int32_t fraction = static_cast<std::int32_t>(position & 0xFFFF);
+        const std::int16_t* frame = data + index * Channels;
+        std::int32_t a = frame[0];
+        std::int32_t b = frame[Channels];
+        std::int32_t sample_left = a + static_cast<std::int32_t>((static_cast<std::int64_t>(b - a) * fraction) >> 16);
+        std::int32_t sample_right = sample_left;
+        if constexpr (Channels == 2) {
+            a = frame[1];
+            b = frame[3];
+            sample_right = a + static_cast<std::int32_t>((static_cast<std::int64_t>(b - a) * fraction) >> 16);
+        }
+        acc[2 * i] += (sample_left * static_cast<std::int32_t>(left.Next())) >> 8;
+        acc[2 * i + 1] += (sample_right * static_cast<std::int32_t>(right.Next())) >> 8;
+        position += step.Next();
+        if (position >= end) {
+            if (!sound.loop()) return false;
+            position %= end;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void Audio::MixVoice(Voice& voice, int first, int frames) {
+    const TSound& sound = *voice.sound;
+    int target_rate = voice.target_rate.load(std::memory_order_relaxed);
+    int target_volume = voice.target_volume.load(std::memory_order_relaxed);
+    int pan = voice.pan.load(std::memory_order_relaxed);
+    int depth = voice.depth.load(std::memory_order_relaxed);
+    if (sound.length() == 0) {
+        voice.status.store(kStatusEnded, std::memory_order_release);
+        return;
+    }
+    std::int64_t hertz = sound.hertz();
+    Ramp step(voice.rate * hertz / kOutputHertz, target_rate * hertz / kOutputHertz, frames, first);
+    Ramp left(LeftGain(voice.volume, pan), LeftGain(target_volume, pan), frames, first);
+    Ramp right(RightGain(voice.volume, pan, depth), RightGain(target_volume, pan, depth), frames, first);
+    voice.rate = target_rate;
+    voice.volume = target_volume;
+    bool going = sound.channels() == 2
+                     ? MixFrames<2>(sound, voice.position, accumulator_.data(), first, frames, step, left, right)
+                     : MixFrames<1>(sound, voice.position, accumulator_.data(), first, frames, step, left, right);
+    if (!going) voice.status.store(kStatusEnded, std::memory_order_release);
+}

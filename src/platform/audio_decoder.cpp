@@ -1,0 +1,77 @@
+#include "platform/audio_decoder.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <cstring>
+
+std::size_t SoundDecoder::Read(void* destination, std::size_t size, std::size_t count, void* source) {
+    auto& self = *static_cast<SoundDecoder*>(source);
+    if (size == 0) return 0;
+    std::size_t left = self.bytes_.size() - self.position_;
+    std::size_t items = std::min(count, left / size);
+    if (items == 0) return 0;
+    std::memcpy(destination, self.bytes_.data() + self.position_, items * size);
+    self.position_ += items * size;
+    return items;
+}
+
+int SoundDecoder::Seek(void* source, ogg_int64_t offset, int whence) {
+    auto& self = *static_cast<SoundDecoder*>(source);
+    ogg_int64_t base = 0;
+    if (whence == SEEK_CUR) base = static_cast<ogg_int64_t>(self.position_);
+    else if (whence == SEEK_END) base = static_cast<ogg_int64_t>(self.bytes_.size());
+    else if (whence != SEEK_SET) return -1;
+    ogg_int64_t target = base + offset;
+    if (target < 0 || target > static_cast<ogg_int64_t>(self.bytes_.size())) return -1;
+    self.position_ = static_cast<std::size_t>(target);
+    return 0;
+}
+
+int SoundDecoder::Close(void*) { return 0; }
+
+long SoundDecoder::Tell(void* source) { return static_cast<long>(static_cast<SoundDecoder*>(source)->position_); }
+
+std::unique_ptr<SoundDecoder> SoundDecoder::Open(std::vector<unsigned char> bytes) {
+    std::unique_ptr<SoundDecoder> decoder(new SoundDecoder());
+    decoder->bytes_ = std::move(bytes);
+    ov_callbacks callbacks{&SoundDecoder::Read, &SoundDecoder::Seek, &SoundDecoder::Close, &SoundDecoder::Tell};
+    if (ov_open_callbacks(decoder.get(), &decoder->file_, nullptr, 0, callbacks) != 0) return nullptr;
+    decoder->open_ = true;
+    const vorbis_info* info = ov_info(&decoder->file_, -1);
+    if (!info || info->channels < 1 || info->channels > 2 || info->rate <= 0) return nullptr;
+    decoder->channels_ = info->channels;
+    decoder->hertz_ = static_cast<int>(info->rate);
+    return decoder;
+}
+
+SoundDecoder::~SoundDecoder() {
+    if (open_) ov_clear(&file_);
+}
+
+std::pair<std::vector<std::int16_t>, int> SoundDecoder::DecodeAll() {
+    std::vector<std::int16_t> samples;
+    const std::size_t channels = static_cast<std::size_t>(channels_);
+    ogg_int64_t total = ov_pcm_total(&file_, -1);
+    // Room for the guard frame too, so finishing the sound does not copy it.
+    if (total > 0) samples.resize((static_cast<std::size_t>(total) + 1) * channels);
+    else samples.resize(65536 * channels);
+    std::size_t filled = 0;
+    const int big_endian = std::endian::native == std::endian::big ? 1 : 0;
+    for (;;) {
+        if (samples.size() - filled < 4096 * channels) samples.resize(samples.size() * 2);
+        std::size_t room = (samples.size() - filled) * sizeof(std::int16_t);
+        int link = 0;
+        long got = ov_read(&file_, reinterpret_cast<char*>(samples.data() + filled),
+                           static_cast<int>(std::min<std::size_t>(room, 1 << 20)), big_endian, 2, 1, &link);
+        if (got == OV_HOLE) continue;
+        if (got <= 0) break;
+        const vorbis_info* info = ov_info(&file_, link);
+        // A chained stream that changes its layout cannot be held in one sound.
+        if (!info || info->channels != channels_) break;
+        filled += static_cast<std::size_t>(got) / sizeof(std::int16_t);
+    }
+    int frames = static_cast<int>(filled / channels);
+    samples.resize(static_cast<std::size_t>(frames) * channels);
+    return {std::move(samples), frames};
+}
