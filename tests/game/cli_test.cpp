@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -34,8 +36,8 @@ protected:
     bool HasDisplay() const { return std::system("command -v xvfb-run >/dev/null 2>&1") == 0; }
 
     // Runs the game; returns its exit status. Standard error goes to err.txt.
-    int Run(const std::string& arguments) {
-        std::string command = std::string("SDL_AUDIODRIVER=dummy xvfb-run -a -s '-screen 0 1024x768x24' '") +
+    int Run(const std::string& arguments, const std::string& audio = "SDL_AUDIODRIVER=dummy") {
+        std::string command = audio + std::string(" xvfb-run -a -s '-screen 0 1024x768x24' '") +
                               REZARUDEV_BINARY + "' --windowed --fast --data-dir '" + folder_.string() + "' " +
                               arguments + " 2>'" + Path("err.txt") + "' >/dev/null";
         int status = std::system(command.c_str());
@@ -117,6 +119,23 @@ TEST_F(CommandLineTest, ARecordedSessionReplaysFrameForFrame) {
     auto lines = Lines("a.jsonl");
     ASSERT_EQ(lines.size(), 200u);
     EXPECT_EQ(Screen(lines[20]), "playing");
+}
+
+TEST_F(CommandLineTest, TheTitleMusicReachesTheSoundDevice) {
+    if (!HasDisplay()) GTEST_SKIP() << "no display";
+    // SDL's disk driver writes what the device would play into a file.
+    std::string output = Path("audio.raw");
+    ASSERT_EQ(Run("--seed 1 --frames 300", "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + output + "'"), 0)
+        << Read("err.txt");
+    std::string bytes = Read("audio.raw");
+    ASSERT_GT(bytes.size(), 44100u) << "at least a quarter of a second of 16-bit stereo";
+    int loudest = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        int sample = static_cast<std::int16_t>(static_cast<unsigned char>(bytes[i]) |
+                                               static_cast<unsigned char>(bytes[i + 1]) << 8);
+        loudest = std::max(loudest, std::abs(sample));
+    }
+    EXPECT_GT(loudest, 1000);
 }
 
 TEST_F(CommandLineTest, BadInputIsNamedOnOneLineBeforeAnyWindow) {
