@@ -1,5 +1,7 @@
 #include "support/game_harness.hpp"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <unistd.h>
 
@@ -26,9 +28,16 @@ std::filesystem::path MakeFolder() {
 GameHarness::GameHarness(int seed) : GameHarness(seed, nullptr) {}
 
 GameHarness::GameHarness(int seed, std::unique_ptr<Display> display_given)
+    : GameHarness(seed, std::move(display_given), nullptr) {}
+
+GameHarness::GameHarness(ReplayFile replay, std::unique_ptr<Display> display_given)
+    : GameHarness(replay.seed, std::move(display_given), std::make_unique<ReplaySource>(std::move(replay))) {}
+
+GameHarness::GameHarness(int seed, std::unique_ptr<Display> display_given, std::unique_ptr<ReplaySource> replay)
     : folder(MakeFolder()),
       display_(display_given ? std::move(display_given) : std::make_unique<HeadlessDisplay>(clock, true)),
       display(*display_),
+      replay_source(std::move(replay)),
       game_(std::make_unique<Game>(services, folder.string())),
       game(*game_) {
     graphics.ApplyState();
@@ -66,4 +75,11 @@ bool GameHarness::RunFrames(int count) {
 void GameHarness::Tap(int key) {
     Press(key);
     Release(key);
+}
+
+ReplayFile ReplayFromText(std::string_view text) {
+    std::string error;
+    std::optional<ReplayFile> replay = ParseReplay(text, "replay", error);
+    EXPECT_TRUE(replay.has_value()) << error;
+    return replay.value_or(ReplayFile{});
 }

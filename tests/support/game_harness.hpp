@@ -11,6 +11,7 @@
 #include "platform/display.hpp"
 #include "platform/draw.hpp"
 #include "platform/input.hpp"
+#include "platform/replay.hpp"
 #include "platform/text.hpp"
 
 // A whole game on the test back ends: software renderer, manual clock,
@@ -24,6 +25,9 @@ public:
     explicit GameHarness(int seed = 0x1234);
     // The same on a display given by the caller (the real OpenGL one, say).
     GameHarness(int seed, std::unique_ptr<Display> display);
+    // Takes its seed and every input event from a replay instead of the
+    // scripted source; the replay's frame 0 is the harness's first frame.
+    explicit GameHarness(ReplayFile replay, std::unique_ptr<Display> display = nullptr);
     ~GameHarness();
 
     // Starts a game as Space on the title does, without running a frame.
@@ -41,11 +45,19 @@ public:
     Display& display;
     Graphics graphics{display.renderer()};
     ScriptedInputSource source;
-    Input input{source};
+    // Set only by the replay constructor; then it, not `source`, feeds input.
+    std::unique_ptr<ReplaySource> replay_source;
+    Input input{replay_source ? static_cast<InputSource&>(*replay_source) : source};
     Audio audio{clock};
     Text text{graphics};
     Collision collision{graphics};
     Services services{clock, display, graphics, input, audio, text, collision};
     std::unique_ptr<Game> game_;
     Game& game;
+
+private:
+    GameHarness(int seed, std::unique_ptr<Display> display, std::unique_ptr<ReplaySource> replay);
 };
+
+// Parses replay text written in a test; fails the test on a bad line.
+ReplayFile ReplayFromText(std::string_view text);
