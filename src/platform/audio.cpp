@@ -500,11 +500,77 @@ struct Ramp {
     }
 };
 
+// Frames mixed at fixed rate and gains, never past the end of the data: the
+// common case, kept free of ramps and end checks.
+template <int Channels, bool Exact>
+void MixSteady(const std::int16_t* data, std::int64_t& position, std::int32_t* acc, int first, int count,
+               std::int64_t step, std::int32_t left, std::int32_t right) {
+    if (Exact && step == 0x10000) {
+        // The sound's own rate at the output rate: one source frame per
+        // output frame, a loop the compiler can vectorise.
+        const std::int16_t* frame = data + (position >> 16) * Channels;
+        std::int32_t* out = acc + 2 * first;
+        for (int i = 0; i < count; ++i) {
+            std::int32_t sample_left = frame[Channels * i];
+            std::int32_t sample_right = frame[Channels * i + Channels - 1];
+            out[2 * i] += (sample_left * left) >> 8;
+            out[2 * i + 1] += (sample_right * right) >> 8;
+        }
+        position += step * count;
+        return;
+    }
+    for (int i = first; i < first + count; ++i) {
+        std::int64_t index = position >> 16;
+        const std::int16_t* frame = data + index * Channels;
+        std::int32_t sample_left = frame[0];
+        std::int32_t sample_right = Channels == 2 ? frame[1] : sample_left;
+        if constexpr (!Exact) {
+            std::int32_t fraction = static_cast<std::int32_t>(position & 0xFFFF);
+            sample_left += static_cast<std::int32_t>((static_cast<std::int64_t>(frame[Channels] - frame[0]) * fraction) >> 16);
+            if constexpr (Channels == 2) {
+                sample_right += static_cast<std::int32_t>((static_cast<std::int64_t>(frame[3] - frame[1]) * fraction) >> 16);
+            } else {
+                sample_right = sample_left;
+            }
+        }
+        acc[2 * i] += (sample_left * left) >> 8;
+        acc[2 * i + 1] += (sample_right * right) >> 8;
+        position += step;
+    }
+}
+
 template <int Channels>
 bool MixFrames(const TSound& sound, std::int64_t& position, std::int32_t* acc, int first, int frames,
                Ramp step, Ramp left, Ramp right) {
     const std::int16_t* data = sound.data();
     const std::int64_t end = static_cast<std::int64_t>(sound.length()) << 16;
+    if (step.step == 0 && left.step == 0 && right.step == 0) {
+        std::int64_t rate = step.value >> 16;
+        std::int32_t left_gain = static_cast<std::int32_t>(left.value >> 16);
+        std::int32_t right_gain = static_cast<std::int32_t>(right.value >> 16);
+        // A whole-sample step from a whole-sample position never needs
+        // interpolating.
+        bool exact = (rate & 0xFFFF) == 0 && (position & 0xFFFF) == 0;
+        int i = first;
+        while (i < frames) {
+            // The mixed frame that carries the position to the end, if the
+            // block gets that far.
+            std::int64_t until_end = rate > 0 ? (end - position + rate - 1) / rate : frames;
+            int count = static_cast<int>(std::min<std::int64_t>(until_end, frames - i));
+            if (exact) {
+                MixSteady<Channels, true>(data, position, acc, i, count, rate, left_gain, right_gain);
+            } else {
+                MixSteady<Channels, false>(data, position, acc, i, count, rate, left_gain, right_gain);
+            }
+            i += count;
+            if (position >= end) {
+                if (!sound.loop()) return false;
+                position %= end;
+                exact = (rate & 0xFFFF) == 0 && (position & 0xFFFF) == 0;
+            }
+        }
+        return true;
+    }
     for (int i = first; i < frames; ++i) {
         std::int64_t index = position >> 16;
         std::int32_t fraction = static_cast<std::int32_t>(position & 0xFFFF);
