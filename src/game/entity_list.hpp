@@ -31,6 +31,11 @@ public:
 
     // Removing an object that is not in the list does nothing.
     void Remove(const T* object) {
+        // Most objects remove themselves from inside their own update.
+        if (visiting_ && !visiting_->removed && visiting_->object.get() == object) {
+            Unlink(visiting_);
+            return;
+        }
         for (Node* node = head_.next; node != &head_; node = node->next) {
             if (node->object.get() == object) {
                 Unlink(node);
@@ -49,10 +54,12 @@ public:
     int Walk(Visit&& visit) {
         int visited = 0;
         ++walking_;
+        Node* outer = visiting_;
         for (Node* node = head_.next; node != &head_;) {
             Node* next = node->next;
             if (!node->removed) {
                 ++visited;
+                visiting_ = node;
                 visit(*node->object);
             }
             node = next;
@@ -60,6 +67,7 @@ public:
             // other removed nodes; their links still lead forward.
             while (node != &head_ && node->removed) node = node->next;
         }
+        visiting_ = outer;
         if (--walking_ == 0) FreeRemoved();
         return visited;
     }
@@ -106,5 +114,6 @@ private:
     Node head_;
     int count_ = 0;
     int walking_ = 0;
+    Node* visiting_ = nullptr;
     std::vector<Node*> removed_;
 };
