@@ -37,7 +37,10 @@ protected:
 
     // Runs the game; returns its exit status. Standard error goes to err.txt.
     int Run(const std::string& arguments, const std::string& audio = "SDL_AUDIODRIVER=dummy") {
-        std::string command = audio + std::string(" xvfb-run -a -s '-screen 0 1024x768x24' '") +
+        // Searching for a free server from a number of its own keeps two tests
+        // that start at the same moment from racing for the same one.
+        std::string server = std::to_string(100 + getpid() % 5000);
+        std::string command = audio + " xvfb-run -a -n " + server + " -s '-screen 0 1024x768x24' '" +
                               REZARUDEV_BINARY + "' --windowed --fast --data-dir '" + folder_.string() + "' " +
                               arguments + " 2>'" + Path("err.txt") + "' >/dev/null";
         int status = std::system(command.c_str());
