@@ -10,10 +10,6 @@ namespace {
 
 int Pixel(float coordinate) { return static_cast<int>(coordinate); }
 
-// Only the exact normal size is worth the lower amount; the small UFO and
-// anything else pays double.
-int UfoPoints(const Game& game, float scale) { return game.player.level * (scale == 0.6f ? 150 : 300); }
-
 void StopHum(Game& game) { game.services.audio.StopChannel(game.sound.ufo_chan); }
 
 // The unshielded ship is lost without its wreck: callers leave their own
@@ -138,9 +134,9 @@ void ufo_tag::update(Game& game) {
     if (InSmartBombRing(game, ufo_img, x, y, rotation, scale)) {
         alive = 0;
         StopHum(game);
-        int points = UfoPoints(game, scale);
-        player.score += points;
-        points_tag::Create(game, x, y, std::to_string(points));
+        int award = points(game);
+        player.score += award;
+        points_tag::Create(game, x, y, std::to_string(award));
         shipbits_tag::Create(game, x, y, 1);
         explosion_tag::Create(game, x, y, scale, 0.01f);
     }
@@ -188,3 +184,5 @@ void ufo_tag::fry_update(Game& game) {
         particle_tag::Create(game, fry_x, fry_y, 15);
     }
 }
+
+int ufo_tag::points(const Game& game) const { return game.player.level * (scale == 0.6f ? 150 : 300); }

@@ -21,4 +21,7 @@ struct ufo_tag {
     static void Create(Game& game);
     void update(Game& game);
     void fry_update(Game& game);
+    // What shooting it down pays: only the exact normal size (the
+    // single-precision 0.6) is worth the lower amount.
+    int points(const Game& game) const;
 };

@@ -62,8 +62,7 @@ bool StrikeUfo(Game& game, int frame, float x, float y, float rotation) {
         ufo.alive = 0;
         game.services.audio.StopChannel(game.sound.ufo_chan);
         game.sound.PlaySfx(game.sound.death_snd);
-        // The large UFO is stored as the single-precision 0.6.
-        const int points = player.level * (ufo.scale == 0.6f ? 150 : 300);
+        const int points = ufo.points(game);
         player.score += points;
         points_tag::Create(game, x, y, std::to_string(points));
         shipbits_tag::Create(game, ufo.x, ufo.y, 1);
@@ -77,7 +76,7 @@ bool StrikeUfo(Game& game, int frame, float x, float y, float rotation) {
         ufo.fry_alive = 0;
         game.sound.PlaySfx(game.sound.death_snd);
         // A fry is worth what its UFO is worth.
-        const int points = player.level * (ufo.scale == 0.6f ? 150 : 300);
+        const int points = ufo.points(game);
         player.score += points;
         points_tag::Create(game, x, y, std::to_string(points));
         particle_tag::Create(game, ufo.fry_x, ufo.fry_y, 15);

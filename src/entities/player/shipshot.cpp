@@ -56,8 +56,7 @@ void shipshot_tag::update(Game& game) {
         game.sound.PlaySfx(game.sound.death_snd);
         shipbits_tag::Create(game, ufo.x, ufo.y, 1);
         explosion_tag::Create(game, ufo.x, ufo.y, ufo.scale, 0.01f);
-        // The large UFO is stored as the single-precision 0.6.
-        int points = game.player.level * (ufo.scale == 0.6f ? 150 : 300);
+        int points = ufo.points(game);
         game.player.score += points;
         points_tag::Create(game, ufo.x, ufo.y, std::to_string(points));
     }
