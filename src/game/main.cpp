@@ -11,6 +11,7 @@
 #include "game/session.hpp"
 #include "platform/audio.hpp"
 #include "platform/clock.hpp"
+#include "platform/close_signals.hpp"
 #include "platform/collision.hpp"
 #include "platform/display.hpp"
 #include "platform/draw.hpp"
@@ -71,7 +72,10 @@ int main(int argc, char** argv) {
     } else {
         source = std::make_unique<SdlInputSource>(SdlDisplayWindow(*display), 640, 480);
     }
-    Input input(*source);
+    // SIGINT and SIGTERM end live and replayed runs alike through the normal
+    // exit, which saves the best score.
+    CloseOnSignalSource signals(*source);
+    Input input(signals);
     if (!options.record.empty()) input.SetRecorder(&recorder);
 
     Audio audio(clock);

@@ -252,8 +252,11 @@ void ShowSplash(Game& game) {
         gfx.SetAlpha(1.0f);
         game.Flip();
         game.WaitWhileSuspended();
+        // A close request is left for the main loop to take, which then ends
+        // before its first frame.
         if (count >= 300 || input.MouseHits(1) || input.JoyButtonHits(0, 0) || input.KeyHits(kKeySpace) ||
-            input.KeyHits(kKeyEnter) || input.KeyHits(kKeyLeftControl) || input.KeyHits(kKeyEscape))
+            input.KeyHits(kKeyEnter) || input.KeyHits(kKeyLeftControl) || input.KeyHits(kKeyEscape) ||
+            input.ClosePending())
             break;
         game.NextFrame();
         if (game.frame_limit_reached) return;
@@ -314,8 +317,9 @@ void ShutDown(Game& game) {
 }
 
 void RunMainLoop(Game& game) {
-    // A frame limit may already have been reached during the splash.
-    while (!game.frame_limit_reached && RunMainLoopFrame(game)) {
-    }
+    // A frame limit or a close request may already have come during the
+    // splash.
+    bool leave = game.frame_limit_reached || game.input.TerminateRequested();
+    while (!leave) leave = !RunMainLoopFrame(game);
     ShutDown(game);
 }

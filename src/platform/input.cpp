@@ -234,6 +234,11 @@ int Input::TerminateRequested() {
     return requested;
 }
 
+bool Input::ClosePending() {
+    Fetch();
+    return terminate_ != 0;
+}
+
 int Input::JoystickCount() {
     return source_.JoystickCount();
 }
@@ -270,7 +275,7 @@ float Input::JoyAxisY(int port) {
 // polling again.
 void WaitJoyRelease(Input& input) {
     for (int button : {0, 1, 2, 6, 7}) {
-        while (input.JoyButtonDown(button, 0) != 0) {
+        while (input.JoyButtonDown(button, 0) != 0 && !input.ClosePending()) {
             // A replay that ends with the button held must not hang the game.
             if (!input.WaitPoll()) break;
         }
@@ -285,7 +290,7 @@ void FlushInput(Input& input) {
 }
 
 void WaitWhileSuspended(Input& input) {
-    while (input.IsSuspended() != 0) {
+    while (input.IsSuspended() != 0 && !input.ClosePending()) {
         if (!input.WaitPoll()) break;
     }
 }

@@ -113,6 +113,9 @@ public:
 
     int IsSuspended();
     int TerminateRequested();
+    // Whether a close request waits to be taken by TerminateRequested; the
+    // busy waits and the splash give way to it without taking it.
+    bool ClosePending();
 
     int JoystickCount();
     int JoyButtonDown(int button, int port);
@@ -156,11 +159,12 @@ private:
 };
 
 // Returns once joystick buttons 0, 1, 2, 6 and 7 of port 0 are up and their
-// presses are used up, fetching events as it waits.
+// presses are used up, fetching events as it waits. A close request ends the
+// wait early, so that nothing held can keep the program from closing.
 void WaitJoyRelease(Input& input);
 // FlushKeyboard, FlushMouse, then WaitJoyRelease.
 void FlushInput(Input& input);
-// Returns once the application is active again.
+// Returns once the application is active again, or a close request came.
 void WaitWhileSuspended(Input& input);
 
 // A source for tests: events added with Add arrive at the next fetch of

@@ -4,20 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <memory>
 
-#include <signal.h>
-
 namespace {
-
-// A signal handler can reach nothing but a flag of this type, so this one
-// piece of state has to live outside any object.
-volatile std::sig_atomic_t close_signalled = 0;
-
-extern "C" void SignalClose(int) {
-    close_signalled = 1;
-}
 
 int KeyFromScancode(int scancode) {
     if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + scancode - SDL_SCANCODE_A;
@@ -134,25 +123,12 @@ double MotionScale(int window_width, int window_height, int drawable_width, int 
     return width / picture_in_window;
 }
 
-struct SdlInputSource::SavedSignals {
-    struct sigaction interrupt {};
-    struct sigaction terminate {};
-};
-
 SdlInputSource::SdlInputSource(SDL_Window* window, int width, int height)
-    : window_(window), width_(width), height_(height), saved_signals_(std::make_unique<SavedSignals>()) {
-    struct sigaction action {};
-    action.sa_handler = SignalClose;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &saved_signals_->interrupt);
-    sigaction(SIGTERM, &action, &saved_signals_->terminate);
-}
+    : window_(window), width_(width), height_(height) {}
 
 SdlInputSource::~SdlInputSource() {
     CloseJoysticks();
     if (joystick_system_) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-    sigaction(SIGINT, &saved_signals_->interrupt, nullptr);
-    sigaction(SIGTERM, &saved_signals_->terminate, nullptr);
 }
 
 void SdlInputSource::FetchFrame(int, std::vector<InputEvent>& events) {
@@ -172,10 +148,6 @@ bool SdlInputSource::FetchWait(int frame, std::vector<InputEvent>& events) {
 void SdlInputSource::TakePending(std::vector<InputEvent>& events) {
     events.insert(events.end(), pending_.begin(), pending_.end());
     pending_.clear();
-    if (close_signalled != 0) {
-        close_signalled = 0;
-        events.push_back(InputEvent::Close());
-    }
 }
 
 void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& events) {

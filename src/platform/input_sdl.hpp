@@ -24,8 +24,8 @@ float JoyAxisValue(int raw);
 double MotionScale(int window_width, int window_height, int drawable_width, int drawable_height, int width,
                    int height);
 
-// Live input from SDL's event queue, plus SIGINT and SIGTERM as close
-// requests. SDL must be initialised; the window may be null (no scaling).
+// Live input from SDL's event queue. SDL must be initialised; the window may
+// be null (no scaling).
 class SdlInputSource final : public InputSource {
 public:
     SdlInputSource(SDL_Window* window, int width, int height);
@@ -39,7 +39,6 @@ public:
     void SetMouseVisible(bool visible) override;
 
 private:
-    struct SavedSignals;
     struct Joystick {
         _SDL_Joystick* device = nullptr;
         int instance = -1;
@@ -63,5 +62,4 @@ private:
     // Events made outside the SDL queue (joystick start-up state), delivered
     // with the next fetch.
     std::vector<InputEvent> pending_;
-    std::unique_ptr<SavedSignals> saved_signals_;
 };

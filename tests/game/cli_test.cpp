@@ -37,12 +37,25 @@ protected:
 
     // Runs the game; returns its exit status. Standard error goes to err.txt.
     int Run(const std::string& arguments, const std::string& audio = "SDL_AUDIODRIVER=dummy") {
+        return Status(audio + XServer() + "'" + REZARUDEV_BINARY + "' --windowed --fast --data-dir '" +
+                      folder_.string() + "' " + arguments + " 2>'" + Path("err.txt") + "' >/dev/null");
+    }
+
+    // Runs a shell script on an X server of its own, in the test's folder,
+    // with the game's path in $GAME; returns its exit status.
+    int RunScript(const std::string& script) {
+        Write("script.sh", script);
+        return Status("cd '" + folder_.string() + "' && GAME='" + REZARUDEV_BINARY +
+                      "' SDL_AUDIODRIVER=dummy" + XServer() + "sh script.sh >/dev/null 2>&1");
+    }
+
+    static std::string XServer() {
         // Searching for a free server from a number of its own keeps two tests
         // that start at the same moment from racing for the same one.
-        std::string server = std::to_string(100 + getpid() % 5000);
-        std::string command = audio + " xvfb-run -a -n " + server + " -s '-screen 0 1024x768x24' '" +
-                              REZARUDEV_BINARY + "' --windowed --fast --data-dir '" + folder_.string() + "' " +
-                              arguments + " 2>'" + Path("err.txt") + "' >/dev/null";
+        return " xvfb-run -a -n " + std::to_string(100 + getpid() % 5000) + " -s '-screen 0 1024x768x24' ";
+    }
+
+    static int Status(const std::string& command) {
         int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -103,6 +116,58 @@ TEST_F(CommandLineTest, SpaceSkipsTheSplashAndEscapeLeavesAtOnce) {
     EXPECT_EQ(Screen(lines[1]), "splash");
     EXPECT_EQ(Screen(lines[2]), "title");
     EXPECT_EQ(Read("data/hiscore.dat"), std::string(4, '\0'));
+}
+
+// A signal in the splash, in a replay, and while another window has the focus
+// (where the game waits for it) each end the game at once through its normal
+// exit, saving the best score. Three games, each opened over the one before:
+// the replay takes the focus from the first, the splash from the replay.
+TEST_F(CommandLineTest, SignalsLeaveThroughTheNormalExitFromEveryState) {
+    if (!HasDisplay()) GTEST_SKIP() << "no display";
+    // Without sounds the games start sooner.
+    for (const char* game : {"focus", "replay", "splash"}) fs::create_directories(folder_ / game / "data");
+    Write("r.txt", "seed 1\n1 focus lost\n");
+    const std::string script = R"sh(
+frames() { if [ -f "$1.jsonl" ]; then wc -l < "$1.jsonl"; else echo 0; fi; }
+# Starts the game $1 with the arguments that follow and waits, ten seconds
+# at most, until its trace shows it running.
+start() {
+    name=$1; shift
+    "$GAME" --windowed --data-dir $name --trace $name.jsonl "$@" 2>$name.err & eval $name=$!
+    n=0; while [ "$(frames $name)" -lt 10 ] && [ $n -lt 200 ]; do sleep 0.05; n=$((n + 1)); done
+}
+now() { date +%s%N; }
+# Sends signal $2 to the game $1 and notes its exit status, the milliseconds
+# it took to leave and the size of its best-score file. A game that does not
+# leave is killed after ten seconds.
+finish() {
+    (sleep 10; kill -KILL $1) 2>/dev/null & watchdog=$!
+    begin=$(now); kill -$2 $1; wait $1; status=$?; took=$((($(now) - begin) / 1000000))
+    kill $watchdog
+    echo "$3 $status $took $(wc -c < $3/data/hiscore.dat)" >> result.txt
+}
+start focus
+start replay --replay r.txt
+start splash
+before=$(frames focus); sleep 0.3; echo "idle $(($(frames focus) - before))" >> result.txt
+finish $splash TERM splash
+finish $replay INT replay
+finish $focus TERM focus
+)sh";
+    ASSERT_EQ(RunScript(script), 0);
+    auto results = Lines("result.txt");
+    ASSERT_EQ(results.size(), 4u) << Read("result.txt");
+    EXPECT_EQ(results[0], "idle 0") << "the first game did not lose the focus";
+    for (std::size_t i = 1; i < results.size(); ++i) {
+        std::istringstream result(results[i]);
+        std::string name;
+        int status = -1, milliseconds = -1, best_bytes = -1;
+        result >> name >> status >> milliseconds >> best_bytes;
+        EXPECT_EQ(status, 0) << name << Read(name + ".err");
+        EXPECT_LT(milliseconds, 3000) << name;
+        EXPECT_EQ(best_bytes, 4) << name;
+    }
+    EXPECT_EQ(Screen(Lines("splash.jsonl").back()), "splash");
 }
 
 TEST_F(CommandLineTest, ARecordedSessionReplaysFrameForFrame) {

@@ -6,6 +6,8 @@
 #include <csignal>
 #include <vector>
 
+#include "platform/close_signals.hpp"
+
 namespace {
 
 TEST(SdlInput, KeysGetTheGamesCodesWithSidesApart) {
@@ -109,17 +111,21 @@ TEST_F(SdlEvents, BecomeGameEventsWithRepeatsAndStrangersIgnored) {
                       }));
 }
 
-TEST_F(SdlEvents, InterruptAndTerminateSignalsAskToClose) {
-    SdlInputSource source(nullptr, 640, 480);
+TEST(CloseOnSignal, InterruptAndTerminateSignalsAskToCloseOnceWhateverTheSource) {
+    ScriptedInputSource inner;
+    CloseOnSignalSource source(inner);
     std::vector<InputEvent> events;
+    inner.Add(InputEvent::Key(32, true));
     std::raise(SIGINT);
     source.FetchFrame(0, events);
-    EXPECT_EQ(events, (std::vector<InputEvent>{InputEvent::Close()}));
+    EXPECT_EQ(events, (std::vector<InputEvent>{InputEvent::Key(32, true), InputEvent::Close()}));
     events.clear();
     source.FetchFrame(1, events);
     EXPECT_TRUE(events.empty());
+    // A source with nothing more to give, like a finished replay, still
+    // passes the request on.
     std::raise(SIGTERM);
-    EXPECT_TRUE(source.FetchWait(1, events));
+    EXPECT_FALSE(source.FetchWait(1, events));
     EXPECT_EQ(events, (std::vector<InputEvent>{InputEvent::Close()}));
 }
 

@@ -170,7 +170,7 @@ TEST(Input, WaitJoyReleaseWaitsForEveryButtonAndUsesUpItsHits) {
     EXPECT_EQ(input.JoyAxisX(0), 1.0f);
 }
 
-TEST(Input, WaitsGiveUpWhenNoEventCanCome) {
+TEST(Input, WaitsGiveUpWhenNoEventCanComeOrOnACloseRequest) {
     ScriptedInputSource source;
     Input input(source);
     source.Add(InputEvent::JoyButton(2, true));
@@ -180,6 +180,18 @@ TEST(Input, WaitsGiveUpWhenNoEventCanCome) {
     WaitWhileSuspended(input);
     EXPECT_EQ(input.JoyButtonDown(2, 0), 1);
     EXPECT_EQ(input.IsSuspended(), 1);
+
+    // Live devices never run dry: only the close request ends these waits,
+    // and it is left for the frame's own test to take.
+    for (int i = 0; i < 10; ++i) source.AddForWait({InputEvent::MoveBy(1, 0)});
+    source.AddForWait({InputEvent::Close()});
+    for (int i = 0; i < 10; ++i) source.AddForWait({InputEvent::MoveBy(1, 0)});
+    WaitWhileSuspended(input);
+    EXPECT_EQ(source.wait_fetches(), 13);
+    WaitJoyRelease(input);
+    EXPECT_EQ(source.wait_fetches(), 13);
+    EXPECT_EQ(input.IsSuspended(), 1);
+    EXPECT_EQ(input.TerminateRequested(), 1);
 }
 
 TEST(Input, FlushesClearTheirDevicesAndWaitForTheJoystick) {
