@@ -164,10 +164,28 @@ private:
     int swap_interval_ = -1;
 };
 
+// With no X or Wayland display SDL falls back to drivers that show nothing,
+// and the game would run unseen, for ever without a frame limit; those are
+// for whoever asks for them by name.
+bool HaveDisplay(std::string& error) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = std::string("no display could be opened: ") + SDL_GetError();
+        return false;
+    }
+    const char* chosen = SDL_getenv("SDL_VIDEODRIVER");
+    const char* driver = SDL_GetCurrentVideoDriver();
+    bool seen = (chosen != nullptr && *chosen != '\0') || driver == nullptr ||
+                (SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (!seen) error = "no display could be opened (no X or Wayland display found)";
+    return seen;
+}
+
 }  // namespace
 
 std::unique_ptr<Display> OpenSdlDisplay(const std::string& title, int width, int height, bool windowed, int hertz,
                                         bool fast, Clock& clock, std::string& error) {
+    if (!HaveDisplay(error)) return nullptr;
     auto display = std::make_unique<SdlDisplay>(clock, !windowed, hertz, fast, width, height);
     if (!display->Open(title, error)) return nullptr;
     display->Calibrate();

@@ -224,4 +224,13 @@ TEST_F(CommandLineTest, BadInputIsNamedOnOneLineBeforeAnyWindow) {
     EXPECT_EQ(Run("--trace '" + Path("no/such/folder/t.jsonl") + "'"), 2);
     EXPECT_NE(Read("err.txt").find("t.jsonl"), std::string::npos);
     EXPECT_FALSE(fs::exists(Path("data/hiscore.dat")));
+
+    // Without X or Wayland, SDL would draw nowhere and the game run unseen.
+    EXPECT_EQ(Status("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER XDG_RUNTIME_DIR='" + folder_.string() +
+                     "' SDL_AUDIODRIVER=dummy '" +
+                     std::string(REZARUDEV_BINARY) + "' --fast --frames 5 --data-dir '" + folder_.string() +
+                     "' 2>'" + Path("err.txt") + "'"),
+              1);
+    EXPECT_EQ(Read("err.txt"), "rezarudev: no display could be opened (no X or Wayland display found)\n");
+    EXPECT_FALSE(fs::exists(Path("data/hiscore.dat")));
 }
