@@ -37,6 +37,8 @@ Display::Display(Clock& clock, bool fullscreen, int hertz, bool fast)
 void Display::Calibrate() {
     if (!soft_pacing_ || !fullscreen_) return;
     int start = clock_.Milliseconds();
+    while (!HasFocus() && clock_.Milliseconds() - start < kFocusWaitMs) clock_.Delay(10);
+    start = clock_.Milliseconds();
     int in_a_row = 0;
     while (clock_.Milliseconds() - start < 1000) {
         int before = clock_.Milliseconds();

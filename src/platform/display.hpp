@@ -39,8 +39,12 @@ public:
     void Flip(int sync);
     // Times flips at the vertical blank for up to a second; when three in a
     // row take one refresh period the hardware paces us, otherwise the
-    // software timer does.
+    // software timer does. A full-screen window that lacks the input focus
+    // does not wait for the vertical blank, so this first waits a little
+    // (kFocusWaitMs at most) for the focus that a new window is given.
     void Calibrate();
+
+    static constexpr int kFocusWaitMs = 500;
 
     bool fullscreen() const { return fullscreen_; }
     bool soft_pacing() const { return soft_pacing_; }
@@ -49,6 +53,9 @@ public:
 protected:
     // Shows the back buffer; swap_interval 1 waits for the vertical blank.
     virtual void Present(int swap_interval) = 0;
+    // Takes in the window system's pending news and tells whether the window
+    // has the input focus.
+    virtual bool HasFocus() { return true; }
 
 private:
     Clock& clock_;

@@ -120,7 +120,7 @@ public:
 protected:
     void Present(int swap_interval) override {
         // Losing focus in full screen stops waiting for the vertical blank.
-        if (fullscreen() && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) == 0) swap_interval = 0;
+        if (fullscreen() && !Focused()) swap_interval = 0;
         SetSwapInterval(swap_interval);
         int window_width = 0, window_height = 0;
         SDL_GL_GetDrawableSize(window_, &window_width, &window_height);
@@ -148,7 +148,16 @@ protected:
         renderer_.RestoreAfterPresent();
     }
 
+    bool HasFocus() override {
+        // Only moves the news into SDL's queue; the input layer still gets
+        // every event.
+        SDL_PumpEvents();
+        return Focused();
+    }
+
 private:
+    bool Focused() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0; }
+
     void SetSwapInterval(int interval) {
         if (interval == swap_interval_) return;
         swap_interval_ = interval;

@@ -2,6 +2,10 @@
 
 #include "platform/display.hpp"
 
+#include <vector>
+
+#include "platform/soft_renderer.hpp"
+
 TEST(FramePacerTest, SixtyFramesTakeOneSecond) {
     ManualClock clock(5000);
     FramePacer pacer;
@@ -37,4 +41,63 @@ TEST(DisplayTest, FastAndUnpacedDisplaysNeverSleep) {
     HeadlessDisplay paced(clock, false);
     for (int i = 0; i < 60; ++i) paced.Flip(-1);
     EXPECT_EQ(clock.slept(), 1000);
+}
+
+namespace {
+
+// A full-screen display whose flips at the vertical blank take the given times
+// in turn, but only while it has the focus; without it a flip takes 2 ms. As
+// with a real window system, the focus it is given at `focus_at` is seen only
+// once its news has been taken in.
+class FakeFullScreen final : public Display {
+public:
+    FakeFullScreen(ManualClock& clock, std::vector<int> vblank_flips, int focus_at)
+        : Display(clock, true, 60, false), clock_(clock), vblank_flips_(std::move(vblank_flips)),
+          focus_at_(focus_at) {}
+    Renderer& renderer() override { return renderer_; }
+
+protected:
+    void Present(int swap_interval) override {
+        if (swap_interval == 1 && focused_) {
+            clock_.Advance(vblank_flips_[next_++ % vblank_flips_.size()]);
+        } else {
+            clock_.Advance(2);
+        }
+    }
+    bool HasFocus() override {
+        focused_ = clock_.Milliseconds() >= focus_at_;
+        return focused_;
+    }
+
+private:
+    ManualClock& clock_;
+    SoftRenderer renderer_{1, 1};
+    std::vector<int> vblank_flips_;
+    std::size_t next_ = 0;
+    int focus_at_;
+    bool focused_ = false;
+};
+
+}  // namespace
+
+TEST(DisplayTest, CalibrationKeepsTheTimerUnlessFlipsTakeOneRefreshOnceFocused) {
+    struct Case {
+        std::vector<int> flips;
+        int focus_at;
+        bool vblank;
+    };
+    const Case cases[] = {
+        {{16}, 0, true},       {{17}, 0, true},        {{16, 17, 17}, 0, true},
+        {{33}, 0, false},      {{7}, 0, false},        {{15, 18}, 0, false},
+        {{16}, 300, true},     // the focus comes a moment after the window opens
+        {{16}, 100000, false}, // it never comes
+    };
+    for (const Case& test : cases) {
+        ManualClock clock;
+        FakeFullScreen display(clock, test.flips, test.focus_at);
+        display.Calibrate();
+        EXPECT_EQ(display.soft_pacing(), !test.vblank) << test.flips[0] << " ms, focus at " << test.focus_at;
+        // Bounded: the focus wait, then a second of flips at most.
+        EXPECT_LE(clock.Milliseconds(), Display::kFocusWaitMs + 1000 + 33);
+    }
 }
