@@ -40,7 +40,8 @@ void Grant(Game& game, int frame, float x, float y) {
             break;
         case 11:
             trigpow_tag::Create(game, 4);
-            // The smart bomb is a trigger power-up; the text has always said otherwise.
+            // The popup reads "Auto" though the smart bomb is a trigger power-up;
+            // the wording is kept on purpose.
             text = "Auto: Smart Bomb";
             break;
         default:
