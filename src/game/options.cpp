@@ -3,6 +3,8 @@
 #include <charconv>
 #include <climits>
 
+#include "platform/message.hpp"
+
 namespace {
 
 bool ParseInt(const std::string& text, long long low, long long high, long long& value) {
@@ -33,7 +35,7 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
         const std::string& option = args[i];
         auto value = [&](std::string& out) {
             if (i + 1 >= args.size()) {
-                error = "option " + option + " needs a value";
+                error = "option " + Printable(option) + " needs a value";
                 return false;
             }
             out = args[++i];
@@ -53,14 +55,14 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
             if (!value(text)) return std::nullopt;
             // Any 32-bit value, signed or not: only its bits seed the generator.
             if (!ParseInt(text, INT_MIN, UINT_MAX, number)) {
-                error = "bad value for --seed: " + text;
+                error = "bad value for --seed: " + Printable(text);
                 return std::nullopt;
             }
             options.seed = static_cast<int>(static_cast<unsigned>(number));
         } else if (option == "--frames") {
             if (!value(text)) return std::nullopt;
             if (!ParseInt(text, 1, INT_MAX, number)) {
-                error = "bad value for --frames: " + text;
+                error = "bad value for --frames: " + Printable(text);
                 return std::nullopt;
             }
             options.frames = static_cast<int>(number);
@@ -77,17 +79,17 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
             auto colon = text.find(':');
             if (colon == std::string::npos || colon + 1 == text.size() ||
                 !ParseInt(text.substr(0, colon), 0, INT_MAX, number)) {
-                error = "bad value for --screenshot (expected N:FILE): " + text;
+                error = "bad value for --screenshot (expected N:FILE): " + Printable(text);
                 return std::nullopt;
             }
             options.screenshots.push_back({static_cast<int>(number), text.substr(colon + 1)});
         } else {
-            error = "unknown option: " + option;
+            error = "unknown option: " + Printable(option);
             return std::nullopt;
         }
     }
     if (!options.record.empty() && !options.replay.empty() && options.record == options.replay) {
-        error = "--record and --replay name the same file: " + options.record;
+        error = "--record and --replay name the same file: " + Printable(options.record);
         return std::nullopt;
     }
     return options;

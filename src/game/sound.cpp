@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/message.hpp"
 #include "platform/random.hpp"
 
 namespace {
@@ -29,7 +30,7 @@ GameSound::GameSound(Audio& audio, Random& random, std::string data_folder)
 std::string GameSound::PathOf(const std::string& stem) const { return data_folder_ + "/" + stem + ".ogg"; }
 
 SoundRef GameSound::Silence(const std::string& path, int flags) {
-    if (warned_.insert(path).second) std::fprintf(stderr, "rezarudev: cannot load sound %s\n", path.c_str());
+    if (warned_.insert(path).second) std::fprintf(stderr, "rezarudev: cannot load sound %s\n", Printable(path).c_str());
     return TSound::FromFrames({0}, 1, Audio::kOutputHertz, flags, path);
 }
 

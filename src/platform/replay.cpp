@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <iterator>
 
+#include "platform/message.hpp"
+
 namespace {
 
 std::vector<std::string_view> SplitWords(std::string_view line) {
@@ -42,9 +44,7 @@ std::optional<double> ParseReal(std::string_view word) {
     return value;
 }
 
-std::string Quoted(std::string_view word) {
-    return "'" + std::string(word) + "'";
-}
+std::string Quoted(std::string_view word) { return "'" + Printable(word) + "'"; }
 
 // Reads the lines of one file; each method returns an error text, empty when
 // the line was good.
@@ -190,24 +190,24 @@ std::optional<ReplayFile> ParseReplay(std::string_view text, const std::string& 
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         ++line_number;
         if (std::string problem = parser.ParseLine(line); !problem.empty()) {
-            error = name + ":" + std::to_string(line_number) + ": " + problem;
+            error = Printable(name) + ":" + std::to_string(line_number) + ": " + problem;
             return std::nullopt;
         }
     }
     std::optional<ReplayFile> replay = parser.Finish();
-    if (!replay) error = name + ": no seed line";
+    if (!replay) error = Printable(name) + ": no seed line";
     return replay;
 }
 
 std::optional<ReplayFile> ReadReplayFile(const std::string& path, std::string& error) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        error = path + ": cannot be opened";
+        error = Printable(path) + ": cannot be opened";
         return std::nullopt;
     }
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad()) {
-        error = path + ": cannot be read";
+        error = Printable(path) + ": cannot be read";
         return std::nullopt;
     }
     return ParseReplay(text, path, error);
@@ -249,7 +249,7 @@ bool ReplayWriter::Open(const std::string& path, int seed, std::string& error) {
     file_.open(path, std::ios::binary | std::ios::trunc);
     if (file_) file_ << "seed " << seed << '\n' << std::flush;
     if (!file_) {
-        error = path + ": cannot be written";
+        error = Printable(path) + ": cannot be written";
         return false;
     }
     return true;

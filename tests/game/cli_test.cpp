@@ -223,6 +223,11 @@ TEST_F(CommandLineTest, BadInputIsNamedOnOneLineBeforeAnyWindow) {
 
     EXPECT_EQ(Run("--trace '" + Path("no/such/folder/t.jsonl") + "'"), 2);
     EXPECT_NE(Read("err.txt").find("t.jsonl"), std::string::npos);
+
+    // Input is quoted at most 60 characters long.
+    EXPECT_EQ(Run("--seed " + std::string(5000, '9')), 2);
+    message = Read("err.txt");
+    EXPECT_LT(message.find('\n'), 120u) << message.substr(0, 200);
     EXPECT_FALSE(fs::exists(Path("data/hiscore.dat")));
 
     // Without X or Wayland, SDL would draw nowhere and the game run unseen.
@@ -234,3 +239,4 @@ TEST_F(CommandLineTest, BadInputIsNamedOnOneLineBeforeAnyWindow) {
     EXPECT_EQ(Read("err.txt"), "rezarudev: no display could be opened (no X or Wayland display found)\n");
     EXPECT_FALSE(fs::exists(Path("data/hiscore.dat")));
 }
+

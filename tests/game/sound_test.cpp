@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 
+#include "platform/message.hpp"
 #include "platform/random.hpp"
 #include "support/ogg_writer.hpp"
 
@@ -66,8 +67,8 @@ TEST_F(GameSoundTest, MissingEffectsWarnOnceEachAndPlayAsSilence) {
     sound.PlaySfx(sound.shoot_snd);
     sound.StartUfoLoop();
     std::string warnings = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(warnings, "rezarudev: cannot load sound " + Folder() + "/ufoloop.ogg\n" +
-                            "rezarudev: cannot load sound " + Folder() + "/shoot.ogg\n");
+    EXPECT_EQ(warnings, "rezarudev: cannot load sound " + Printable(Folder() + "/ufoloop.ogg") + "\n" +
+                            "rezarudev: cannot load sound " + Printable(Folder() + "/shoot.ogg") + "\n");
 
     // The stand-ins behave like the real thing: the shot ends, the loop loops.
     ASSERT_TRUE(sound.shoot_snd);
@@ -170,7 +171,8 @@ TEST_F(GameSoundTest, MusicNameFollowsTheMusicChannelEvenForAMissingTrack) {
         EXPECT_EQ(sound.music_name(), "panic");
         Mix();
     }
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "rezarudev: cannot load sound " + Folder() + "/panic.ogg\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "rezarudev: cannot load sound " + Printable(Folder() + "/panic.ogg") + "\n");
     audio_.SetChannelVolume(sound.music_chan, 0.3f);
     audio_.PauseChannel(sound.music_chan);
     EXPECT_EQ(sound.music_name(), "none");

@@ -80,6 +80,13 @@ TEST(Replay, BadLinesNameFileLineAndProblem) {
     EXPECT_EQ(ParseError("seed 1\n1 joy button 16 down\n"), "bad.replay:2: joystick button '16' is not in 0..15");
     EXPECT_EQ(ParseError("seed 1\n1 focus away\n"), "bad.replay:2: focus needs 'lost' or 'gained'");
     EXPECT_EQ(ParseError("seed 1\n1 close now\n"), "bad.replay:2: unexpected 'now' at the end");
+    // Quoted input is cut to 60 characters, its start and its end, and shows
+    // every byte: a NUL no longer ends the message.
+    EXPECT_EQ(ParseError("seed 1\n" + std::string(100000, 'x') + "y\n"),
+              "bad.replay:2: unknown line start '" + std::string(28, 'x') + "..." + std::string(28, 'x') +
+                  "y': expected 'seed' or a frame number");
+    EXPECT_EQ(ParseError(std::string("seed 1\n1 key 32 do\0wn\\\n", 23)),
+              "bad.replay:2: expected 'down' or 'up', not 'do\\x00wn\\x5c'");
 }
 
 TEST(Replay, TheSeedLineIsRequiredOnceAndFirst) {
