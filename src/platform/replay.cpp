@@ -4,7 +4,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <iterator>
+#include <system_error>
 
 #include "platform/message.hpp"
 
@@ -200,12 +202,25 @@ std::optional<ReplayFile> ParseReplay(std::string_view text, const std::string& 
 }
 
 std::optional<ReplayFile> ReadReplayFile(const std::string& path, std::string& error) {
+    // A folder would open and then fail in the middle of reading; a FIFO
+    // or a device might never end.
+    std::error_code problem;
+    if (!std::filesystem::is_regular_file(path, problem)) {
+        error = Printable(path) + ": " + (std::filesystem::exists(path, problem) ? "not a file" : "no such file");
+        return std::nullopt;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         error = Printable(path) + ": cannot be opened";
         return std::nullopt;
     }
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string text;
+    try {
+        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        // The stream buffer throws on a read error whatever the stream's exception mask.
+        file.setstate(std::ios::badbit);
+    }
     if (file.bad()) {
         error = Printable(path) + ": cannot be read";
         return std::nullopt;

@@ -224,6 +224,12 @@ TEST_F(CommandLineTest, BadInputIsNamedOnOneLineBeforeAnyWindow) {
     EXPECT_EQ(Run("--trace '" + Path("no/such/folder/t.jsonl") + "'"), 2);
     EXPECT_NE(Read("err.txt").find("t.jsonl"), std::string::npos);
 
+    // A folder named as the replay is refused, not read until it throws.
+    EXPECT_EQ(Run("--replay '" + Path("data") + "'"), 2);
+    message = Read("err.txt");
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    EXPECT_NE(message.find("not a file"), std::string::npos) << message;
+
     // Input is quoted at most 60 characters long.
     EXPECT_EQ(Run("--seed " + std::string(5000, '9')), 2);
     message = Read("err.txt");

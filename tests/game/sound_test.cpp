@@ -55,9 +55,10 @@ protected:
 
 }  // namespace
 
-TEST_F(GameSoundTest, MissingEffectsWarnOnceEachAndPlayAsSilence) {
+TEST_F(GameSoundTest, MissingOrFolderEffectsWarnOnceEachAndPlayAsSilence) {
     WriteAllEffects();
     std::filesystem::remove(folder_ / "shoot.ogg");
+    std::filesystem::create_directory(folder_ / "shoot.ogg");
     std::filesystem::remove(folder_ / "ufoloop.ogg");
     GameSound sound(audio_, random_, Folder());
     ::testing::internal::CaptureStderr();

@@ -98,10 +98,12 @@ TEST(Replay, TheSeedLineIsRequiredOnceAndFirst) {
     EXPECT_EQ(ParseError("seed 1 2\n"), "bad.replay:1: unexpected '2' at the end");
 }
 
-TEST(Replay, AMissingFileIsAnError) {
+TEST(Replay, AMissingFileOrAFolderIsAnError) {
     std::string error;
     EXPECT_FALSE(ReadReplayFile("/nonexistent/dir/x.replay", error));
-    EXPECT_EQ(error, "/nonexistent/dir/x.replay: cannot be opened");
+    EXPECT_EQ(error, "/nonexistent/dir/x.replay: no such file");
+    EXPECT_FALSE(ReadReplayFile("/tmp", error));
+    EXPECT_EQ(error, "/tmp: not a file");
 }
 
 TEST(Replay, WrittenEventsReadBackUnchanged) {
