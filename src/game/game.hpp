@@ -73,6 +73,9 @@ public:
     Random random;
     GameSound sound;
     std::string data_dir;
+    // Cleared when the best-score file was there but could not be read, so
+    // that leaving does not write over it.
+    bool save_best = true;
 
     player_tag player;
     autopow_tag autopow;

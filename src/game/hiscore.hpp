@@ -7,11 +7,21 @@ class Game;
 // "data/hiscore.dat": the best score as 4 bytes, little-endian.
 std::string BestScorePath(const Game& game);
 void LoadBest(Game& game);
+// Writes the best score, unless the file was there at start-up but could not
+// be read: then it is left as it is.
 void SaveBest(Game& game);
 
-// The file itself, apart from the game: a missing, short or unreadable file
-// reads as 0 (with a warning unless it is simply missing); writing goes
-// through a temporary file renamed over the old one, so the file is never
-// left half written. Both report problems as one line on standard error.
-int ReadBestScore(const std::string& path);
+// What reading the file found. A missing file reads as 0 in silence, a file
+// shorter than 4 bytes as 0 with a warning; both may be written over. Any
+// other failure (no permission, a folder, a FIFO) reads as 0 with a warning
+// and keeps the file from being written over.
+struct BestScoreRead {
+    int best = 0;
+    bool may_save = true;
+};
+BestScoreRead ReadBestScore(const std::string& path);
+// Writes through a temporary file of this process's own, flushed to the disk
+// and renamed over the old one, so the file is never left half written; a
+// symbolic link is written through to its target. Only the file's own folder
+// is created when it is missing. A failure is one line on standard error.
 bool WriteBestScore(const std::string& path, int best);

@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <climits>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/message.hpp"
 
@@ -74,6 +76,12 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
             if (!value(options.trace)) return std::nullopt;
         } else if (option == "--data-dir") {
             if (!value(options.data_dir)) return std::nullopt;
+            // Only data/ inside it is ever created, never the folder itself.
+            std::error_code problem;
+            if (!std::filesystem::is_directory(options.data_dir, problem)) {
+                error = "bad value for --data-dir (not an existing folder): " + Printable(options.data_dir);
+                return std::nullopt;
+            }
         } else if (option == "--screenshot") {
             if (!value(text)) return std::nullopt;
             auto colon = text.find(':');

@@ -230,6 +230,12 @@ TEST_F(CommandLineTest, BadInputIsNamedOnOneLineBeforeAnyWindow) {
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
     EXPECT_NE(message.find("not a file"), std::string::npos) << message;
 
+    // The data folder must exist; nothing is made above data/.
+    EXPECT_EQ(Run("--data-dir ''"), 2);
+    EXPECT_NE(Read("err.txt").find("--data-dir"), std::string::npos);
+    EXPECT_EQ(Run("--data-dir '" + Path("missing") + "'"), 2);
+    EXPECT_FALSE(fs::exists(Path("missing")));
+
     // Input is quoted at most 60 characters long.
     EXPECT_EQ(Run("--seed " + std::string(5000, '9')), 2);
     message = Read("err.txt");
