@@ -5,6 +5,7 @@
 
 #include "game/shell.hpp"
 #include "game/trace.hpp"
+#include "platform/message.hpp"
 #include "platform/png.hpp"
 
 SessionObserver::~SessionObserver() {
@@ -16,7 +17,7 @@ bool SessionObserver::Open(const RunOptions& options, std::string& error) {
     if (options.trace.empty()) return true;
     trace_ = std::fopen(options.trace.c_str(), "w");
     if (!trace_) {
-        error = "cannot write the trace file " + options.trace + ": " + std::strerror(errno);
+        error = "cannot write the trace file " + Printable(options.trace) + ": " + std::strerror(errno);
         return false;
     }
     return true;
@@ -26,15 +27,19 @@ void SessionObserver::FrameDrawn(Game& game) {
     if (trace_ && !trace_failed_) {
         std::string line = TraceLine(game);
         line += '\n';
-        if (std::fwrite(line.data(), 1, line.size(), trace_) != line.size()) {
+        // Flushed every frame, so that a run that is killed keeps every frame it showed.
+        if (std::fwrite(line.data(), 1, line.size(), trace_) != line.size() || std::fflush(trace_) != 0) {
             std::fprintf(stderr, "rezarudev: cannot write the trace file any more: %s\n", std::strerror(errno));
             trace_failed_ = true;
+            failed_ = true;
         }
     }
     for (const Screenshot& screenshot : screenshots_) {
         if (screenshot.frame != game.frame) continue;
-        if (!WritePng(screenshot.path, game.gfx.GrabBackBuffer()))
-            std::fprintf(stderr, "rezarudev: cannot write the screenshot %s\n", screenshot.path.c_str());
+        if (!WritePng(screenshot.path, game.gfx.GrabBackBuffer())) {
+            std::fprintf(stderr, "rezarudev: cannot write the screenshot %s\n", Printable(screenshot.path).c_str());
+            failed_ = true;
+        }
     }
 }
 

@@ -20,10 +20,14 @@ public:
     // be created.
     bool Open(const RunOptions& options, std::string& error);
     void FrameDrawn(Game& game) override;
+    // True once a trace line or a screenshot could not be written: the run
+    // then ends with status 1.
+    bool failed() const { return failed_; }
 
 private:
     std::FILE* trace_ = nullptr;
     bool trace_failed_ = false;
+    bool failed_ = false;
     std::vector<Screenshot> screenshots_;
 };
 

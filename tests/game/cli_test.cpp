@@ -252,3 +252,16 @@ TEST_F(CommandLineTest, BadInputIsNamedOnOneLineBeforeAnyWindow) {
     EXPECT_FALSE(fs::exists(Path("data/hiscore.dat")));
 }
 
+TEST_F(CommandLineTest, AnUnwritableTraceOrScreenshotEndsTheRunWithStatusOne) {
+    if (!HasDisplay()) GTEST_SKIP() << "no display";
+    // Every trace line is flushed at once, so a full disk shows in frame 0.
+    EXPECT_EQ(Run("--frames 3 --trace /dev/full"), 1);
+    std::string message = Read("err.txt");
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    EXPECT_EQ(fs::file_size(Path("data/hiscore.dat")), 4u) << "the best score is saved all the same";
+
+    fs::remove(Path("data/hiscore.dat"));
+    EXPECT_EQ(Run("--frames 3 --screenshot 1:'" + Path("data") + "'"), 1);
+    EXPECT_NE(Read("err.txt").find("screenshot"), std::string::npos);
+    EXPECT_EQ(fs::file_size(Path("data/hiscore.dat")), 4u);
+}

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "game/session.hpp"
 #include "game/trace.hpp"
 #include "platform/audio.hpp"
 #include "platform/soft_renderer.hpp"
@@ -190,6 +192,26 @@ TEST(ScenarioTest, AKeyboardGameFromTheTitleToGameOverAndBack) {
     EXPECT_EQ(s.Int(caption + 250, "counts.burgers"), 0);
     EXPECT_EQ(s.Number(caption + 250, "pointer"), 320);
     EXPECT_EQ(s.harness.input.MouseY(), 204);
+}
+
+// The trace file holds each frame as soon as it is shown, so a run that is
+// killed keeps every frame it showed.
+TEST(ScenarioTest, TheTraceFileHasEveryFrameAtOnce) {
+    GameHarness h;
+    RunOptions options;
+    options.trace = (h.folder / "t.jsonl").string();
+    SessionObserver observer;
+    std::string error;
+    ASSERT_TRUE(observer.Open(options, error)) << error;
+    h.game.observer = &observer;
+    h.RunFrames(2);
+    h.game.observer = nullptr;
+    std::ifstream file(options.trace);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(TextIn(lines[1], "screen"), "title");
+    EXPECT_FALSE(observer.failed());
 }
 
 TEST(ScenarioTest, TheMouseStartsFromTheMenuTurnsThrustsAndFires) {
