@@ -252,6 +252,15 @@ TEST_F(CommandLineTest, BadInputIsNamedOnOneLineBeforeAnyWindow) {
     EXPECT_FALSE(fs::exists(Path("data/hiscore.dat")));
 }
 
+TEST_F(CommandLineTest, TwoUnseededStartUpsDrawDifferentSeeds) {
+    if (!HasDisplay()) GTEST_SKIP() << "no display";
+    ASSERT_EQ(Run("--frames 1 --record '" + Path("a.txt") + "'"), 0) << Read("err.txt");
+    ASSERT_EQ(Run("--frames 1 --record '" + Path("b.txt") + "'"), 0) << Read("err.txt");
+    std::string first = Lines("a.txt").front(), second = Lines("b.txt").front();
+    EXPECT_EQ(first.rfind("seed ", 0), 0u) << first;
+    EXPECT_NE(first, second);
+}
+
 TEST_F(CommandLineTest, AnUnwritableTraceOrScreenshotEndsTheRunWithStatusOne) {
     if (!HasDisplay()) GTEST_SKIP() << "no display";
     // Every trace line is flushed at once, so a full disk shows in frame 0.
