@@ -300,6 +300,40 @@ TEST(ScenarioTest, AJoystickMovesThePointerStartsTurnsFiresAndPauses) {
     EXPECT_LT(s.Number(301, "ship.y"), s.Number(300, "ship.y")) << "flying on";
 }
 
+TEST(ScenarioTest, AHeldJoystickNeitherMovesNorExposesTheShipWarpingIn) {
+    // Space starts a game at 14; Up flies the ship into a burger at 400;
+    // thrust on the stick is held from 534, through the next warp-in.
+    Session s(
+        "seed 1234\n"
+        "14 key 32 down\n15 key 32 up\n"
+        "274 key 38 down\n401 key 38 up\n"
+        "534 joy axis 1 -1.0\n");
+    s.RunThrough(547);
+    ASSERT_EQ(s.Int(400, "lives"), 2);
+    ASSERT_EQ(s.Int(547, "warp_on"), 0);
+    s.RunThrough(548);
+    ASSERT_EQ(s.Int(548, "warp_on"), 1);
+    EXPECT_EQ(s.Number(548, "ship.speed"), 0);
+    EXPECT_EQ(s.Int(548, "ship.flash_on"), 1);
+
+    // Nothing hits the ship before it has arrived, flash or no flash.
+    s.RunThrough(599);
+    s.game.player.flash_on = 0;
+    s.BurgerOnShip();
+    s.RunThrough(601);
+    EXPECT_EQ(s.Int(601, "lives"), 2);
+    s.game.player.flash_on = 1;
+
+    s.RunThrough(797);
+    EXPECT_EQ(s.Int(796, "warp_on"), 1);
+    EXPECT_EQ(s.Int(797, "warp_on"), 0);
+    EXPECT_EQ(s.Number(797, "ship.x"), 320);
+    EXPECT_EQ(s.Number(797, "ship.y"), 240);
+    EXPECT_EQ(s.Number(797, "ship.speed"), 0);
+    EXPECT_EQ(s.Int(797, "ship.flash_on"), 1);
+    EXPECT_EQ(s.Int(797, "lives"), 2);
+}
+
 TEST(ScenarioTest, ShotsBringDownTheUfo) {
     Session s(std::string(kSpaceStart) + "256 key 162 down\n257 key 162 up\n");
     s.RunThrough(254);

@@ -144,15 +144,19 @@ int player_tag::reset_ship(Game& game, int full) {
 int player_tag::get_inputs(Game& game) {
     if (death_tmr != 0 || game.game_over != 0) return 0;
     if (shot_tmr != 0) shot_tmr -= 1;
+    // The update that ends a death countdown starts the warp-in just before
+    // this; every control then reads as released, so a joystick held since
+    // cannot move the ship that is not there yet.
+    const bool controls = game.warp_on == 0;
 
     Input& input = game.input;
-    if (TurnLeftHeld(game)) {
+    if (controls && TurnLeftHeld(game)) {
         input.MoveMouse(320, 0);
         flash_on = 0;
         rotation -= 5;
         if (rotation < 0) rotation = 360;
     }
-    if (TurnRightHeld(game)) {
+    if (controls && TurnRightHeld(game)) {
         input.MoveMouse(320, 0);
         flash_on = 0;
         rotation += 5;
@@ -161,7 +165,7 @@ int player_tag::get_inputs(Game& game) {
 
     // The press is taken even when the trigger is busy, and then it is lost.
     trigpow_tag& trigpow = game.trigpow;
-    if (TriggerPressed(game) && trigpow.sb_scale == 0 && hspace_ctr == 0 && trigpow.aspin_ctr == 0) {
+    if (controls && TriggerPressed(game) && trigpow.sb_scale == 0 && hspace_ctr == 0 && trigpow.aspin_ctr == 0) {
         flash_on = 0;
         switch (trigpow.ptype) {
         case 0:
@@ -202,7 +206,7 @@ int player_tag::get_inputs(Game& game) {
         }
     }
 
-    if (ThrustHeld(game)) {
+    if (controls && ThrustHeld(game)) {
         flash_on = 0;
         shiptrail_tag::Create(game, x, y, rotation);
         frame_ctr += 1;
@@ -229,7 +233,7 @@ int player_tag::get_inputs(Game& game) {
 
     // No fire query is made during the cooldown, so a press made then waits
     // for the first frame it is allowed.
-    if (shot_tmr == 0 && FirePressed(game)) {
+    if (controls && shot_tmr == 0 && FirePressed(game)) {
         flash_on = 0;
         shot_tmr = 15;
         sfired = 1;
@@ -240,7 +244,7 @@ int player_tag::get_inputs(Game& game) {
 }
 
 bool player_tag::vulnerable(const Game& game) const {
-    return hspace_ctr == 0 && flash_on == 0 && death_tmr == 0 && game.game_over == 0;
+    return hspace_ctr == 0 && flash_on == 0 && death_tmr == 0 && game.game_over == 0 && game.warp_on == 0;
 }
 
 void player_tag::ship_hit(Game& game) {
