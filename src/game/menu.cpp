@@ -62,6 +62,7 @@ void ActOn(Game& game, int row, int title_mode) {
         if (!game.title_on) {
             ClearPlayfield(game);
             game.paused = 0;
+            ClearPhases(game);
             game.title_on = 1;
             audio.StopChannel(sound.music_chan);
             sound.StartMusic(4);

@@ -27,6 +27,7 @@ void NewGame(Game& game) {
     game.player.level = 1;
     game.best_sound_done = 0;
     game.title_on = 0;
+    ClearPhases(game);
     game.ufo.rel_tmr = RandomDelay(game);
     game.powerup.counter = RandomDelay(game);
     CreateLargeBurgers(game, 1);
@@ -34,6 +35,12 @@ void NewGame(Game& game) {
     game.sound.StartMusic(game.sound.music_track);
     game.player.reset_ship(game, 1);
     game.FlushInput();
+}
+
+void ClearPhases(Game& game) {
+    game.warp_on = 0;
+    game.bonus_on = 0;
+    game.game_over = 0;
 }
 
 void ClearPlayfield(Game& game) {
@@ -58,10 +65,18 @@ void ClearPlayfield(Game& game) {
 
 void CompleteLevel(Game& game) {
     player_tag& player = game.player;
+    float caption_alpha = game.msg_alpha;
     game.bonus_on = 1;
     ClearPlayfield(game);
     game.trigpow.sb_scale = 0;
     player.reset_ship(game, 0);
+    if (game.game_over) {
+        // With no ship left there is nothing to warp in: the bonus is paid,
+        // and the caption runs on through its own 250 frames.
+        game.warp_on = 0;
+        game.bonus_on = 0;
+        game.msg_alpha = caption_alpha;
+    }
     player.level += 1;
     game.bg_spin += 0.2f;
     player.score += 250 * player.level;
@@ -92,7 +107,7 @@ void AdvanceGameOver(Game& game) {
     if (game.msg_alpha <= 0) {
         ClearPlayfield(game);
         game.paused = 0;
-        game.game_over = 0;
+        ClearPhases(game);
         game.title_on = 1;
         game.services.audio.StopChannel(game.sound.music_chan);
         game.sound.StartMusic(4);

@@ -4,6 +4,9 @@ class Game;
 
 void NewGame(Game& game);
 void ClearPlayfield(Game& game);
+// Leaves the warp-in, its bonus line and the game-over caption, so that none
+// of them outlives the game it belongs to.
+void ClearPhases(Game& game);
 // The playing screen found neither burgers nor sparks this frame.
 void CompleteLevel(Game& game);
 // One frame of the warp-in message and of the game-over caption.

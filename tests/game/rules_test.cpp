@@ -2,6 +2,7 @@
 
 #include "game/hud.hpp"
 #include "game/rules.hpp"
+#include "platform/soft_renderer.hpp"
 #include "support/game_harness.hpp"
 
 namespace {
@@ -103,14 +104,78 @@ TEST_F(RulesTest, TheLastShipEndsTheGameAndTheCaptionLeadsBackToTheTitle) {
     h.RunFrames(1);
     EXPECT_EQ(game.game_over, 1);
     EXPECT_FLOAT_EQ(game.msg_alpha, 0.996f);
-    h.RunFrames(248);
+    // A level completed behind the caption pays its bonus but warps nothing
+    // in: the caption keeps its 250 frames.
+    h.RunFrames(99);
+    ClearLevel();
+    h.RunFrames(1);
+    EXPECT_EQ(game.player.level, 2);
+    EXPECT_EQ(game.player.score, 500);
+    EXPECT_EQ(game.warp_on, 0);
+    EXPECT_EQ(game.bonus_on, 0);
+    EXPECT_NEAR(game.msg_alpha, 0.596f, 1e-4);
+    h.RunFrames(148);
     EXPECT_EQ(game.title_on, 0);
     h.RunFrames(1);
     EXPECT_EQ(game.title_on, 1);
     EXPECT_EQ(game.game_over, 0);
+    EXPECT_EQ(game.warp_on, 0);
+    EXPECT_EQ(game.bonus_on, 0);
     EXPECT_EQ(game.sound.music_name(), "title");
     EXPECT_EQ(game.burger_list.Count(), 0);
     EXPECT_EQ(game.input.MouseY(), 204);
+}
+
+// "Start New Game" and "Quit Current Game" from the pause menu, in the middle
+// of the caption or of a bonus warp-in: nothing of the old game's phases is
+// seen afterwards.
+TEST_F(RulesTest, ANewGameOrAQuitLeavesNoPhaseOfTheGameBefore) {
+    Game& game = h.game;
+    // Only the rules matter here, not the picture.
+    static_cast<SoftRenderer&>(h.display.renderer()).SetDrawing(false);
+    auto pause_and_click = [&](int row) {
+        h.Tap(32);
+        h.RunFrames(1);
+        ASSERT_EQ(game.paused, 1);
+        h.source.Add(InputEvent::MoveTo(320, 200 + 25 * row));
+        h.source.Add(InputEvent::Mouse(1, true));
+        h.source.Add(InputEvent::Mouse(1, false));
+        h.RunFrames(1);
+    };
+    auto end_the_game = [&] {
+        h.StartPlaying();
+        h.RunFrames(260);
+        game.player.lives = 1;
+        game.player.flash_on = 0;
+        game.player.ship_hit(game);
+        h.RunFrames(160);
+        ASSERT_EQ(game.game_over, 1);
+    };
+
+    end_the_game();
+    pause_and_click(0);
+    EXPECT_EQ(game.game_over, 0);
+    EXPECT_EQ(game.warp_on, 1);
+    h.RunFrames(249);
+    EXPECT_EQ(game.warp_on, 1) << "the warp-in lasts its 250 frames";
+    h.RunFrames(1);
+    EXPECT_EQ(game.warp_on, 0);
+    EXPECT_EQ(game.title_on, 0) << "the new game goes on";
+
+    end_the_game();
+    pause_and_click(2);
+    EXPECT_EQ(game.title_on, 1);
+    EXPECT_EQ(game.game_over, 0);
+
+    h.StartPlaying();
+    h.RunFrames(260);
+    ClearLevel();
+    h.RunFrames(1);
+    ASSERT_EQ(game.bonus_on, 1);
+    pause_and_click(0);
+    EXPECT_EQ(game.player.level, 1);
+    EXPECT_EQ(game.bonus_on, 0) << "no bonus line on level 1";
+    EXPECT_EQ(game.warp_on, 1);
 }
 
 TEST_F(RulesTest, TheNewBestFanfarePlaysOncePerGame) {
