@@ -73,8 +73,9 @@ void GameSound::PlaySfx(const SoundRef& sound) {
 }
 
 void GameSound::StartUfoLoop() {
-    // The old handle was stopped by whoever ended the UFO; only its slot is left to give back.
-    audio_.ReleaseChannel(ufo_chan);
+    // Usually whoever ended the UFO has stopped it already; but two resumes in
+    // one frame start the loop twice, and the first voice must not hum on.
+    audio_.StopChannel(ufo_chan);
     ufo_chan = audio_.CueSound(ufoloop_snd);
     audio_.SetChannelVolume(ufo_chan, sfx_vol);
     audio_.ResumeChannel(ufo_chan);

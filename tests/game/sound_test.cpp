@@ -135,6 +135,14 @@ TEST_F(GameSoundTest, UfoLoopStoppedAndStartedAgainBeginsAtItsStart) {
         Mix();
         EXPECT_EQ(audio_.active_voice_count(), 0);
     }
+    // Resuming by menu and by key in one frame starts the loop twice; the
+    // first voice must not hum on with nothing left to stop it.
+    sound.StartUfoLoop();
+    sound.StartUfoLoop();
+    Mix(882);
+    audio_.StopChannel(sound.ufo_chan);
+    Mix();
+    EXPECT_EQ(audio_.active_voice_count(), 0);
 }
 
 TEST_F(GameSoundTest, RandomTrackIsOneOfTheThreeGameTracksAndNeverTheTitle) {
