@@ -9,6 +9,7 @@ packages=(
     libpng-dev zlib1g-dev libvorbis-dev libogg-dev libfreetype-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
+    fonts-dejavu-core fonts-liberation
 )
 
 missing=()

@@ -520,12 +520,17 @@ Canvas DrawRing() {
         const float distance = std::max(0.0f, std::abs(offset) - 1.6f);
         glow_sum += std::exp(-distance / (offset > 0.0f ? 1.8f : 2.8f));
       }
+      // The ring is drawn with alpha blending and tinted red as the pickup halo, where any dark pixel
+      // would paint a dark rim over the sky. So every pixel it covers is light, red channel included,
+      // and the glow ends in a hard cut to black. The cut is where a fading glow would have dropped
+      // below the near-black snap: collisions with the ring see the same outline either way.
       const float glow = glow_sum / 4.0f;
-      const Colour colour = Mix({140, 180, 255}, kWhite, glow * glow);
-      ring.Set(x, y, Scaled(colour, glow));
+      if (glow * 255.0f < 12.5f) {
+        continue;
+      }
+      ring.Set(x, y, Mix({190, 210, 255}, kWhite, SmoothStep(0.25f, 0.95f, glow)));
     }
   }
-  ring.SnapNearBlack();
   return ring;
 }
 
