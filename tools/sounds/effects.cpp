@@ -177,19 +177,26 @@ Samples ShootMine(NoiseSource& noise) {
 
 Samples ShootRocket(NoiseSource& noise) {
     Samples out(SecondsToFrames(0.8));
-    StateVariableFilter hiss;
+    StateVariableFilter roar;
     StateVariableFilter low;
+    StateVariableFilter hiss;
+    OnePoleLowpass soften;
     double phase = 0.0;
+    double thump_phase = 0.0;
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double t = TimeOf(i);
         const double white = noise.Bipolar();
-        const double cutoff = 700.0 + 2600.0 * Smoothstep(0.0, 0.4, t);
-        const double high = hiss.Process(white, cutoff, 0.8).high;
-        const double whoosh = low.Process(white, 260.0, 1.0).low;
-        const double envelope = Smoothstep(0.0, 0.05, t) * std::exp(-std::max(0.0, t - 0.15) / 0.2);
-        phase += (180.0 + 320.0 * Smoothstep(0.0, 0.5, t)) / kSampleRate;
-        const double tone = std::sin(kTwoPi * phase) * 0.15;
-        out[i] = static_cast<float>(envelope * (0.7 * high + 1.3 * whoosh + tone));
+        // The motor's roar is a band of noise that climbs as the rocket gets away; only a little
+        // air rides on top, kept under 8 kHz so the launch does not read as a hiss.
+        const double body = roar.Process(white, 320.0 + 900.0 * Smoothstep(0.0, 0.45, t), 1.4).band;
+        const double whoosh = low.Process(white, 220.0, 1.0).low;
+        const double air = soften.Process(hiss.Process(white, 2500.0, 0.8).high, 6500.0);
+        const double envelope = Smoothstep(0.0, 0.03, t) * std::exp(-std::max(0.0, t - 0.18) / 0.22);
+        thump_phase += (70.0 + 90.0 * std::exp(-t / 0.04)) / kSampleRate;
+        const double thump = std::sin(kTwoPi * thump_phase) * std::exp(-t / 0.09);
+        phase += (160.0 + 360.0 * Smoothstep(0.0, 0.5, t)) / kSampleRate;
+        const double tone = (std::sin(kTwoPi * phase) + 0.35 * std::sin(2.0 * kTwoPi * phase)) * 0.22;
+        out[i] = static_cast<float>(envelope * (1.6 * body + 1.1 * whoosh + 0.25 * air + tone) + 0.8 * thump);
     }
     return out;
 }
@@ -341,22 +348,22 @@ Samples RenderUfoLoop() {
 std::vector<Effect> RenderEffects() {
     NoiseSource noise(1977);
     std::vector<Effect> effects;
-    effects.push_back({"thrust.ogg", Thrust(noise), false, 0.0});
+    effects.push_back({"thrust.ogg", Thrust(noise), false, 1.0});
     effects.push_back({"burghit.ogg", BurgerHit(noise), false, 0.0});
-    effects.push_back({"newlvl.ogg", NewLevel(), false, 0.0});
-    effects.push_back({"smartbomb.ogg", SmartBomb(noise), false, 1.0});
-    effects.push_back({"hyperspc.ogg", Hyperspace(), false, -1.0});
+    effects.push_back({"newlvl.ogg", NewLevel(), false, -2.0});
+    effects.push_back({"smartbomb.ogg", SmartBomb(noise), false, 2.5});
+    effects.push_back({"hyperspc.ogg", Hyperspace(), false, -3.5});
     effects.push_back({"death.ogg", Death(noise), false, 0.0});
     effects.push_back({"shootmine.ogg", ShootMine(noise), false, 0.0});
     effects.push_back({"shootrocket.ogg", ShootRocket(noise), false, 0.0});
-    effects.push_back({"armageddon.ogg", Armageddon(noise), false, 0.0});
-    effects.push_back({"hscore.ogg", HighScore(), false, 0.0});
-    effects.push_back({"shield.ogg", Shield(noise), false, 0.0});
+    effects.push_back({"armageddon.ogg", Armageddon(noise), false, -1.0});
+    effects.push_back({"hscore.ogg", HighScore(), false, -0.5});
+    effects.push_back({"shield.ogg", Shield(noise), false, 0.5});
     // A hum under the whole UFO pass would tire the ear at full level.
-    effects.push_back({"ufoloop.ogg", RenderUfoLoop(), true, -5.0});
+    effects.push_back({"ufoloop.ogg", RenderUfoLoop(), true, -3.0});
     // Fired several times a second, so a touch quieter than the rest.
-    effects.push_back({"shoot.ogg", Shoot(), false, -2.0});
-    effects.push_back({"powerup.ogg", PowerUp(), false, 0.0});
+    effects.push_back({"shoot.ogg", Shoot(), false, 0.0});
+    effects.push_back({"powerup.ogg", PowerUp(), false, -4.5});
     for (Effect& effect : effects) {
         if (!effect.loops) {
             FadeEdges(effect.samples, 0.0005, 0.01);

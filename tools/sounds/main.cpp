@@ -14,8 +14,13 @@ namespace {
 
 constexpr float kEffectQuality = 0.5f;
 constexpr float kMusicQuality = 0.4f;
-constexpr double kEffectLoudnessDb = -14.0;
-constexpr double kStartPeakDb = -2.5;
+// The game's mixer adds voices at unity gain and saturates, so the files carry the headroom: the music
+// peaks well under full scale and the effects sit a few decibels above it, with their peaks held
+// close to their loudness, so that the music and three or four effects at once stay clear of clipping.
+constexpr double kMusicPeakDb = -13.5;
+constexpr double kEffectLoudnessDb = -19.0;
+constexpr double kEffectCrestDb = 6.0;
+constexpr double kEffectPeakDb = -7.5;
 constexpr double kCeilingDb = -1.2;
 
 std::vector<Samples> Scaled(const std::vector<Samples>& channels, double gain) {
@@ -60,15 +65,17 @@ int main(int argc, char** argv) {
     int serial = 0x52455a00;
     bool ok = true;
 
-    for (const Effect& effect : RenderEffects()) {
-        const double loudness = LoudestWindowRms(effect.samples, SecondsToFrames(0.2));
+    for (Effect& effect : RenderEffects()) {
+        const std::size_t window = SecondsToFrames(0.2);
+        LimitPeaks(effect.samples, LoudestWindowRms(effect.samples, window) * DecibelsToGain(kEffectCrestDb), 0.05);
+        const double loudness = LoudestWindowRms(effect.samples, window);
         double gain = DecibelsToGain(kEffectLoudnessDb + effect.level_db) / std::max(loudness, 1e-9);
-        gain = std::min(gain, DecibelsToGain(kStartPeakDb) / std::max(PeakOf(effect.samples), 1e-9));
+        gain = std::min(gain, DecibelsToGain(kEffectPeakDb) / std::max(PeakOf(effect.samples), 1e-9));
         ok = Encode(folder / effect.file, {effect.samples}, gain, kEffectQuality, ++serial) && ok;
     }
     for (const Track& track : RenderMusic()) {
         const double peak = std::max(PeakOf(track.samples.left), PeakOf(track.samples.right));
-        const double gain = DecibelsToGain(kStartPeakDb) / std::max(peak, 1e-9);
+        const double gain = DecibelsToGain(kMusicPeakDb) / std::max(peak, 1e-9);
         ok = Encode(folder / track.file, {track.samples.left, track.samples.right}, gain, kMusicQuality, ++serial) &&
              ok;
     }

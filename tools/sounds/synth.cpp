@@ -252,3 +252,40 @@ StereoSamples DelayCircular(const StereoSamples& input, std::size_t delay_frames
     }
     return output;
 }
+
+void LimitPeaks(Samples& samples, double ceiling, double release) {
+    // The gain each sample needs, then held from a short look-ahead before each peak so the drop
+    // never lands on the peak itself, then let back up slowly.
+    const std::size_t look_ahead = SecondsToFrames(0.002);
+    std::vector<double> needed(samples.size(), 1.0);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const double level = std::fabs(static_cast<double>(samples[i]));
+        if (level > ceiling) {
+            needed[i] = ceiling / level;
+        }
+    }
+    std::vector<double> held(needed);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const std::size_t end = std::min(samples.size(), i + look_ahead + 1);
+        for (std::size_t j = i + 1; j < end; ++j) {
+            held[i] = std::min(held[i], needed[j]);
+        }
+    }
+    const double recover = std::exp(-1.0 / (release * kSampleRate));
+    double gain = 1.0;
+    for (double& value : held) {
+        gain = std::min(value, 1.0 - (1.0 - gain) * recover);
+        value = gain;
+    }
+    // A trailing average over the look-ahead turns each drop into a ramp without letting a peak through:
+    // every gain it averages at a peak was already held down for that peak.
+    double sum = 0.0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        sum += held[i];
+        if (i >= look_ahead) {
+            sum -= held[i - look_ahead];
+        }
+        const double count = static_cast<double>(std::min(i + 1, look_ahead));
+        samples[i] = static_cast<float>(samples[i] * (sum / count));
+    }
+}

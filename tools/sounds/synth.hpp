@@ -75,6 +75,8 @@ void ScaleSamples(Samples& samples, double gain);
 double PeakOf(const Samples& samples);
 // Loudness of a short effect: the RMS of its loudest window, so long tails do not dilute it.
 double LoudestWindowRms(const Samples& samples, std::size_t window);
+// Holds every peak at or under the ceiling: the gain drops ahead of a peak and recovers over release seconds.
+void LimitPeaks(Samples& samples, double ceiling, double release);
 
 // Freeverb-style plate, fed a stereo bus and returning the wet signal.
 // Runs over the buffer twice so that the tail of the end rings on into the start.
