@@ -13,14 +13,14 @@
 namespace {
 
 constexpr float kEffectQuality = 0.5f;
-constexpr float kMusicQuality = 0.4f;
+constexpr float kMusicQuality = 0.45f;
 // The game's mixer adds voices at unity gain and saturates, so the files carry the headroom: the music
 // peaks well under full scale and the effects sit a few decibels above it, with their peaks held
 // close to their loudness, so that the music and three or four effects at once stay clear of clipping.
-constexpr double kMusicPeakDb = -13.5;
-constexpr double kEffectLoudnessDb = -19.0;
+constexpr double kMusicPeakDb = -16.5;
+constexpr double kEffectLoudnessDb = -22.0;
 constexpr double kEffectCrestDb = 6.0;
-constexpr double kEffectPeakDb = -7.5;
+constexpr double kEffectPeakDb = -10.5;
 constexpr double kCeilingDb = -1.2;
 
 std::vector<Samples> Scaled(const std::vector<Samples>& channels, double gain) {
