@@ -2,11 +2,24 @@
 
 #include <algorithm>
 
-void Renderer::AdvanceSequence() {
+namespace {
+
+int display_sequence = 0;
+
+int NextDisplaySequence() {
     // Zero is kept for "no texture yet", so the count skips it when it wraps.
-    ++sequence_;
-    if (sequence_ == 0) sequence_ = 1;
+    display_sequence = static_cast<int>(static_cast<unsigned>(display_sequence) + 1u);
+    if (display_sequence == 0) display_sequence = 1;
+    return display_sequence;
 }
+
+}  // namespace
+
+Renderer::~Renderer() {
+    if (sequence_ != 0) NextDisplaySequence();
+}
+
+void Renderer::AdvanceSequence() { sequence_ = NextDisplaySequence(); }
 
 std::unique_ptr<TRenderFrame> Renderer::CreateFrameFromPixmap(const TPixmap& pixmap, int flags) {
     std::unique_ptr<TRenderFrame> frame = BuildFrame(pixmap, flags);

@@ -39,12 +39,15 @@ struct Vertex {
 class Renderer {
 public:
     Renderer(int width, int height) : width_(width), height_(height) {}
-    virtual ~Renderer() = default;
+    // Closing the display makes every texture made for it stale.
+    virtual ~Renderer();
 
     int width() const { return width_; }
     int height() const { return height_; }
-    // Changes whenever a display is opened or closed; textures made for an
-    // older value are rebuilt.
+    // The display sequence this renderer's display was opened with. The count
+    // is kept for the whole process and moves on whenever any display opens
+    // or closes, so a texture made for a closed display never passes for one
+    // of the next display's; textures made for another value are rebuilt.
     int sequence() const { return sequence_; }
 
     // Builds a texture holding the pixmap; the flags choose filtering.
@@ -77,6 +80,7 @@ public:
     std::uint8_t alpha() const { return rgba_[3]; }
 
 protected:
+    // Opens the display: takes the next value of the process-wide count.
     void AdvanceSequence();
     // For back ends that bind textures behind the cache's back.
     void ForgetBoundTexture() { bound_ = 0; }
