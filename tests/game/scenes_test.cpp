@@ -15,6 +15,7 @@
 
 #include "game/shell.hpp"
 #include "platform/display.hpp"
+#include "platform/gl_renderer.hpp"
 #include "platform/png.hpp"
 #include "support/game_harness.hpp"
 
@@ -345,4 +346,89 @@ TEST_F(ScenesTest, TheSmartBombRingWithItsFlash) {
     EXPECT_GT(Drawn(Around(320, 240, 90)), 5000);
 }
 
+// Every weapon and hazard at once over a shattered level 8, in the middle of
+// an Armageddon spin, with a smart-bomb ring just set off.
+void Crowd(Game& game) {
+    game.player.level = 8;
+    for (int i = 0; i < 24; ++i) burger_tag::Create(game, 40 + 25 * i, 100 + 10 * (i % 7), 2, 1);
+    for (int i = 0; i < 120; ++i) burger_tag::Create(game, 5 * i + 20, 60 + 3 * (i % 100), 3, 1);
+    for (int i = 0; i < 8; ++i) particle_tag::Create(game, static_cast<float>(80 * i + 40), 240, 150);
+    for (int i = 0; i < 40; ++i)
+        mine_tag::Create(game, static_cast<float>(16 * i + 8), static_cast<float>(40 + 97 * i % 400),
+                         static_cast<float>(9 * i));
+    for (int launch = 0; launch < 5; ++launch) {
+        float x = static_cast<float>(60 + 130 * launch);
+        rocket_tag::Create(game, x, 420, static_cast<float>(10 * launch));
+        for (int age = 80; age > 0; age -= 4) {
+            smoke_tag::Create(game, x, static_cast<float>(420 + 5 * age));
+            smoke_tag& puff = *game.smoke_list.Objects().back();
+            puff.alpha = 0.8f - 0.01f * static_cast<float>(age);
+            puff.scale = 0.1f + 0.04f * static_cast<float>(age);
+        }
+    }
+    ufo_tag::Create(game);
+    game.ufo.x = 100;
+    game.ufo.y = 200;
+    game.ufo.direction = 90;
+    game.ufo.scale = 0.6f;
+    game.trigpow.aspin_ctr = 1;
+    game.trigpow.sb_alpha = 1.0f;
+    game.trigpow.sb_scale = 0.2f;
+    game.trigpow.sb_flash = 1.0f;
+    game.trigpow.sb_x = game.player.x;
+    game.trigpow.sb_y = game.player.y;
+}
+
+enum class Scene { Title, Crowd, Pause };
+
+// The picture a fresh game on a fresh display leaves after the scene's last
+// frame has been shown.
+TPixmap Picture(Scene scene, bool batching, int& frames_kept) {
+    SystemClock clock;
+    std::string error;
+    auto display = OpenSdlDisplay("Rezarudev scenes", 640, 480, true, 60, true, clock, error);
+    if (!display) {
+        ADD_FAILURE() << error;
+        return {};
+    }
+    auto& renderer = dynamic_cast<GlRenderer&>(display->renderer());
+    renderer.SetBatching(batching);
+    GameHarness harness(0x5eed, std::move(display));
+    if (scene == Scene::Title) {
+        harness.RunFrames(12);
+    } else {
+        harness.StartPlaying();
+        harness.RunFrames(251);
+        Crowd(harness.game);
+        harness.RunFrames(12);
+        if (scene == Scene::Pause) {
+            harness.Tap(kSpace);
+            harness.RunFrames(3);
+        }
+    }
+    frames_kept = renderer.frames_kept();
+    return harness.game.gfx.GrabBackBuffer();
+}
+
 }  // namespace
+
+// Runs of primitives drawn from vertex arrays must leave exactly the pixels
+// that drawing each primitive on its own leaves; a title frame that is the
+// same as the one before is not drawn again, and must still be the title.
+TEST(SceneDrawingTest, BatchedDrawingLeavesTheSamePixels) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    for (Scene scene : {Scene::Title, Scene::Crowd, Scene::Pause}) {
+        int kept = 0, kept_unbatched = 0;
+        TPixmap batched = Picture(scene, true, kept);
+        TPixmap unbatched = Picture(scene, false, kept_unbatched);
+        ASSERT_EQ(batched.width, 640);
+        ASSERT_EQ(unbatched.width, 640);
+        int differ = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) differ += batched.ReadRGBA(x, y) != unbatched.ReadRGBA(x, y);
+        EXPECT_EQ(differ, 0) << "scene " << static_cast<int>(scene);
+        if (scene == Scene::Title) {
+            EXPECT_GT(kept, kept_unbatched + 5);
+        }
+    }
+}
