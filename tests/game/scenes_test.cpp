@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "game/shell.hpp"
 #include "platform/display.hpp"
@@ -382,8 +383,9 @@ void Crowd(Game& game) {
 enum class Scene { Title, Crowd, Pause };
 
 // The picture a fresh game on a fresh display leaves after the scene's last
-// frame has been shown.
-TPixmap Picture(Scene scene, bool batching, int& frames_kept) {
+// frame has been shown. The games are kept open until the test ends: SDL
+// cannot open its X11 driver again once a game has closed it in the process.
+TPixmap Picture(Scene scene, bool batching, int& frames_kept, std::vector<std::unique_ptr<GameHarness>>& games) {
     SystemClock clock;
     std::string error;
     auto display = OpenSdlDisplay("Rezarudev scenes", 640, 480, true, 60, true, clock, error);
@@ -393,7 +395,8 @@ TPixmap Picture(Scene scene, bool batching, int& frames_kept) {
     }
     auto& renderer = dynamic_cast<GlRenderer&>(display->renderer());
     renderer.SetBatching(batching);
-    GameHarness harness(0x5eed, std::move(display));
+    games.push_back(std::make_unique<GameHarness>(0x5eed, std::move(display)));
+    GameHarness& harness = *games.back();
     if (scene == Scene::Title) {
         harness.RunFrames(12);
     } else {
@@ -417,10 +420,11 @@ TPixmap Picture(Scene scene, bool batching, int& frames_kept) {
 // same as the one before is not drawn again, and must still be the title.
 TEST(SceneDrawingTest, BatchedDrawingLeavesTheSamePixels) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    std::vector<std::unique_ptr<GameHarness>> games;
     for (Scene scene : {Scene::Title, Scene::Crowd, Scene::Pause}) {
         int kept = 0, kept_unbatched = 0;
-        TPixmap batched = Picture(scene, true, kept);
-        TPixmap unbatched = Picture(scene, false, kept_unbatched);
+        TPixmap batched = Picture(scene, true, kept, games);
+        TPixmap unbatched = Picture(scene, false, kept_unbatched, games);
         ASSERT_EQ(batched.width, 640);
         ASSERT_EQ(unbatched.width, 640);
         int differ = 0;
