@@ -93,9 +93,9 @@ void GameSound::StartMusic(int track) {
     }
     music_stem_ = kTrackStems[static_cast<std::size_t>(track)];
     std::string path = PathOf(music_stem_);
-    // A whole track takes far longer to decode than a frame lasts; the
-    // channel is silent until the worker has it, then plays from the start.
-    SoundRef sound = audio_.LoadSoundInBackground(path, TSound::kLoop);
+    // Decoded block by block as it plays, so it is heard after the usual
+    // start delay and only a few blocks of it are ever in memory.
+    SoundRef sound = audio_.StreamSound(path, TSound::kLoop);
     if (!sound) sound = Silence(path, TSound::kLoop);
     // The previous track is freed once the mixer has let go of it.
     music_snd_ = std::move(sound);

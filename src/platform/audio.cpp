@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <set>
 #include <utility>
 
 #include "platform/audio_decoder.hpp"
@@ -50,6 +52,8 @@ struct Audio::Voice {
     // Written by the game thread before the voice is queued, read by the mixer.
     const TSound* sound = nullptr;
     int start_time = 0;
+    // Set for a streamed sound; the mixer clears it when it lets go.
+    Stream* stream = nullptr;
     // The handle that last bound this voice; game thread only. A slot whose
     // voice was recycled and rebound no longer matches it.
     std::uint32_t owner = 0;
@@ -62,7 +66,7 @@ struct Audio::Voice {
     std::atomic<int> depth{0};
 
     // The mixer's own once queued.
-    std::int64_t position = 0;  // 16.16 frames
+    std::int64_t position = 0;  // 16.16 frames; within the current block for a stream
     int rate = kUnitRate;
     int volume = kUnitVolume;
     int delay = 0;  // output frames still to wait
@@ -70,9 +74,46 @@ struct Audio::Voice {
     bool sounding = false;
 };
 
-struct Audio::DecodeJob {
-    SoundRef sound;
+// One voice's way through a streamed sound. The worker decodes the file into
+// a ring of blocks and the mixer plays them in order. A block holds its
+// frames and a guard frame that is the first frame of the block after it (or
+// its own last frame at the end of a one-shot), so interpolation reads the
+// blocks as one run of frames and a looping track wraps without a seam.
+struct Audio::Stream {
+    static constexpr std::size_t kBlockSpan = kStreamBlockFrames + 1;
+
+    // Set by the game thread before anyone else sees the stream.
     std::string source;
+    bool loop = false;
+
+    // Written by the worker before the first block is published (or before
+    // finished is set), read by the mixer after it sees either.
+    int channels = 1;
+    int hertz = 44100;
+    std::vector<std::int16_t> samples;  // kStreamBlocks blocks of kBlockSpan frames
+    std::array<int, kStreamBlocks> lengths{};
+
+    // Blocks [read, written) are the mixer's to play; the worker fills block
+    // `written` once the mixer has moved read past it.
+    std::atomic<std::uint32_t> written{0};
+    std::atomic<std::uint32_t> read{0};
+    // No block after `written` will come: a one-shot's end, or a failure.
+    std::atomic<bool> finished{false};
+    // The mixer has let go of the voice; the worker frees the stream.
+    std::atomic<bool> released{false};
+
+    // Worker only.
+    std::unique_ptr<SoundDecoder> decoder;
+    bool opened = false;
+    int filled = 0;  // frames in block `written` so far
+    std::array<std::int16_t, 2> carry{};
+    bool has_carry = false;
+    bool frames_since_rewind = false;
+
+    bool ready() const { return written.load(std::memory_order_acquire) != 0 || finished.load(std::memory_order_acquire); }
+    std::int16_t* block(std::uint32_t index) {
+        return samples.data() + (index % kStreamBlocks) * kBlockSpan * static_cast<std::size_t>(channels);
+    }
 };
 
 // ---------------------------------------------------------------- sounds
@@ -101,7 +142,6 @@ void TSound::Publish(std::vector<std::int16_t> samples, int length) {
     if (samples.capacity() > samples.size() + samples.size() / 8) samples.shrink_to_fit();
     samples_ = std::move(samples);
     length_ = length;
-    ready_.store(true, std::memory_order_release);
 }
 
 // ---------------------------------------------------------------- setup
@@ -113,17 +153,15 @@ Audio::Audio(Clock& clock) : clock_(clock) {
     spare_voices_.reserve(kMaxVoices);
     active_.reserve(kMaxVoices);
     accumulator_.assign(static_cast<std::size_t>(kMaxBlockFrames) * 2, 0);
-    decoder_ = std::thread([this] { DecodeLoop(); });
+    worker_ = std::thread([this] { StreamLoop(); });
 }
 
 Audio::~Audio() {
+    // The mixer goes first: it reads what the worker owns.
     output_.reset();
-    {
-        std::lock_guard lock(decode_mutex_);
-        decode_quit_ = true;
-    }
-    decode_wake_.notify_all();
-    decoder_.join();
+    quit_.store(true, std::memory_order_release);
+    WakeWorker();
+    worker_.join();
 }
 
 void Audio::AttachOutput(std::unique_ptr<AudioOutput> output) {
@@ -155,10 +193,10 @@ SoundRef Audio::LoadSound(const std::string& source, int flags) {
     return sound;
 }
 
-SoundRef Audio::LoadSoundInBackground(const std::string& source, int flags) {
+SoundRef Audio::StreamSound(const std::string& source, int flags) {
     ReleaseUnusedSounds();
-    // Even reading a whole track takes milliseconds, so the game thread only
-    // checks that the file is there.
+    // The worker opens the file when a voice starts; here it is only looked
+    // for, so a missing track is known at once.
     bool present = false;
     if (source.starts_with(kIncbinPrefix)) {
         present = !FindResource(std::string_view(source).substr(kIncbinPrefix.size())).empty();
@@ -169,57 +207,134 @@ SoundRef Audio::LoadSoundInBackground(const std::string& source, int flags) {
     if (!present) return nullptr;
     auto sound = std::make_shared<TSound>();
     sound->loop_ = (flags & TSound::kLoop) != 0;
+    sound->streamed_ = true;
     sound->source_ = source;
     Hold(sound);
-    auto job = std::make_unique<DecodeJob>();
-    job->sound = sound;
-    job->source = source;
-    {
-        std::lock_guard lock(decode_mutex_);
-        decode_jobs_.push_back(std::move(job));
-    }
-    decode_wake_.notify_one();
     return sound;
 }
 
-void Audio::DecodeLoop() {
-    for (;;) {
-        std::unique_ptr<DecodeJob> job;
+void Audio::WakeWorker() {
+    wake_.fetch_add(1, std::memory_order_release);
+    wake_.notify_one();
+}
+
+void Audio::StreamLoop() {
+    std::vector<std::unique_ptr<Stream>> streams;
+    while (!quit_.load(std::memory_order_acquire)) {
+        std::uint32_t seen = wake_.load(std::memory_order_acquire);
+        bool busy = false;
         {
-            std::unique_lock lock(decode_mutex_);
-            decode_wake_.wait(lock, [this] { return decode_quit_ || !decode_jobs_.empty(); });
-            if (decode_quit_) return;
-            job = std::move(decode_jobs_.front());
-            decode_jobs_.pop_front();
-            decode_busy_ = true;
+            std::lock_guard lock(stream_mutex_);
+            for (auto& stream : new_streams_) streams.push_back(std::move(stream));
+            busy = !new_streams_.empty();
+            new_streams_.clear();
         }
-        auto bytes = ReadSource(job->source);
-        auto decoder = bytes ? SoundDecoder::Open(std::move(*bytes)) : nullptr;
-        TSound& sound = *job->sound;
-        if (decoder) {
-            sound.channels_ = decoder->channels();
-            sound.hertz_ = decoder->hertz();
-            auto [samples, length] = decoder->DecodeAll();
-            sound.Publish(std::move(samples), length);
-        } else {
-            // Undecodable after all: a moment of silence, looping if asked to,
-            // so the channel behaves as it would with the real sound.
-            sound.Publish({0}, 1);
+        // A replaced track goes before the next one opens, so two are never
+        // held for longer than a moment.
+        busy |= std::erase_if(streams, [](const auto& stream) {
+                    return stream->released.load(std::memory_order_acquire);
+                }) > 0;
+        stream_count_.store(static_cast<int>(streams.size()), std::memory_order_release);
+        // A stream just started gets its first block before anyone gets more.
+        for (auto& stream : streams) {
+            if (!stream->ready()) busy |= Feed(*stream);
         }
-        // The job's reference goes here; the sound itself is always freed by
-        // the game thread in ReleaseUnusedSounds.
-        job.reset();
-        {
-            std::lock_guard lock(decode_mutex_);
-            decode_busy_ = false;
-        }
-        decode_idle_.notify_all();
+        for (auto& stream : streams) busy |= Feed(*stream);
+        if (busy) continue;
+        idle_.store(seen, std::memory_order_release);
+        idle_.notify_all();
+        wake_.wait(seen, std::memory_order_acquire);
     }
+    idle_.store(wake_.load(std::memory_order_acquire), std::memory_order_release);
+    idle_.notify_all();
+}
+
+// Decodes one block of the stream if the ring has room; whether it did any work.
+bool Audio::Feed(Stream& stream) {
+    if (stream.finished.load(std::memory_order_relaxed) || stream.released.load(std::memory_order_acquire)) return false;
+    if (!stream.opened) {
+        stream.opened = true;
+        if (stream.source.starts_with(kIncbinPrefix)) {
+            auto bytes = ReadSource(stream.source);
+            if (bytes) stream.decoder = SoundDecoder::Open(std::move(*bytes));
+        } else {
+            stream.decoder = SoundDecoder::OpenFile(stream.source);
+        }
+        if (!stream.decoder) {
+            FailStream(stream, "not an OGG Vorbis file");
+            return true;
+        }
+        stream.channels = stream.decoder->channels();
+        stream.hertz = stream.decoder->hertz();
+        stream.samples.assign(kStreamBlocks * Stream::kBlockSpan * static_cast<std::size_t>(stream.channels), 0);
+    }
+    std::uint32_t written = stream.written.load(std::memory_order_relaxed);
+    if (written - stream.read.load(std::memory_order_acquire) >= static_cast<std::uint32_t>(kStreamBlocks)) return false;
+
+    const int channels = stream.channels;
+    std::int16_t* block = stream.block(written);
+    if (stream.filled == 0 && stream.has_carry) {
+        std::copy_n(stream.carry.begin(), channels, block);
+        stream.filled = 1;
+        stream.has_carry = false;
+    }
+    constexpr int kSpan = static_cast<int>(Stream::kBlockSpan);
+    while (stream.filled < kSpan) {
+        long got = stream.decoder->ReadFrames(block + stream.filled * channels, kSpan - stream.filled);
+        if (got > 0) {
+            stream.filled += static_cast<int>(got);
+            stream.frames_since_rewind = true;
+            continue;
+        }
+        if (got < 0 || !stream.decoder->Complete()) {
+            FailStream(stream, got < 0 ? "damaged data" : "the file broke off");
+            return true;
+        }
+        if (stream.loop && stream.frames_since_rewind) {
+            if (!stream.decoder->Rewind()) {
+                FailStream(stream, "cannot go back to its start");
+                return true;
+            }
+            stream.frames_since_rewind = false;
+            continue;
+        }
+        // The end of a one-shot (or of a looping file with nothing in it).
+        FailStream(stream, nullptr);
+        return true;
+    }
+    stream.lengths[written % kStreamBlocks] = kStreamBlockFrames;
+    std::copy_n(block + kStreamBlockFrames * channels, channels, stream.carry.begin());
+    stream.has_carry = true;
+    stream.filled = 0;
+    stream.written.store(written + 1, std::memory_order_release);
+    return true;
+}
+
+// Publishes what the block being filled holds as the last one, its guard
+// repeating its last frame; `why` is null at a plain end of data.
+void Audio::FailStream(Stream& stream, const char* why) {
+    if (why && warned_streams_.insert(stream.source).second) {
+        std::fprintf(stderr, "rezarudev: cannot decode sound %s: %s\n", stream.source.c_str(), why);
+    }
+    std::uint32_t written = stream.written.load(std::memory_order_relaxed);
+    if (stream.filled > 0) {
+        std::int16_t* block = stream.block(written);
+        const int channels = stream.channels;
+        std::copy_n(block + (stream.filled - 1) * channels, channels, block + stream.filled * channels);
+        stream.lengths[written % kStreamBlocks] = stream.filled;
+        stream.filled = 0;
+        stream.written.store(written + 1, std::memory_order_release);
+    }
+    stream.decoder.reset();
+    stream.finished.store(true, std::memory_order_release);
 }
 
 void Audio::FinishLoading() {
-    std::unique_lock lock(decode_mutex_);
-    decode_idle_.wait(lock, [this] { return decode_jobs_.empty() && !decode_busy_; });
+    for (;;) {
+        std::uint32_t idle = idle_.load(std::memory_order_acquire);
+        if (idle == wake_.load(std::memory_order_acquire)) return;
+        idle_.wait(idle, std::memory_order_acquire);
+    }
 }
 
 void Audio::Hold(const SoundRef& sound) {
@@ -230,8 +345,7 @@ void Audio::Hold(const SoundRef& sound) {
 
 void Audio::ReleaseUnusedSounds() {
     std::erase_if(sounds_, [this](const SoundRef& sound) {
-        bool unused =
-            sound.use_count() == 1 && sound->ready() && sound->voices_.load(std::memory_order_acquire) == 0;
+        bool unused = sound.use_count() == 1 && sound->voices_.load(std::memory_order_acquire) == 0;
         if (unused) sound->held_by_ = nullptr;
         return unused;
     });
@@ -338,10 +452,20 @@ TChannel Audio::StartSound(const SoundRef& sound, TChannel channel, bool cued) {
         spare_voices_.push_back(voice);
         return channel;
     }
+    voice->stream = nullptr;
+    if (sound->streamed()) {
+        auto stream = std::make_unique<Stream>();
+        stream->source = sound->source();
+        stream->loop = sound->loop();
+        voice->stream = stream.get();
+        std::lock_guard lock(stream_mutex_);
+        new_streams_.push_back(std::move(stream));
+    }
     sound->voices_.fetch_add(1, std::memory_order_relaxed);
     slot->voice = voice;
     pending_[write % kPendingCapacity] = voice;
     pending_write_.store(write + 1, std::memory_order_release);
+    if (voice->stream) WakeWorker();
     return channel;
 }
 
@@ -435,6 +559,11 @@ void Audio::MixBlock(std::int16_t* out, int frames) {
 }
 
 void Audio::LetGo(Voice& voice) {
+    if (voice.stream) {
+        voice.stream->released.store(true, std::memory_order_release);
+        voice.stream = nullptr;
+        WakeWorker();
+    }
     voice.sound->voices_.fetch_sub(1, std::memory_order_release);
     std::uint32_t write = recycled_write_.load(std::memory_order_relaxed);
     recycled_[write % kMaxVoices] = &voice;
@@ -457,10 +586,13 @@ void Audio::MixChunk(std::int16_t* out, int frames, int now) {
         if (ended) continue;
         int target_rate = voice.target_rate.load(std::memory_order_relaxed);
         int target_volume = voice.target_volume.load(std::memory_order_relaxed);
+        // A stream waits for its first block with its start delay kept, so
+        // it begins on time whenever the block comes in time.
+        bool ready = !voice.stream || voice.stream->ready();
         // Until a voice has been heard there is no level to glide from.
-        bool silent = (status & kStatusPaused) != 0 || !voice.sound->ready() || voice.delay >= frames;
+        bool silent = (status & kStatusPaused) != 0 || !ready || voice.delay >= frames;
         if (silent) {
-            if ((status & kStatusPaused) == 0 && voice.sound->ready()) voice.delay -= frames;
+            if ((status & kStatusPaused) == 0 && ready) voice.delay -= frames;
             if (!voice.sounding) {
                 voice.rate = target_rate;
                 voice.volume = target_volume;
@@ -539,11 +671,13 @@ void MixSteady(const std::int16_t* data, std::int64_t& position, std::int32_t* a
     }
 }
 
+// Mixes output frames from i on, from frames that run to `end` (16.16) and
+// are followed by a guard frame, until the output block is full or the
+// position reaches the end. Returns the output frame it stopped at. The
+// ramps carry on where they were, so a run of data may be mixed in pieces.
 template <int Channels>
-bool MixFrames(const TSound& sound, std::int64_t& position, std::int32_t* acc, int first, int frames,
-               Ramp step, Ramp left, Ramp right) {
-    const std::int16_t* data = sound.data();
-    const std::int64_t end = static_cast<std::int64_t>(sound.length()) << 16;
+int MixSpan(const std::int16_t* data, std::int64_t end, std::int64_t& position, std::int32_t* acc, int i,
+            int frames, Ramp& step, Ramp& left, Ramp& right) {
     if (step.step == 0 && left.step == 0 && right.step == 0) {
         std::int64_t rate = step.value >> 16;
         std::int32_t left_gain = static_cast<std::int32_t>(left.value >> 16);
@@ -551,8 +685,7 @@ bool MixFrames(const TSound& sound, std::int64_t& position, std::int32_t* acc, i
         // A whole-sample step from a whole-sample position never needs
         // interpolating.
         bool exact = (rate & 0xFFFF) == 0 && (position & 0xFFFF) == 0;
-        int i = first;
-        while (i < frames) {
+        while (i < frames && position < end) {
             // The mixed frame that carries the position to the end, if the
             // block gets that far.
             std::int64_t until_end = rate > 0 ? (end - position + rate - 1) / rate : frames;
@@ -563,15 +696,10 @@ bool MixFrames(const TSound& sound, std::int64_t& position, std::int32_t* acc, i
                 MixSteady<Channels, false>(data, position, acc, i, count, rate, left_gain, right_gain);
             }
             i += count;
-            if (position >= end) {
-                if (!sound.loop()) return false;
-                position %= end;
-                exact = (rate & 0xFFFF) == 0 && (position & 0xFFFF) == 0;
-            }
         }
-        return true;
+        return i;
     }
-    for (int i = first; i < frames; ++i) {
+    for (; i < frames && position < end; ++i) {
         std::int64_t index = position >> 16;
         std::int32_t fraction = static_cast<std::int32_t>(position & 0xFFFF);
         const std::int16_t* frame = data + index * Channels;
@@ -587,34 +715,75 @@ bool MixFrames(const TSound& sound, std::int64_t& position, std::int32_t* acc, i
         acc[2 * i] += (sample_left * static_cast<std::int32_t>(left.Next())) >> 8;
         acc[2 * i + 1] += (sample_right * static_cast<std::int32_t>(right.Next())) >> 8;
         position += step.Next();
-        if (position >= end) {
-            if (!sound.loop()) return false;
-            position %= end;
-        }
     }
-    return true;
+    return i;
+}
+
+// A whole sound; false when a one-shot reached its end.
+template <int Channels>
+bool MixSound(const TSound& sound, std::int64_t& position, std::int32_t* acc, int first, int frames, Ramp& step,
+              Ramp& left, Ramp& right) {
+    const std::int64_t end = static_cast<std::int64_t>(sound.length()) << 16;
+    int i = first;
+    for (;;) {
+        i = MixSpan<Channels>(sound.data(), end, position, acc, i, frames, step, left, right);
+        if (position < end) return true;
+        if (!sound.loop()) return false;
+        position %= end;
+        if (i >= frames) return true;
+    }
 }
 
 }  // namespace
 
 void Audio::MixVoice(Voice& voice, int first, int frames) {
     const TSound& sound = *voice.sound;
+    Stream* stream = voice.stream;
     int target_rate = voice.target_rate.load(std::memory_order_relaxed);
     int target_volume = voice.target_volume.load(std::memory_order_relaxed);
     int pan = voice.pan.load(std::memory_order_relaxed);
     int depth = voice.depth.load(std::memory_order_relaxed);
-    if (sound.length() == 0) {
+    if (!stream && sound.length() == 0) {
         voice.status.store(kStatusEnded, std::memory_order_release);
         return;
     }
-    std::int64_t hertz = sound.hertz();
+    const int channels = stream ? stream->channels : sound.channels();
+    std::int64_t hertz = stream ? stream->hertz : sound.hertz();
     Ramp step(voice.rate * hertz / kOutputHertz, target_rate * hertz / kOutputHertz, frames, first);
     Ramp left(LeftGain(voice.volume, pan), LeftGain(target_volume, pan), frames, first);
     Ramp right(RightGain(voice.volume, pan, depth), RightGain(target_volume, pan, depth), frames, first);
     voice.rate = target_rate;
     voice.volume = target_volume;
-    bool going = sound.channels() == 2
-                     ? MixFrames<2>(sound, voice.position, accumulator_.data(), first, frames, step, left, right)
-                     : MixFrames<1>(sound, voice.position, accumulator_.data(), first, frames, step, left, right);
-    if (!going) voice.status.store(kStatusEnded, std::memory_order_release);
+    std::int32_t* acc = accumulator_.data();
+    if (!stream) {
+        bool going = channels == 2 ? MixSound<2>(sound, voice.position, acc, first, frames, step, left, right)
+                                   : MixSound<1>(sound, voice.position, acc, first, frames, step, left, right);
+        if (!going) voice.status.store(kStatusEnded, std::memory_order_release);
+        return;
+    }
+    int i = first;
+    bool consumed = false;
+    for (;;) {
+        std::uint32_t read = stream->read.load(std::memory_order_relaxed);
+        if (read == stream->written.load(std::memory_order_acquire)) {
+            bool drained = stream->finished.load(std::memory_order_acquire) &&
+                           read == stream->written.load(std::memory_order_acquire);
+            // A looping track that failed plays on as silence, so the
+            // channel behaves as it would with the real track.
+            if (drained && !sound.loop()) voice.status.store(kStatusEnded, std::memory_order_release);
+            // Otherwise the worker is late: the rest of this block stays
+            // silent and the track goes on where it was.
+            break;
+        }
+        if (i >= frames) break;
+        const std::int64_t end = static_cast<std::int64_t>(stream->lengths[read % kStreamBlocks]) << 16;
+        std::int16_t* data = stream->block(read);
+        i = channels == 2 ? MixSpan<2>(data, end, voice.position, acc, i, frames, step, left, right)
+                          : MixSpan<1>(data, end, voice.position, acc, i, frames, step, left, right);
+        if (voice.position < end) break;
+        voice.position -= end;
+        stream->read.store(read + 1, std::memory_order_release);
+        consumed = true;
+    }
+    if (consumed) WakeWorker();
 }

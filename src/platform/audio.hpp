@@ -2,11 +2,10 @@
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <span>
 #include <string>
 #include <thread>
@@ -16,10 +15,11 @@
 
 class Audio;
 
-// A fully decoded sound: 16-bit interleaved frames followed by one guard
-// frame, so interpolation at the end never reads past the data. Once ready()
-// it never changes. A sound loaded in the background is not ready at first;
-// voices on it stay silent at position 0 until it is.
+// A sound the mixer plays. Effects are decoded whole: 16-bit interleaved
+// frames followed by one guard frame, so interpolation at the end never reads
+// past the data; they never change once made. A streamed sound only names its
+// file: every voice that plays it decodes the file in small blocks as it goes,
+// so a long track never sits in memory whole.
 class TSound {
 public:
     static constexpr int kLoop = 1;
@@ -28,14 +28,14 @@ public:
     static std::shared_ptr<TSound> FromFrames(std::vector<std::int16_t> frames, int channels, int hertz, int flags,
                                               std::string source = {});
 
-    bool ready() const { return ready_.load(std::memory_order_acquire); }
-    // Valid once ready().
+    bool streamed() const { return streamed_; }
+    // A streamed sound has no frames of its own: its length is 0.
     int length() const { return length_; }
     int channels() const { return channels_; }
     int hertz() const { return hertz_; }
     bool loop() const { return loop_; }
     const std::string& source() const { return source_; }
-    // Frame data including the guard frame; valid once ready().
+    // Frame data including the guard frame.
     const std::int16_t* data() const { return samples_.data(); }
 
 private:
@@ -48,8 +48,8 @@ private:
     int channels_ = 1;
     int hertz_ = 44100;
     bool loop_ = false;
+    bool streamed_ = false;
     std::string source_;
-    std::atomic<bool> ready_{false};
     // Voices bound to this sound that the mixer may still read. The game
     // thread raises it when it starts a voice, the mixer lowers it when it
     // lets the voice go; at zero the sound may be freed.
@@ -108,6 +108,10 @@ public:
     static constexpr int kPendingCapacity = 4096;
     static constexpr int kStartDelayMs = 20;
     static constexpr int kMaxBlockFrames = 4096;
+    // A block takes a millisecond or two to decode, well inside the start
+    // delay; the ring holds about 0.7 s of music ahead of the mixer.
+    static constexpr int kStreamBlockFrames = 4096;
+    static constexpr int kStreamBlocks = 8;
 
     explicit Audio(Clock& clock);
     ~Audio();
@@ -121,20 +125,25 @@ public:
 
     // Decodes the whole OGG Vorbis file; null if it cannot be read or decoded.
     SoundRef LoadSound(const std::string& source, int flags);
-    // Returns at once and decodes on a worker thread, so a long track costs
-    // the game thread almost nothing. Null only when the file is missing; a
-    // file that turns out undecodable becomes a moment of silence.
-    SoundRef LoadSoundInBackground(const std::string& source, int flags);
-    // Decodes OGG Vorbis bytes already in memory.
-    // Waits until every background load has finished (for tests and tools).
-    void FinishLoading();
+    // Decodes OGG Vorbis bytes already in memory; null if they are not a sound.
     static SoundRef DecodeSound(std::vector<unsigned char> bytes, int flags, std::string source = {});
+    // A sound decoded block by block on the worker thread while it plays, so
+    // a long track costs the game thread almost nothing and holds little
+    // memory. Null only when the file is missing; a file that turns out
+    // undecodable, at once or half way, plays on as silence after one
+    // warning on stderr.
+    SoundRef StreamSound(const std::string& source, int flags);
+    // Waits until the worker has filled every stream as far as it may (for
+    // tests and tools; meaningful while no output mixes on its own).
+    void FinishLoading();
     // Frees sounds nobody holds and no voice plays any more. Loading does it
     // too, so replaced music tracks do not pile up. Every sound loaded or
     // played here is held until then, so the mixer never reads a freed one.
     void ReleaseUnusedSounds();
     // Sounds alive, for leak checks.
     int sound_count() const { return static_cast<int>(sounds_.size()); }
+    // Streams whose decoder and buffer are still alive, for leak checks.
+    int stream_count() const { return stream_count_.load(std::memory_order_acquire); }
 
     TChannel PlaySound(const SoundRef& sound, TChannel channel = {});
     TChannel CueSound(const SoundRef& sound, TChannel channel = {});
@@ -169,7 +178,7 @@ private:
         std::uint32_t generation = 0;
         Voice* voice = nullptr;
     };
-    struct DecodeJob;
+    struct Stream;
 
     void Hold(const SoundRef& sound);
     TChannel StartSound(const SoundRef& sound, TChannel channel, bool cued);
@@ -181,7 +190,10 @@ private:
     void MixChunk(std::int16_t* out, int frames, int now);
     void MixVoice(Voice& voice, int first, int frames);
     void LetGo(Voice& voice);
-    void DecodeLoop();
+    void WakeWorker();
+    void StreamLoop();
+    bool Feed(Stream& stream);
+    void FailStream(Stream& stream, const char* why);
 
     Clock& clock_;
 
@@ -208,14 +220,20 @@ private:
     std::atomic<int> last_start_latency_ms_{-1};
     std::atomic<int> voices_started_{0};
 
-    // Game thread ↔ decoder thread; the mixer never touches these.
-    std::mutex decode_mutex_;
-    std::condition_variable decode_wake_;
-    std::condition_variable decode_idle_;
-    std::deque<std::unique_ptr<DecodeJob>> decode_jobs_;
-    bool decode_busy_ = false;
-    bool decode_quit_ = false;
-    std::thread decoder_;
+    // Game thread → worker: streams just started. The worker owns every
+    // stream from then on and frees it once the mixer has let go of it.
+    std::mutex stream_mutex_;
+    std::vector<std::unique_ptr<Stream>> new_streams_;
+    // Raised by whoever gives the worker something to do; the worker sleeps
+    // on it. It copies the value it last found nothing to do at into idle_.
+    std::atomic<std::uint32_t> wake_{0};
+    std::atomic<std::uint32_t> idle_{~0u};
+    std::atomic<bool> quit_{false};
+    std::atomic<int> stream_count_{0};
+    // Worker only: files already warned about, so a broken track picked again
+    // does not warn again.
+    std::set<std::string> warned_streams_;
+    std::thread worker_;
 
     std::unique_ptr<AudioOutput> output_;
 };

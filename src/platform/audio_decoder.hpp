@@ -1,19 +1,24 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include <vorbis/vorbisfile.h>
 
-// An OGG Vorbis stream read through vorbisfile from bytes held in memory.
-// Opening reads only the headers; DecodeAll does the slow part, on whichever
-// thread calls it.
+// An OGG Vorbis stream read through vorbisfile, from bytes held in memory or
+// from a file as it is decoded. Opening reads only the headers; decoding does
+// the slow part, on whichever thread calls it.
 class SoundDecoder {
 public:
     // Null when the bytes are not an OGG Vorbis stream.
     static std::unique_ptr<SoundDecoder> Open(std::vector<unsigned char> bytes);
+    // The one place a streamed sound's file is opened. Null when it cannot be
+    // opened or is not an OGG Vorbis stream.
+    static std::unique_ptr<SoundDecoder> OpenFile(const std::string& path);
     ~SoundDecoder();
     SoundDecoder(const SoundDecoder&) = delete;
     SoundDecoder& operator=(const SoundDecoder&) = delete;
@@ -25,6 +30,15 @@ public:
     // keeps what was decoded before the damage.
     std::pair<std::vector<std::int16_t>, int> DecodeAll();
 
+    // Decodes up to max_frames 16-bit interleaved frames into out: the count,
+    // 0 at the end of the data, negative when the stream is damaged.
+    long ReadFrames(std::int16_t* out, int max_frames);
+    // Whether decoding got as far as the length in the stream's headers; a
+    // file that shrank or broke off while it was read did not.
+    bool Complete();
+    // Back to the first frame, for a sound that loops.
+    bool Rewind();
+
 private:
     SoundDecoder() = default;
 
@@ -33,8 +47,12 @@ private:
     static int Close(void* source);
     static long Tell(void* source);
 
+    static std::unique_ptr<SoundDecoder> Start(std::unique_ptr<SoundDecoder> decoder);
+
     std::vector<unsigned char> bytes_;
     std::size_t position_ = 0;
+    // Read instead of bytes_ when set.
+    std::FILE* file_handle_ = nullptr;
     OggVorbis_File file_{};
     bool open_ = false;
     int channels_ = 1;

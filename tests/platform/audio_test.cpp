@@ -355,15 +355,22 @@ TEST_F(AudioFiles, MissingDamagedOrForeignFilesGiveNoSound) {
     ManualClock clock;
     Audio audio(clock);
     EXPECT_FALSE(audio.LoadSound((folder_ / "absent.ogg").string(), 0));
-    EXPECT_FALSE(audio.LoadSoundInBackground((folder_ / "absent.ogg").string(), 0));
+    EXPECT_FALSE(audio.StreamSound((folder_ / "absent.ogg").string(), 0));
+    EXPECT_FALSE(audio.StreamSound(folder_.string(), 0));
     std::vector<unsigned char> junk(5000, 0x5A);
     EXPECT_FALSE(audio.LoadSound(Write("junk.ogg", junk), 0));
 
-    // Found only to be junk on the worker: silent, but still a looping sound.
-    SoundRef late = audio.LoadSoundInBackground(Write("late.ogg", junk), TSound::kLoop);
+    // Found only to be junk on the worker: one warning, then silence that
+    // still loops, however often it is started.
+    std::string late_path = Write("late.ogg", junk);
+    SoundRef late = audio.StreamSound(late_path, TSound::kLoop);
     ASSERT_TRUE(late);
+    ::testing::internal::CaptureStderr();
     TChannel channel = audio.PlaySound(late);
+    audio.StopChannel(audio.PlaySound(late));
     audio.FinishLoading();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "rezarudev: cannot decode sound " + late_path + ": not an OGG Vorbis file\n");
     std::vector<std::int16_t> out(2 * 2048);
     audio.MixBlock(out.data(), 2048);
     EXPECT_EQ(std::count(out.begin(), out.end(), 0), 2 * 2048);
@@ -378,25 +385,142 @@ TEST_F(AudioFiles, MissingDamagedOrForeignFilesGiveNoSound) {
     EXPECT_LT(cut->length(), 441000);
 }
 
-TEST_F(AudioFiles, BackgroundLoadAnswersAtOnceAndPlaysFromTheStartWhenReady) {
-    ManualClock clock;
-    Audio audio(clock);
-    std::string path = WriteSine("track.ogg", 44100 * 3, 2, 44100);
-    SoundRef sound = audio.LoadSoundInBackground(path, TSound::kLoop);
-    ASSERT_TRUE(sound);
-    TChannel channel = audio.PlaySound(sound);
-    EXPECT_EQ(audio.ChannelPlaying(channel), 1);
-    audio.StopChannel(audio.PlaySound(sound));
+// --- streamed sounds
 
-    for (int i = 0; i < 500 && !sound->ready(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(sound->ready());
-    EXPECT_EQ(sound->length(), 44100 * 3);
+namespace {
 
-    std::vector<std::int16_t> out(2 * 2048);
-    audio.MixBlock(out.data(), 2048);
-    // Only one voice sounds, from frame 0 after the start delay.
-    for (int frame = 882; frame < 2048; ++frame) {
-        ASSERT_EQ(out[static_cast<std::size_t>(frame) * 2], sound->data()[static_cast<std::size_t>(frame - 882) * 2]);
+// The same calls on two mixers: one plays the sound decoded whole, the
+// other streams it from its file.
+struct StreamAndWhole {
+    Mixer whole, streamed;
+    SoundRef whole_sound, streamed_sound;
+    TChannel whole_channel, streamed_channel;
+
+    explicit StreamAndWhole(const std::string& path, int flags = TSound::kLoop) {
+        whole_sound = whole.audio.LoadSound(path, flags);
+        streamed_sound = streamed.audio.StreamSound(path, flags);
+        whole_channel = whole.audio.PlaySound(whole_sound);
+        streamed_channel = streamed.audio.PlaySound(streamed_sound);
+    }
+    // Whether both mixed the same block.
+    bool Mix(int frames) {
+        streamed.audio.FinishLoading();
+        whole.Mix(frames);
+        streamed.Mix(frames);
+        return whole.out == streamed.out;
+    }
+};
+
+}  // namespace
+
+// Blocks of the stream meet, and the track loops, without a seam: with
+// interpolation, a volume glide and a pause across them, the stream mixes
+// exactly what the whole decoded track mixes.
+TEST_F(AudioFiles, StreamedTrackMixesExactlyAsTheWholeTrackAcrossBlocksLoopsAndPauses) {
+    struct Case { int frames, channels, hertz; };
+    for (Case c : {Case{10000, 1, 22050}, Case{9000, 2, 44100}}) {
+        SCOPED_TRACE(c.hertz);
+        StreamAndWhole both(WriteSine("track.ogg", c.frames, c.channels, c.hertz));
+        ASSERT_TRUE(both.whole_sound);
+        ASSERT_TRUE(both.streamed_sound);
+        EXPECT_EQ(both.streamed.audio.ChannelPlaying(both.streamed_channel), 1);
+
+        // Heard from the end of the start delay on.
+        ASSERT_TRUE(both.Mix(1024));
+        int first_heard = -1;
+        for (int frame = 0; frame < 1024 && first_heard < 0; ++frame) {
+            if (both.streamed.Left(frame) != 0) first_heard = frame;
+        }
+        EXPECT_EQ(first_heard, Audio::kStartDelayMs * Audio::kOutputHertz / 1000);
+
+        const int rounds = 3 * c.frames * 44100 / c.hertz / 700;
+        for (int round = 0; round < rounds; ++round) {
+            if (round == rounds / 3) {
+                both.whole.audio.SetChannelVolume(both.whole_channel, 0.6f);
+                both.streamed.audio.SetChannelVolume(both.streamed_channel, 0.6f);
+            }
+            if (round == rounds / 2) {
+                both.whole.audio.PauseChannel(both.whole_channel);
+                both.streamed.audio.PauseChannel(both.streamed_channel);
+            }
+            if (round == rounds / 2 + 20) {
+                both.whole.audio.ResumeChannel(both.whole_channel);
+                both.streamed.audio.ResumeChannel(both.streamed_channel);
+            }
+            ASSERT_TRUE(both.Mix(700)) << round;
+            if (round > rounds / 2 && round < rounds / 2 + 20) {
+                ASSERT_EQ(CountNonZeroFrames(both.streamed.out), 0);
+            }
+        }
+        EXPECT_EQ(both.streamed.audio.stream_count(), 1);
+    }
+}
+
+TEST_F(AudioFiles, StreamedOneShotEndsWithItsLastFrame) {
+    StreamAndWhole both(WriteSine("shot.ogg", 5000, 2, 44100), 0);
+    for (int round = 0; round < 4; ++round) ASSERT_TRUE(both.Mix(2000)) << round;
+    EXPECT_EQ(both.streamed.audio.ChannelPlaying(both.streamed_channel), 0);
+    both.streamed.Mix();
+    both.streamed.audio.FinishLoading();
+    EXPECT_EQ(both.streamed.audio.active_voice_count(), 0);
+    EXPECT_EQ(both.streamed.audio.stream_count(), 0);
+}
+
+// A file that breaks off while it streams (here it shrinks on disk) plays
+// what was decoded, then goes silent with one warning; the channel still
+// answers as a looping one and can be stopped.
+TEST_F(AudioFiles, StreamThatFailsHalfWayGoesSilent) {
+    // Noise, so the file is large enough that the worker has read only its
+    // start when it shrinks.
+    const int frames = 44100 * 8;
+    std::vector<std::int16_t> noise(frames);
+    std::uint32_t state = 1;
+    for (auto& sample : noise) {
+        state = state * 1664525u + 1013904223u;
+        sample = static_cast<std::int16_t>(static_cast<std::int32_t>(state >> 16) - 32768);
+    }
+    std::string path = Write("broken.ogg", EncodeOggVorbis(noise, 1, 44100));
+    Mixer m;
+    SoundRef sound = m.audio.StreamSound(path, TSound::kLoop);
+    TChannel channel = m.audio.PlaySound(sound);
+    m.audio.FinishLoading();
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+
+    ::testing::internal::CaptureStderr();
+    int heard_until = 0;
+    for (int frame = 0; frame < 2 * frames; frame += kBlock) {
+        m.audio.FinishLoading();
+        if (CountNonZeroFrames(m.Mix()) > 0) heard_until = frame + kBlock;
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "rezarudev: cannot decode sound " + path + ": the file broke off\n");
+    EXPECT_GT(heard_until, frames / 4);
+    EXPECT_LT(heard_until, frames);
+    EXPECT_EQ(m.audio.ChannelPlaying(channel), 1);
+    m.audio.StopChannel(channel);
+    m.Mix();
+    m.audio.FinishLoading();
+    EXPECT_EQ(m.audio.stream_count(), 0);
+}
+
+// The game stops the music channel and streams the next track on a new one;
+// whatever the old track held is freed, so tracks never pile up.
+TEST_F(AudioFiles, ReplacingAStreamedTrackFreesTheOldOne) {
+    std::string first = WriteSine("first.ogg", 44100 * 2, 2, 44100);
+    std::string second = WriteSine("second.ogg", 44100, 1, 22050);
+    Mixer m;
+    TChannel music;
+    for (int pick = 0; pick < 10; ++pick) {
+        m.audio.StopChannel(music);
+        music = m.audio.CueSound(m.audio.StreamSound(pick % 2 ? second : first, TSound::kLoop));
+        m.audio.ResumeChannel(music);
+        for (int i = 0; i < 4; ++i) {
+            m.audio.FinishLoading();
+            m.Mix();
+        }
+        EXPECT_EQ(m.audio.stream_count(), 1);
+        EXPECT_LE(m.audio.sound_count(), 2);
+        EXPECT_GT(CountNonZeroFrames(m.out), 0);
     }
 }
 
