@@ -1,5 +1,5 @@
-// The mixer's cost per device fragment, the cost of decoding a music track,
-// and how long a started sound takes to reach the device.
+// The mixer's cost per device fragment, the cost of decoding a music track
+// whole and streamed, and how long a started sound takes to reach the device.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -99,23 +99,49 @@ void BM_DecodeTrack(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeTrack)->Unit(benchmark::kMillisecond);
 
-// What StartMusic costs the game thread: reading the file and its headers.
-void BM_StartTrackInBackground(benchmark::State& state) {
+// What StartMusic costs the game thread: looking for the file and queueing
+// the stream; the worker opens and decodes it.
+void BM_StartStream(benchmark::State& state) {
     if (TrackBytes(state).empty()) return;
     ManualClock clock;
     Audio audio(clock);
     std::string path = TrackPath();
+    std::vector<std::int16_t> out(2 * kFragment);
     for (auto _ : state) {
-        SoundRef sound = audio.LoadSoundInBackground(path, TSound::kLoop);
-        benchmark::DoNotOptimize(sound.get());
+        SoundRef sound = audio.StreamSound(path, TSound::kLoop);
+        TChannel channel = audio.PlaySound(sound);
+        benchmark::DoNotOptimize(channel);
         state.PauseTiming();
         audio.FinishLoading();
-        sound.reset();
-        audio.ReleaseUnusedSounds();
+        audio.StopChannel(channel);
+        audio.MixBlock(out.data(), kFragment);
+        audio.FinishLoading();
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_StartTrackInBackground)->Iterations(20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StartStream)->Iterations(20)->Unit(benchmark::kMicrosecond);
+
+// The worker's cost for one streamed track: everything it decodes for a
+// second of music, opening the file included.
+void BM_StreamSecond(benchmark::State& state) {
+    if (TrackBytes(state).empty()) return;
+    ManualClock clock;
+    Audio audio(clock);
+    std::string path = TrackPath();
+    std::vector<std::int16_t> out(2 * Audio::kOutputHertz);
+    for (auto _ : state) {
+        TChannel channel = audio.PlaySound(audio.StreamSound(path, TSound::kLoop));
+        audio.FinishLoading();
+        audio.MixBlock(out.data(), Audio::kOutputHertz);
+        audio.FinishLoading();
+        state.PauseTiming();
+        audio.StopChannel(channel);
+        audio.MixBlock(out.data(), kFragment);
+        audio.FinishLoading();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StreamSecond)->Unit(benchmark::kMillisecond);
 
 // From PlaySound to the device callback that first writes the sound, through
 // SDL's disk driver (or the real device when SDL_AUDIODRIVER is set).
