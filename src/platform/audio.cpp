@@ -344,7 +344,7 @@ void Audio::Hold(const SoundRef& sound) {
 }
 
 void Audio::ReleaseUnusedSounds() {
-    std::erase_if(sounds_, [this](const SoundRef& sound) {
+    std::erase_if(sounds_, [](const SoundRef& sound) {
         bool unused = sound.use_count() == 1 && sound->voices_.load(std::memory_order_acquire) == 0;
         if (unused) sound->held_by_ = nullptr;
         return unused;
