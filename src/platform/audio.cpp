@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/audio_decoder.hpp"
+#include "platform/message.hpp"
 #include "platform/resources.hpp"
 
 namespace {
@@ -314,7 +315,7 @@ bool Audio::Feed(Stream& stream) {
 // repeating its last frame; `why` is null at a plain end of data.
 void Audio::FailStream(Stream& stream, const char* why) {
     if (why && warned_streams_.insert(stream.source).second) {
-        std::fprintf(stderr, "rezarudev: cannot decode sound %s: %s\n", stream.source.c_str(), why);
+        std::fprintf(stderr, "rezarudev: cannot decode sound %s: %s\n", Printable(stream.source).c_str(), why);
     }
     std::uint32_t written = stream.written.load(std::memory_order_relaxed);
     if (stream.filled > 0) {

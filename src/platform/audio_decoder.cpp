@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 std::size_t SoundDecoder::Read(void* destination, std::size_t size, std::size_t count, void* source) {
     auto& self = *static_cast<SoundDecoder*>(source);
@@ -57,6 +59,9 @@ std::unique_ptr<SoundDecoder> SoundDecoder::Open(std::vector<unsigned char> byte
 }
 
 std::unique_ptr<SoundDecoder> SoundDecoder::OpenFile(const std::string& path) {
+    // A folder opens and then fails to read; a FIFO may never end.
+    std::error_code problem;
+    if (!std::filesystem::is_regular_file(path, problem)) return nullptr;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return nullptr;
     std::unique_ptr<SoundDecoder> decoder(new SoundDecoder());

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <thread>
 
+#include "platform/message.hpp"
 #include "support/ogg_writer.hpp"
 
 namespace {
@@ -370,7 +371,7 @@ TEST_F(AudioFiles, MissingDamagedOrForeignFilesGiveNoSound) {
     audio.StopChannel(audio.PlaySound(late));
     audio.FinishLoading();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "rezarudev: cannot decode sound " + late_path + ": not an OGG Vorbis file\n");
+              "rezarudev: cannot decode sound " + Printable(late_path) + ": not an OGG Vorbis file\n");
     std::vector<std::int16_t> out(2 * 2048);
     audio.MixBlock(out.data(), 2048);
     EXPECT_EQ(std::count(out.begin(), out.end(), 0), 2 * 2048);
@@ -493,7 +494,7 @@ TEST_F(AudioFiles, StreamThatFailsHalfWayGoesSilent) {
         if (CountNonZeroFrames(m.Mix()) > 0) heard_until = frame + kBlock;
     }
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "rezarudev: cannot decode sound " + path + ": the file broke off\n");
+              "rezarudev: cannot decode sound " + Printable(path) + ": the file broke off\n");
     EXPECT_GT(heard_until, frames / 4);
     EXPECT_LT(heard_until, frames);
     EXPECT_EQ(m.audio.ChannelPlaying(channel), 1);
