@@ -52,7 +52,8 @@ int RightGain(int volume, int pan, int depth) {
 struct Audio::Voice {
     // Written by the game thread before the voice is queued, read by the mixer.
     const TSound* sound = nullptr;
-    int start_time = 0;
+    // On the wrapping millisecond clock, hence unsigned.
+    std::uint32_t start_time = 0;
     // Set for a streamed sound; the mixer clears it when it lets go.
     Stream* stream = nullptr;
     // The handle that last bound this voice; game thread only. A slot whose
@@ -432,7 +433,7 @@ TChannel Audio::StartSound(const SoundRef& sound, TChannel channel, bool cued) {
     if (!voice) return channel;
     Hold(sound);
     voice->sound = sound.get();
-    voice->start_time = clock_.Milliseconds();
+    voice->start_time = static_cast<std::uint32_t>(clock_.Milliseconds());
     voice->owner = channel.handle;
     voice->reclaimable.store(reclaimable, std::memory_order_relaxed);
     voice->target_rate.store(rate, std::memory_order_relaxed);
@@ -536,13 +537,12 @@ int Audio::ChannelPlaying(TChannel channel) {
 // ---------------------------------------------------------------- mixing
 
 void Audio::MixBlock(std::int16_t* out, int frames) {
-    int now = clock_.Milliseconds();
+    std::uint32_t now = static_cast<std::uint32_t>(clock_.Milliseconds());
     std::uint32_t read = pending_read_.load(std::memory_order_relaxed);
     std::uint32_t write = pending_write_.load(std::memory_order_acquire);
     for (; read != write; ++read) {
         Voice* voice = pending_[read % kPendingCapacity];
-        int wait_ms = static_cast<int>(static_cast<std::uint32_t>(voice->start_time) + kStartDelayMs -
-                                       static_cast<std::uint32_t>(now));
+        int wait_ms = static_cast<int>(voice->start_time + kStartDelayMs - now);
         wait_ms = std::clamp(wait_ms, 0, kStartDelayMs);
         voice->delay = wait_ms * kOutputHertz / 1000;
         active_.push_back(voice);
@@ -554,7 +554,7 @@ void Audio::MixBlock(std::int16_t* out, int frames) {
         MixChunk(out, chunk, now);
         out += 2 * chunk;
         frames -= chunk;
-        now += chunk * 1000 / kOutputHertz;
+        now += static_cast<std::uint32_t>(chunk * 1000 / kOutputHertz);
     }
     active_count_.store(static_cast<int>(active_.size()), std::memory_order_relaxed);
 }
@@ -571,7 +571,7 @@ void Audio::LetGo(Voice& voice) {
     recycled_write_.store(write + 1, std::memory_order_release);
 }
 
-void Audio::MixChunk(std::int16_t* out, int frames, int now) {
+void Audio::MixChunk(std::int16_t* out, int frames, std::uint32_t now) {
     std::fill_n(accumulator_.begin(), 2 * frames, 0);
     for (std::size_t i = 0; i < active_.size();) {
         Voice& voice = *active_[i];
@@ -606,7 +606,7 @@ void Audio::MixChunk(std::int16_t* out, int frames, int now) {
             voice.sounding = true;
             voice.rate = target_rate;
             voice.volume = target_volume;
-            last_start_latency_ms_.store(now - voice.start_time, std::memory_order_relaxed);
+            last_start_latency_ms_.store(static_cast<int>(now - voice.start_time), std::memory_order_relaxed);
             voices_started_.fetch_add(1, std::memory_order_relaxed);
         }
         MixVoice(voice, first, frames);

@@ -187,7 +187,7 @@ private:
     Voice* TakeVoice();
     TChannel NewHandle();
     void FreeSlot(Slot& slot);
-    void MixChunk(std::int16_t* out, int frames, int now);
+    void MixChunk(std::int16_t* out, int frames, std::uint32_t now);
     void MixVoice(Voice& voice, int first, int frames);
     void LetGo(Voice& voice);
     void WakeWorker();

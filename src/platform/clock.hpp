@@ -7,11 +7,19 @@
 class Clock {
 public:
     virtual ~Clock() = default;
-    // Milliseconds since an arbitrary start; wraps like a 32-bit counter.
+    // Milliseconds since an arbitrary start; wraps like a 32-bit counter, so
+    // times are compared only through ElapsedMs.
     virtual int Milliseconds() = 0;
     // Sleeps that long; a negative value does nothing.
     virtual void Delay(int milliseconds) = 0;
 };
+
+// Milliseconds from `earlier` to `later`, right across the clock's wrap as long
+// as they are less than 2^31 ms (24.8 days) apart; negative when `later` is
+// the earlier one.
+inline int ElapsedMs(int earlier, int later) {
+    return static_cast<int>(static_cast<std::uint32_t>(later) - static_cast<std::uint32_t>(earlier));
+}
 
 class SystemClock final : public Clock {
 public:
@@ -23,18 +31,19 @@ public:
 // checked to the millisecond.
 class ManualClock final : public Clock {
 public:
-    explicit ManualClock(int start = 0) : now_(start) {}
-    int Milliseconds() override { return now_; }
+    explicit ManualClock(std::uint32_t start = 0) : now_(start) {}
+    int Milliseconds() override { return static_cast<int>(now_); }
     void Delay(int milliseconds) override {
         if (milliseconds > 0) {
-            now_ += milliseconds;
+            Advance(milliseconds);
             slept_ += milliseconds;
         }
     }
-    void Advance(int milliseconds) { now_ += milliseconds; }
+    // Wraps as the system clock does.
+    void Advance(int milliseconds) { now_ += static_cast<std::uint32_t>(milliseconds); }
     int slept() const { return slept_; }
 
 private:
-    int now_;
+    std::uint32_t now_;
     int slept_ = 0;
 };

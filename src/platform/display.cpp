@@ -9,23 +9,22 @@ void FramePacer::Start(int hertz, int now) {
     frame_ms_ = hertz > 0 ? 1000 / hertz : 0;
     frame_rem_ = 1000 - frame_ms_ * hertz;
     accumulator_ = 0;
-    next_frame_ = now;
+    next_frame_ = static_cast<std::uint32_t>(now);
 }
 
 void FramePacer::Wait(Clock& clock) {
-    next_frame_ += frame_ms_;
+    next_frame_ += static_cast<std::uint32_t>(frame_ms_);
     accumulator_ += frame_rem_;
     if (accumulator_ >= hertz_) {
         accumulator_ -= hertz_;
         next_frame_ += 1;
     }
     int now = clock.Milliseconds();
-    // Unsigned difference, so the clock may wrap without a stall.
-    int ahead = static_cast<int>(static_cast<unsigned>(next_frame_) - static_cast<unsigned>(now));
+    int ahead = ElapsedMs(now, static_cast<int>(next_frame_));
     if (ahead > 0) {
         clock.Delay(ahead);
     } else {
-        next_frame_ = now;
+        next_frame_ = static_cast<std::uint32_t>(now);
     }
 }
 
@@ -37,13 +36,13 @@ Display::Display(Clock& clock, bool fullscreen, int hertz, bool fast)
 void Display::Calibrate() {
     if (!soft_pacing_ || !fullscreen_) return;
     int start = clock_.Milliseconds();
-    while (!HasFocus() && clock_.Milliseconds() - start < kFocusWaitMs) clock_.Delay(10);
+    while (!HasFocus() && ElapsedMs(start, clock_.Milliseconds()) < kFocusWaitMs) clock_.Delay(10);
     start = clock_.Milliseconds();
     int in_a_row = 0;
-    while (clock_.Milliseconds() - start < 1000) {
+    while (ElapsedMs(start, clock_.Milliseconds()) < 1000) {
         int before = clock_.Milliseconds();
         Present(1);
-        int took = clock_.Milliseconds() - before;
+        int took = ElapsedMs(before, clock_.Milliseconds());
         in_a_row = (took - pacer_.frame_ms() >= -1 && took - pacer_.frame_ms() <= 1) ? in_a_row + 1 : 0;
         if (in_a_row == 3) {
             soft_pacing_ = false;

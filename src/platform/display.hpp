@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -23,7 +24,8 @@ private:
     int frame_ms_ = 0;
     int frame_rem_ = 0;
     int accumulator_ = 0;
-    int next_frame_ = 0;
+    // Unsigned, as the clock it follows wraps.
+    std::uint32_t next_frame_ = 0;
 };
 
 // An open display: a 640x480 back buffer to draw into and the page flip that

@@ -253,13 +253,17 @@ TEST(AudioTiming, StartDelayIsTwentyMillisecondsWhateverTheMomentOfTheRequest) {
         EXPECT_EQ(first_heard, (offset + 20) * 44100 / 1000) << offset;
     }
 
-    // After a device stall, an overdue request starts at the block start.
-    Mixer m;
-    m.audio.PlaySound(Constant(1000, 1000));
-    m.clock.Advance(50);
-    m.Mix();
-    EXPECT_EQ(m.Left(0), 1000);
-    EXPECT_EQ(m.audio.last_start_latency_ms(), 50);
+    // After a device stall, an overdue request starts at the block start,
+    // also when the stall spans the wrap of the 32-bit millisecond clock.
+    for (int start : {0, 0x7FFFFFFF - 20}) {
+        Mixer m;
+        m.clock.Advance(start);
+        m.audio.PlaySound(Constant(1000, 1000));
+        m.clock.Advance(50);
+        m.Mix();
+        EXPECT_EQ(m.Left(0), 1000);
+        EXPECT_EQ(m.audio.last_start_latency_ms(), 50);
+    }
 }
 
 TEST(AudioResources, VoicesAndHandlesAreRecycledHoweverManySoundsPlay) {

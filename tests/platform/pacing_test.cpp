@@ -2,22 +2,34 @@
 
 #include "platform/display.hpp"
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/soft_renderer.hpp"
 
-TEST(FramePacerTest, SixtyFramesTakeOneSecond) {
-    ManualClock clock(5000);
-    FramePacer pacer;
-    pacer.Start(60, clock.Milliseconds());
-    std::vector<int> gaps;
-    for (int frame = 0; frame < 60; ++frame) {
-        int before = clock.Milliseconds();
-        pacer.Wait(clock);
-        gaps.push_back(clock.Milliseconds() - before);
+namespace {
+
+// Clock readings to start from: an ordinary one, and the two where the 32-bit
+// millisecond clock crosses its wrap within the next second (after 24.8 and
+// 49.7 days of uptime).
+constexpr std::uint32_t kStartTimes[] = {5000, 0x7FFFFF00, 0xFFFFFF00};
+
+}  // namespace
+
+TEST(FramePacerTest, SixtyFramesTakeOneSecondEvenAcrossTheClockWrap) {
+    for (std::uint32_t start : kStartTimes) {
+        ManualClock clock(start);
+        FramePacer pacer;
+        pacer.Start(60, clock.Milliseconds());
+        std::vector<int> gaps;
+        for (int frame = 0; frame < 60; ++frame) {
+            int before = clock.Milliseconds();
+            pacer.Wait(clock);
+            gaps.push_back(ElapsedMs(before, clock.Milliseconds()));
+        }
+        EXPECT_EQ(ElapsedMs(static_cast<int>(start), clock.Milliseconds()), 1000) << start;
+        EXPECT_EQ((std::vector<int>{gaps[0], gaps[1], gaps[2], gaps[3]}), (std::vector<int>{16, 17, 17, 16}));
     }
-    EXPECT_EQ(clock.Milliseconds(), 6000);
-    EXPECT_EQ((std::vector<int>{gaps[0], gaps[1], gaps[2], gaps[3]}), (std::vector<int>{16, 17, 17, 16}));
 }
 
 TEST(FramePacerTest, ALateFrameIsNotMadeUp) {
@@ -47,13 +59,13 @@ namespace {
 
 // A full-screen display whose flips at the vertical blank take the given times
 // in turn, but only while it has the focus; without it a flip takes 2 ms. As
-// with a real window system, the focus it is given at `focus_at` is seen only
-// once its news has been taken in.
+// with a real window system, the focus it is given `focus_at` ms after it
+// opened is seen only once its news has been taken in.
 class FakeFullScreen final : public Display {
 public:
     FakeFullScreen(ManualClock& clock, std::vector<int> vblank_flips, int focus_at)
         : Display(clock, true, 60, false), clock_(clock), vblank_flips_(std::move(vblank_flips)),
-          focus_at_(focus_at) {}
+          opened_(clock.Milliseconds()), focus_at_(focus_at) {}
     Renderer& renderer() override { return renderer_; }
 
 protected:
@@ -65,7 +77,7 @@ protected:
         }
     }
     bool HasFocus() override {
-        focused_ = clock_.Milliseconds() >= focus_at_;
+        focused_ = ElapsedMs(opened_, clock_.Milliseconds()) >= focus_at_;
         return focused_;
     }
 
@@ -74,6 +86,7 @@ private:
     SoftRenderer renderer_{1, 1};
     std::vector<int> vblank_flips_;
     std::size_t next_ = 0;
+    int opened_;
     int focus_at_;
     bool focused_ = false;
 };
@@ -92,12 +105,15 @@ TEST(DisplayTest, CalibrationKeepsTheTimerUnlessFlipsTakeOneRefreshOnceFocused) 
         {{16}, 300, true},     // the focus comes a moment after the window opens
         {{16}, 100000, false}, // it never comes
     };
-    for (const Case& test : cases) {
-        ManualClock clock;
-        FakeFullScreen display(clock, test.flips, test.focus_at);
-        display.Calibrate();
-        EXPECT_EQ(display.soft_pacing(), !test.vblank) << test.flips[0] << " ms, focus at " << test.focus_at;
-        // Bounded: the focus wait, then a second of flips at most.
-        EXPECT_LE(clock.Milliseconds(), Display::kFocusWaitMs + 1000 + 33);
+    for (std::uint32_t start : kStartTimes) {
+        for (const Case& test : cases) {
+            ManualClock clock(start);
+            FakeFullScreen display(clock, test.flips, test.focus_at);
+            display.Calibrate();
+            EXPECT_EQ(display.soft_pacing(), !test.vblank)
+                << test.flips[0] << " ms, focus at " << test.focus_at << ", clock from " << start;
+            // Bounded: the focus wait, then a second of flips at most.
+            EXPECT_LE(ElapsedMs(static_cast<int>(start), clock.Milliseconds()), Display::kFocusWaitMs + 1000 + 33);
+        }
     }
 }
