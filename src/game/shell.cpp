@@ -167,8 +167,11 @@ void PlayingScreen(Game& game) {
     WalkList(game, game.smoke_list);
     if (!game.game_over && !game.warp_on) ShipStep(game);
     if (game.warp_on) AdvanceWarp(game);
-    if (game.game_over) AdvanceGameOver(game);
+    // A level completed behind the caption is settled before the caption
+    // steps: in its last frame the caption hands over to the title, which
+    // must not inherit a warp-in, a game track or burgers.
     if (burger_count == 0 && particle_count == 0) CompleteLevel(game);
+    if (game.game_over) AdvanceGameOver(game);
 
     Input& input = game.input;
     if (input.KeyHits(kKeySpace) || input.JoyButtonHits(2, 0)) {

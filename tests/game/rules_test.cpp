@@ -89,8 +89,9 @@ TEST_F(RulesTest, RandomMusicPicksANewGameTrackEveryLevel) {
 }
 
 TEST_F(RulesTest, TheLastShipEndsTheGameAndTheCaptionLeadsBackToTheTitle) {
-    h.StartPlaying();
     Game& game = h.game;
+    game.sound.music_track = 0;  // "Random" changes the track with every level
+    h.StartPlaying();
     h.RunFrames(260);
     game.player.lives = 1;
     game.player.flash_on = 0;
@@ -116,7 +117,12 @@ TEST_F(RulesTest, TheLastShipEndsTheGameAndTheCaptionLeadsBackToTheTitle) {
     EXPECT_NEAR(game.msg_alpha, 0.596f, 1e-4);
     h.RunFrames(148);
     EXPECT_EQ(game.title_on, 0);
+    // So is one completed in the caption's last frame, and the title that
+    // follows is the same.
+    ClearLevel();
     h.RunFrames(1);
+    EXPECT_EQ(game.player.level, 3);
+    EXPECT_EQ(game.player.score, 1250);
     EXPECT_EQ(game.title_on, 1);
     EXPECT_EQ(game.game_over, 0);
     EXPECT_EQ(game.warp_on, 0);
