@@ -28,8 +28,20 @@ void FramePacer::Wait(Clock& clock) {
     }
 }
 
+Letterbox FitPicture(int drawable_width, int drawable_height, int width, int height) {
+    Letterbox box{0, 0, drawable_width, drawable_width * height / width};
+    if (box.height > drawable_height) {
+        box.height = drawable_height;
+        box.width = drawable_height * width / height;
+    }
+    box.left = (drawable_width - box.width) / 2;
+    // Centred, with an odd spare row below the picture.
+    box.top = drawable_height - box.height - (drawable_height - box.height) / 2;
+    return box;
+}
+
 Display::Display(Clock& clock, bool fullscreen, int hertz, bool fast)
-    : clock_(clock), fullscreen_(fullscreen), fast_(fast), hertz_(hertz), soft_pacing_(hertz != 0 && !fast) {
+    : clock_(clock), fullscreen_(fullscreen), wanted_fullscreen_(fullscreen), fast_(fast), hertz_(hertz), soft_pacing_(hertz != 0 && !fast) {
     pacer_.Start(hertz, clock.Milliseconds());
 }
 
@@ -53,7 +65,24 @@ void Display::Calibrate() {
     pacer_.Start(hertz_, clock_.Milliseconds());
 }
 
+// Between frames, so a finished picture is what calibration shows. A window
+// is paced by the software timer; full screen is calibrated as on opening.
+void Display::ApplyWantedMode() {
+    if (!SwitchFullscreen(wanted_fullscreen_)) {
+        wanted_fullscreen_ = fullscreen_;
+        return;
+    }
+    fullscreen_ = wanted_fullscreen_;
+    soft_pacing_ = hertz_ != 0 && !fast_;
+    if (fullscreen_) {
+        Calibrate();
+    } else {
+        pacer_.Start(hertz_, clock_.Milliseconds());
+    }
+}
+
 void Display::Flip(int sync) {
+    if (wanted_fullscreen_ != fullscreen_) ApplyWantedMode();
     if (sync != -1) {
         Present(sync);
         return;

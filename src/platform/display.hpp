@@ -28,6 +28,14 @@ private:
     std::uint32_t next_frame_ = 0;
 };
 
+// Where a picture of width x height sits when scaled to fit a drawable as
+// large as it can with its aspect kept: offsets from the drawable's top-left
+// corner and the scaled size, all in drawable pixels.
+struct Letterbox {
+    int left, top, width, height;
+};
+Letterbox FitPicture(int drawable_width, int drawable_height, int width, int height);
+
 // An open display: a 640x480 back buffer to draw into and the page flip that
 // presents it and paces the game.
 class Display {
@@ -48,6 +56,9 @@ public:
 
     static constexpr int kFocusWaitMs = 500;
 
+    // Full screen or window from the next flip on; nothing else restarts.
+    void ToggleFullscreen() { wanted_fullscreen_ = !wanted_fullscreen_; }
+
     bool fullscreen() const { return fullscreen_; }
     bool soft_pacing() const { return soft_pacing_; }
     int flips() const { return flips_; }
@@ -58,10 +69,15 @@ protected:
     // Takes in the window system's pending news and tells whether the window
     // has the input focus.
     virtual bool HasFocus() { return true; }
+    // Switches the platform's window; false when it refuses.
+    virtual bool SwitchFullscreen(bool) { return true; }
 
 private:
+    void ApplyWantedMode();
+
     Clock& clock_;
     bool fullscreen_;
+    bool wanted_fullscreen_;
     bool fast_;
     int hertz_;
     bool soft_pacing_;

@@ -31,21 +31,21 @@ public:
         SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
         SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
         SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-        Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
+        // Resizable and sized as a window even in full screen, which is
+        // the window SDL goes back to when full screen is toggled off.
+        Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
+        if (fullscreen()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
         int width = renderer_.width(), height = renderer_.height();
-        if (fullscreen()) {
-            flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-        } else {
-            flags |= SDL_WINDOW_RESIZABLE;
-            // A bigger window on big screens; the picture scales to fit.
-            SDL_DisplayMode mode;
-            if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
-                int scale = std::max(1, std::min((mode.w - 80) / width, (mode.h - 120) / height));
-                width *= scale;
-                height *= scale;
-            }
+        // A bigger window on big screens; the picture scales to fit.
+        SDL_DisplayMode mode;
+        if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+            int scale = std::max(1, std::min((mode.w - 80) / width, (mode.h - 120) / height));
+            width *= scale;
+            height *= scale;
         }
         window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+        window_width_ = width;
+        window_height_ = height;
         if (!window_) {
             error = std::string("cannot open a window: ") + SDL_GetError();
             return false;
@@ -88,6 +88,14 @@ protected:
         return Focused();
     }
 
+    bool SwitchFullscreen(bool fullscreen) override {
+        if (fullscreen) SDL_GetWindowSize(window_, &window_width_, &window_height_);
+        if (SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
+        // Not every window manager gives the window its size back.
+        if (!fullscreen) SDL_SetWindowSize(window_, window_width_, window_height_);
+        return true;
+    }
+
 private:
     bool Focused() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 
@@ -101,6 +109,9 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     int swap_interval_ = -1;
+    // The window's size out of full screen.
+    int window_width_ = 0;
+    int window_height_ = 0;
 };
 
 // With no X or Wayland display SDL falls back to drivers that show nothing,

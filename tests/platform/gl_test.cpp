@@ -199,4 +199,34 @@ TEST(GlDriverTest, WithoutFramebufferObjectsThePicturesAreTheSame) {
         }
     }
     fs::remove_all(folder);
+
+TEST_F(GlDisplayTest, FullScreenAndBackAtTheNextFlipKeepingEverything) {
+    SDL_Window* window = SdlDisplayWindow(*display_);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    auto image = RedGreen();
+    display_->ToggleFullscreen();
+    EXPECT_FALSE(display_->fullscreen()) << "not before the flip";
+    display_->Flip(-1);
+    EXPECT_TRUE(display_->fullscreen());
+    EXPECT_NE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+
+    // Images and the drawing state live on: the same context serves both.
+    graphics_->Cls();
+    graphics_->DrawImage(*image, 10, 10, 0);
+    EXPECT_EQ(graphics_->GrabBackBuffer().ReadRGBA(11, 10), PackRGBA(0, 255, 0, 255));
+
+    display_->ToggleFullscreen();
+    display_->Flip(-1);
+    EXPECT_FALSE(display_->fullscreen());
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    // The window system answers in its own time.
+    int back_width = 0, back_height = 0;
+    for (int wait = 0; wait < 50 && (back_width != width || back_height != height); ++wait) {
+        SDL_Delay(10);
+        SDL_PumpEvents();
+        SDL_GetWindowSize(window, &back_width, &back_height);
+    }
+    EXPECT_EQ(back_width, width);
+    EXPECT_EQ(back_height, height);
 }
