@@ -70,7 +70,9 @@ int main(int argc, char** argv) {
     if (replay) {
         source = std::make_unique<ReplaySource>(std::move(*replay));
     } else {
-        source = std::make_unique<SdlInputSource>(SdlDisplayWindow(*display), 640, 480);
+        auto live = std::make_unique<SdlInputSource>(SdlDisplayWindow(*display), 640, 480);
+        live->SetDisplayToggle([&shown = *display] { shown.ToggleFullscreen(); });
+        source = std::move(live);
     }
     // SIGINT and SIGTERM end live and replayed runs alike through the normal
     // exit, which saves the best score.

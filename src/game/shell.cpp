@@ -291,6 +291,10 @@ void DrawBackground(Game& game, int animate) {
     gfx.SetBlend(BLEND_MASK);
 }
 
+bool PointerCaptured(const Game& game) {
+    return !game.title_on && !game.paused && !game.warp_on && !game.game_over;
+}
+
 bool RunMainLoopFrame(Game& game) {
     if (game.title_on) {
         TitleScreen(game);
@@ -301,6 +305,7 @@ bool RunMainLoopFrame(Game& game) {
     }
     if (game.player.score > game.player.best) UpdateBest(game);
     DrawHud(game, game.paused || game.title_on ? 1 : 0);
+    game.input.SetPointerCaptured(PointerCaptured(game));
     game.Flip();
     game.WaitWhileSuspended();
     Input& input = game.input;

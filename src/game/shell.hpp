@@ -13,9 +13,14 @@ void SetUpGame(Game& game, std::optional<int> seed);
 void LoadAssets(Game& game);
 void ShowSplash(Game& game);
 void DrawBackground(Game& game, int animate);
+// Whether the mouse is the ship's (captured) for the next frame: only while a
+// game is being played, so on the title, paused, warping in or after the
+// game is over the system pointer is free.
+bool PointerCaptured(const Game& game);
 // One frame of the main loop; false once the loop is to be left.
 bool RunMainLoopFrame(Game& game);
-// Everything after the loop: music out, playfield cleared, best score saved.
+// Everything after the loop: music out, playfield cleared, best score and
+// changed settings saved.
 void ShutDown(Game& game);
 // Runs the main loop to its end and shuts down.
 void RunMainLoop(Game& game);

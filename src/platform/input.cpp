@@ -216,10 +216,19 @@ void Input::MoveMouse(int x, int y) {
     Fetch();
     mouse_x_ = std::clamp(x, 0, kWidth - 1);
     mouse_y_ = std::clamp(y, 0, kHeight - 1);
+    source_.PointerPlaced(mouse_x_, mouse_y_);
 }
 
 void Input::SetMouseVisible(bool visible) {
     source_.SetMouseVisible(visible);
+}
+
+void Input::SetPointerCaptured(bool captured) {
+    if (captured == pointer_captured_) return;
+    pointer_captured_ = captured;
+    source_.SetPointerCaptured(captured);
+    // Let go, the system pointer shows up where the game's pointer is.
+    if (!captured) source_.PointerPlaced(mouse_x_, mouse_y_);
 }
 
 int Input::IsSuspended() {

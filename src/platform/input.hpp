@@ -54,6 +54,11 @@ public:
     // Opens the joysticks and numbers their ports; returns how many there are.
     virtual int JoystickCount() = 0;
     virtual void SetMouseVisible(bool visible) = 0;
+    // While captured, motion is relative and the system pointer cannot leave
+    // the window; otherwise it moves freely and the game's pointer follows it.
+    virtual void SetPointerCaptured(bool) {}
+    // The game placed its pointer at (x, y) in playfield pixels.
+    virtual void PointerPlaced(int, int) {}
 };
 
 // Receives every event as it is delivered, under the frame it belongs to.
@@ -110,6 +115,8 @@ public:
     // Places the pointer; this is not an input event and is never recorded.
     void MoveMouse(int x, int y);
     void SetMouseVisible(bool visible);
+    // Asked once a frame by the game: captured only while a game is played.
+    void SetPointerCaptured(bool captured);
 
     int IsSuspended();
     int TerminateRequested();
@@ -155,6 +162,7 @@ private:
     int mouse_y_ = 0;
     int suspended_ = 0;
     int terminate_ = 0;
+    bool pointer_captured_ = false;
     std::array<JoyPort, kJoyPorts> ports_{};
 };
 
@@ -179,8 +187,10 @@ public:
     bool FetchWait(int frame, std::vector<InputEvent>& events) override;
     int JoystickCount() override { return joysticks_; }
     void SetMouseVisible(bool visible) override { mouse_visible_ = visible; }
+    void SetPointerCaptured(bool captured) override { pointer_captured_ = captured; }
 
     bool mouse_visible() const { return mouse_visible_; }
+    bool pointer_captured() const { return pointer_captured_; }
     int frame_fetches() const { return frame_fetches_; }
     int wait_fetches() const { return wait_fetches_; }
 
@@ -189,6 +199,7 @@ private:
     std::deque<std::vector<InputEvent>> wait_batches_;
     int joysticks_ = 0;
     bool mouse_visible_ = true;
+    bool pointer_captured_ = false;
     int frame_fetches_ = 0;
     int wait_fetches_ = 0;
 };

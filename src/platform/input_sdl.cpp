@@ -6,6 +6,9 @@
 #include <cmath>
 #include <memory>
 
+
+#include "platform/display.hpp"
+
 namespace {
 
 int KeyFromScancode(int scancode) {
@@ -98,6 +101,13 @@ float HatValue(int hat) {
 }
 
 constexpr Uint32 kWaitMilliseconds = 5;
+constexpr int kKeyLeftAlt = 164;
+
+// The right trigger is a button to the game: pressed past half way, let go
+// below a quarter, so a trigger resting near the middle does not chatter.
+constexpr int kTriggerPress = 16384;
+constexpr int kTriggerRelease = 8192;
+constexpr int kTriggerButton = 7;
 
 }  // namespace
 
@@ -123,18 +133,39 @@ double MotionScale(int window_width, int window_height, int drawable_width, int 
     return width / picture_in_window;
 }
 
+std::pair<int, int> WindowToPlayfield(int x, int y, int window_width, int window_height, int drawable_width,
+                                      int drawable_height, int width, int height) {
+    if (window_width <= 0 || window_height <= 0 || drawable_width <= 0 || drawable_height <= 0) return {x, y};
+    Letterbox box = FitPicture(drawable_width, drawable_height, width, height);
+    double drawable_x = static_cast<double>(x) * drawable_width / window_width;
+    double drawable_y = static_cast<double>(y) * drawable_height / window_height;
+    return {static_cast<int>(std::floor((drawable_x - box.left) * width / box.width)),
+            static_cast<int>(std::floor((drawable_y - box.top) * height / box.height))};
+}
+
+int PadButtonToJoyButton(int pad_button) {
+    switch (pad_button) {
+    case SDL_CONTROLLER_BUTTON_A: return 0;
+    case SDL_CONTROLLER_BUTTON_B: return 1;
+    case SDL_CONTROLLER_BUTTON_START: return 2;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: return 6;
+    default: return -1;
+    }
+}
+
 SdlInputSource::SdlInputSource(SDL_Window* window, int width, int height)
     : window_(window), width_(width), height_(height) {}
 
 SdlInputSource::~SdlInputSource() {
     CloseJoysticks();
-    if (joystick_system_) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    if (joystick_system_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
 
 void SdlInputSource::FetchFrame(int, std::vector<InputEvent>& events) {
     TakePending(events);
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) Translate(event, events);
+    ReleaseHeldAlt(SDL_GetTicks(), events);
 }
 
 // Sleeps a little for the first event instead of spinning through the wait.
@@ -150,14 +181,68 @@ void SdlInputSource::TakePending(std::vector<InputEvent>& events) {
     pending_.clear();
 }
 
+// A held-back Left Alt that has been held long enough on its own is a press.
+void SdlInputSource::ReleaseHeldAlt(std::uint32_t now, std::vector<InputEvent>& events) {
+    if (!alt_held_back_ || now - alt_pressed_at_ < kAltHoldMilliseconds) return;
+    alt_held_back_ = false;
+    // Held while another window took the focus: it was meant for that switch.
+    if (window_ != nullptr && SDL_GetKeyboardFocus() != window_) {
+        alt_swallowed_ = true;
+        return;
+    }
+    events.push_back(InputEvent::Key(kKeyLeftAlt, true));
+}
+
+void SdlInputSource::TranslateKey(const SDL_Event& event, std::vector<InputEvent>& events) {
+    const SDL_KeyboardEvent& key = event.key;
+    if (key.repeat != 0) return;
+    bool down = event.type == SDL_KEYDOWN;
+    SDL_Scancode scancode = key.keysym.scancode;
+    if (scancode == SDL_SCANCODE_LALT) {
+        if (down) {
+            alt_held_back_ = true;
+            alt_swallowed_ = false;
+            alt_pressed_at_ = key.timestamp;
+            return;
+        }
+        if (alt_held_back_) {
+            alt_held_back_ = false;
+            // SDL lets go of every key when the focus leaves, before it says
+            // so: that release ends an Alt+Tab, not a tap.
+            if (window_ != nullptr && SDL_GetKeyboardFocus() != window_) return;
+            events.push_back(InputEvent::Key(kKeyLeftAlt, true));
+        } else if (alt_swallowed_) {
+            alt_swallowed_ = false;
+            return;
+        }
+        events.push_back(InputEvent::Key(kKeyLeftAlt, false));
+        return;
+    }
+    if (down && alt_held_back_) {
+        // Alt with another key is a shortcut, not the game's key.
+        alt_held_back_ = false;
+        alt_swallowed_ = true;
+    }
+    bool enter = scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER;
+    if (enter && !down && enter_swallowed_) {
+        enter_swallowed_ = false;
+        return;
+    }
+    if (down && enter && (key.keysym.mod & KMOD_ALT) != 0) enter_swallowed_ = true;
+    if (scancode == SDL_SCANCODE_F11 || (down && enter_swallowed_)) {
+        if (down && display_toggle_) display_toggle_();
+        return;
+    }
+    if (int code = GameKeyCode(scancode, key.keysym.sym); code != 0) events.push_back(InputEvent::Key(code, down));
+}
+
 void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& events) {
+    // Events queued after the hold ran out come after the press.
+    if (event.type != SDL_KEYUP) ReleaseHeldAlt(event.common.timestamp, events);
     switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-        if (event.key.repeat != 0) break;
-        if (int code = GameKeyCode(event.key.keysym.scancode, event.key.keysym.sym); code != 0) {
-            events.push_back(InputEvent::Key(code, event.type == SDL_KEYDOWN));
-        }
+        TranslateKey(event, events);
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -166,9 +251,17 @@ void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& 
         }
         break;
     case SDL_MOUSEMOTION:
-        Move(event.motion.xrel, event.motion.yrel, events);
+        if (captured_) {
+            Move(event.motion.xrel, event.motion.yrel, events);
+        } else {
+            MoveTo(event.motion.x, event.motion.y, events);
+        }
         break;
     case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && alt_held_back_) {
+            alt_held_back_ = false;
+            alt_swallowed_ = true;
+        }
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) events.push_back(InputEvent::Focus(false));
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) events.push_back(InputEvent::Focus(true));
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) events.push_back(InputEvent::Close());
@@ -177,22 +270,48 @@ void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& 
         events.push_back(InputEvent::Close());
         break;
     case SDL_JOYAXISMOTION:
-        if (int port = PortOf(event.jaxis.which); port >= 0 && event.jaxis.axis < kStickAxes) {
+        if (int port = PortOf(event.jaxis.which);
+            port >= 0 && joysticks_[port].pad == nullptr && event.jaxis.axis < kStickAxes) {
             events.push_back(InputEvent::JoyAxis(event.jaxis.axis, JoyAxisValue(event.jaxis.value), port));
         }
         break;
     case SDL_JOYHATMOTION:
-        if (int port = PortOf(event.jhat.which); port >= 0 && event.jhat.hat == 0) {
+        if (int port = PortOf(event.jhat.which); port >= 0 && joysticks_[port].pad == nullptr && event.jhat.hat == 0) {
             events.push_back(InputEvent::JoyAxis(kHatAxis, HatValue(event.jhat.value), port));
         }
         break;
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP:
-        if (int port = PortOf(event.jbutton.which); port >= 0 && event.jbutton.button < Input::kJoyButtons) {
+        if (int port = PortOf(event.jbutton.which);
+            port >= 0 && joysticks_[port].pad == nullptr && event.jbutton.button < Input::kJoyButtons) {
             bool down = event.type == SDL_JOYBUTTONDOWN;
             joysticks_[port].held[event.jbutton.button] = down;
             events.push_back(InputEvent::JoyButton(event.jbutton.button, down, port));
         }
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+        if (int port = PortOf(event.cbutton.which); port >= 0 && joysticks_[port].pad != nullptr) {
+            PadButton(port, event.cbutton.button, event.type == SDL_CONTROLLERBUTTONDOWN, events);
+        }
+        break;
+    case SDL_CONTROLLERAXISMOTION:
+        if (int port = PortOf(event.caxis.which); port >= 0 && joysticks_[port].pad != nullptr) {
+            Joystick& pad = joysticks_[port];
+            int value = event.caxis.value;
+            if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) pad.stick_x = value;
+            if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) pad.stick_y = value;
+            PadAxes(port, events);
+            if (event.caxis.axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT) {
+                if (value >= kTriggerPress) JoyButton(port, kTriggerButton, true, events);
+                if (value < kTriggerRelease) JoyButton(port, kTriggerButton, false, events);
+            }
+        }
+        break;
+    case SDL_JOYDEVICEADDED:
+        // Also sent for the devices found when the joysticks were first
+        // counted, which are open already.
+        if (joystick_system_) OpenDevice(event.jdevice.which, events);
         break;
     case SDL_JOYDEVICEREMOVED:
         // The axes keep their last values, but buttons held on a vanished
@@ -203,14 +322,30 @@ void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& 
                 if (joystick.held[button]) events.push_back(InputEvent::JoyButton(button, false, port));
             }
             joystick.held.fill(false);
-            SDL_JoystickClose(joystick.device);
-            joystick.device = nullptr;
-            joystick.instance = -1;
+            // A pad lets its stick and d-pad go as it leaves.
+            if (joystick.pad != nullptr) {
+                if (joystick.axis_x != 0.0f) events.push_back(InputEvent::JoyAxis(0, 0.0f, port));
+                if (joystick.axis_y != 0.0f) events.push_back(InputEvent::JoyAxis(1, 0.0f, port));
+            }
+            CloseDevice(joystick);
         }
         break;
     default:
         break;
     }
+}
+
+void SdlInputSource::MoveTo(int x, int y, std::vector<InputEvent>& events) {
+    if (window_ == nullptr) {
+        events.push_back(InputEvent::MoveTo(x, y));
+        return;
+    }
+    int window_width = 0, window_height = 0, drawable_width = 0, drawable_height = 0;
+    SDL_GetWindowSize(window_, &window_width, &window_height);
+    SDL_GL_GetDrawableSize(window_, &drawable_width, &drawable_height);
+    auto [playfield_x, playfield_y] =
+        WindowToPlayfield(x, y, window_width, window_height, drawable_width, drawable_height, width_, height_);
+    events.push_back(InputEvent::MoveTo(playfield_x, playfield_y));
 }
 
 void SdlInputSource::Move(int xrel, int yrel, std::vector<InputEvent>& events) {
@@ -241,53 +376,145 @@ int SdlInputSource::PortOf(int instance) const {
 
 int SdlInputSource::JoystickCount() {
     if (!joystick_system_) {
-        if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return 0;
+        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return 0;
         joystick_system_ = true;
     }
     CloseJoysticks();
     int devices = SDL_NumJoysticks();
-    for (int index = 0; index < devices && static_cast<int>(joysticks_.size()) < kMaxPorts; ++index) {
-        SDL_Joystick* device = SDL_JoystickOpen(index);
-        if (device == nullptr) continue;
-        int port = static_cast<int>(joysticks_.size());
-        Joystick& joystick = joysticks_.emplace_back();
-        joystick.device = device;
-        joystick.instance = SDL_JoystickInstanceID(device);
-        // SDL reports only changes, so the state found on opening is
-        // delivered as events of its own.
-        int axes = std::min(SDL_JoystickNumAxes(device), kStickAxes);
-        for (int axis = 0; axis < axes; ++axis) {
-            pending_.push_back(InputEvent::JoyAxis(axis, JoyAxisValue(SDL_JoystickGetAxis(device, axis)), port));
-        }
-        if (SDL_JoystickNumHats(device) > 0) {
-            pending_.push_back(InputEvent::JoyAxis(kHatAxis, HatValue(SDL_JoystickGetHat(device, 0)), port));
-        }
-        int buttons = std::min(SDL_JoystickNumButtons(device), Input::kJoyButtons);
-        for (int button = 0; button < buttons; ++button) {
-            if (SDL_JoystickGetButton(device, button) != 0) {
-                joystick.held[button] = true;
-                pending_.push_back(InputEvent::JoyButton(button, true, port));
-            }
-        }
-    }
+    for (int index = 0; index < devices; ++index) OpenDevice(index, pending_);
     return static_cast<int>(joysticks_.size());
 }
 
-void SdlInputSource::CloseJoysticks() {
-    for (Joystick& joystick : joysticks_) {
-        if (joystick.device != nullptr) SDL_JoystickClose(joystick.device);
+// Opens a device on the first free port. SDL reports only changes, so the
+// state found on opening is delivered as events of its own.
+void SdlInputSource::OpenDevice(int index, std::vector<InputEvent>& events) {
+    if (PortOf(SDL_JoystickGetDeviceInstanceID(index)) >= 0) return;
+    Joystick opened;
+    if (SDL_IsGameController(index)) {
+        opened.pad = SDL_GameControllerOpen(index);
+        if (opened.pad != nullptr) opened.device = SDL_GameControllerGetJoystick(opened.pad);
     }
+    if (opened.device == nullptr) opened.device = SDL_JoystickOpen(index);
+    if (opened.device == nullptr) return;
+    opened.instance = SDL_JoystickInstanceID(opened.device);
+    auto free_port = std::find_if(joysticks_.begin(), joysticks_.end(),
+                                  [](const Joystick& joystick) { return joystick.device == nullptr; });
+    int port = static_cast<int>(free_port - joysticks_.begin());
+    if (free_port == joysticks_.end()) {
+        if (port >= kMaxPorts) {
+            CloseDevice(opened);
+            return;
+        }
+        joysticks_.emplace_back();
+    }
+    Joystick& joystick = joysticks_[port];
+    joystick = opened;
+    if (SDL_GameController* pad = joystick.pad; pad != nullptr) {
+        joystick.stick_x = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX);
+        joystick.stick_y = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY);
+        joystick.axis_x = joystick.axis_y = 2.0f;  // not a value the axes can have, so both are sent
+        for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
+            if (SDL_GameControllerGetButton(pad, static_cast<SDL_GameControllerButton>(button)) != 0) {
+                PadButton(port, button, true, events);
+            }
+        }
+        PadAxes(port, events);
+        if (SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) >= kTriggerPress) {
+            JoyButton(port, kTriggerButton, true, events);
+        }
+        return;
+    }
+    SDL_Joystick* device = joystick.device;
+    int axes = std::min(SDL_JoystickNumAxes(device), kStickAxes);
+    for (int axis = 0; axis < axes; ++axis) {
+        events.push_back(InputEvent::JoyAxis(axis, JoyAxisValue(SDL_JoystickGetAxis(device, axis)), port));
+    }
+    if (SDL_JoystickNumHats(device) > 0) {
+        events.push_back(InputEvent::JoyAxis(kHatAxis, HatValue(SDL_JoystickGetHat(device, 0)), port));
+    }
+    int buttons = std::min(SDL_JoystickNumButtons(device), Input::kJoyButtons);
+    for (int button = 0; button < buttons; ++button) {
+        if (SDL_JoystickGetButton(device, button) != 0) JoyButton(port, button, true, events);
+    }
+}
+
+void SdlInputSource::PadButton(int port, int pad_button, bool down, std::vector<InputEvent>& events) {
+    Joystick& pad = joysticks_[port];
+    switch (pad_button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: pad.dpad_left = down; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: pad.dpad_right = down; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: pad.dpad_up = down; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: pad.dpad_down = down; break;
+    default:
+        if (int button = PadButtonToJoyButton(pad_button); button >= 0) JoyButton(port, button, down, events);
+        return;
+    }
+    PadAxes(port, events);
+}
+
+void SdlInputSource::JoyButton(int port, int button, bool down, std::vector<InputEvent>& events) {
+    Joystick& joystick = joysticks_[port];
+    if (joystick.held[button] == down) return;
+    joystick.held[button] = down;
+    events.push_back(InputEvent::JoyButton(button, down, port));
+}
+
+// The d-pad gives full deflection, which the game needs to turn and thrust.
+void SdlInputSource::PadAxes(int port, std::vector<InputEvent>& events) {
+    Joystick& pad = joysticks_[port];
+    float x = pad.dpad_left ? -1.0f : pad.dpad_right ? 1.0f : JoyAxisValue(pad.stick_x);
+    float y = pad.dpad_up ? -1.0f : pad.dpad_down ? 1.0f : JoyAxisValue(pad.stick_y);
+    if (x != pad.axis_x) events.push_back(InputEvent::JoyAxis(0, x, port));
+    if (y != pad.axis_y) events.push_back(InputEvent::JoyAxis(1, y, port));
+    pad.axis_x = x;
+    pad.axis_y = y;
+}
+
+void SdlInputSource::CloseDevice(Joystick& joystick) {
+    if (joystick.pad != nullptr) {
+        SDL_GameControllerClose(joystick.pad);
+    } else if (joystick.device != nullptr) {
+        SDL_JoystickClose(joystick.device);
+    }
+    joystick = Joystick();
+}
+
+void SdlInputSource::CloseJoysticks() {
+    for (Joystick& joystick : joysticks_) CloseDevice(joystick);
     joysticks_.clear();
 }
 
+// The game draws its own pointer, so the system one is hidden over the
+// window (and only there) either way.
 void SdlInputSource::SetMouseVisible(bool visible) {
-    // Hidden, the pointer is the game's own: relative mode keeps motion
-    // coming when the system pointer would sit at a screen edge.
-    if (visible) {
-        SDL_SetRelativeMouseMode(SDL_FALSE);
-        SDL_ShowCursor(SDL_ENABLE);
-    } else {
-        SDL_ShowCursor(SDL_DISABLE);
-        SDL_SetRelativeMouseMode(SDL_TRUE);
-    }
+    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SdlInputSource::SetPointerCaptured(bool captured) {
+    if (captured == captured_) return;
+    captured_ = captured;
+    remainder_x_ = 0.0;
+    remainder_y_ = 0.0;
+    if (window_ == nullptr) return;
+    // Relative mode keeps motion coming when the system pointer would sit at
+    // a screen edge.
+    SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE);
+}
+
+// The system pointer is put where the game's pointer now is, so the two stay
+// together, but never pulled in from outside the window.
+void SdlInputSource::PointerPlaced(int x, int y) {
+    if (captured_ || window_ == nullptr || SDL_GetMouseFocus() != window_) return;
+    int window_width = 0, window_height = 0, drawable_width = 0, drawable_height = 0;
+    SDL_GetWindowSize(window_, &window_width, &window_height);
+    SDL_GL_GetDrawableSize(window_, &drawable_width, &drawable_height);
+    if (window_width <= 0 || window_height <= 0 || drawable_width <= 0 || drawable_height <= 0) return;
+    Letterbox box = FitPicture(drawable_width, drawable_height, width_, height_);
+    // The middle of the playfield pixel, which maps back to the same pixel.
+    double drawable_x = box.left + (x + 0.5) * box.width / width_;
+    double drawable_y = box.top + (y + 0.5) * box.height / height_;
+    // The motion this warp brings back is an event like any other: it puts
+    // the game's pointer where it already is.
+    SDL_WarpMouseInWindow(window_, static_cast<int>(drawable_x * window_width / drawable_width),
+                          static_cast<int>(drawable_y * window_height / drawable_height));
 }

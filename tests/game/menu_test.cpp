@@ -81,3 +81,24 @@ TEST_F(MenuTest, AFullyDeflectedStickMovesThePointer) {
     EXPECT_EQ(h.game.input.MouseX(), 308);
     EXPECT_EQ(h.game.input.MouseY(), 240) << "0.99 is not full deflection";
 }
+
+// The menus get the system pointer; the ship gets the mouse.
+TEST(PointerCapture, OnlyWhileAGameIsPlayed) {
+    GameHarness h;
+    h.RunFrames(1);
+    EXPECT_FALSE(h.source.pointer_captured()) << "title";
+    h.StartPlaying();
+    h.RunFrames(1);
+    EXPECT_FALSE(h.source.pointer_captured()) << "warping in";
+    while (h.game.warp_on) h.RunFrames(1);
+    EXPECT_TRUE(h.source.pointer_captured()) << "playing";
+    h.Tap(32);
+    h.RunFrames(1);
+    EXPECT_FALSE(h.source.pointer_captured()) << "paused";
+    h.Tap(32);
+    h.RunFrames(1);
+    EXPECT_TRUE(h.source.pointer_captured()) << "resumed";
+    h.game.game_over = 1;
+    h.RunFrames(1);
+    EXPECT_FALSE(h.source.pointer_captured()) << "game over";
+}

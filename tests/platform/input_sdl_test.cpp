@@ -3,7 +3,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <utility>
 #include <vector>
 
 #include "platform/close_signals.hpp"
@@ -50,6 +52,19 @@ TEST(SdlInput, MotionIsScaledToTheLetterboxedPicture) {
     EXPECT_DOUBLE_EQ(MotionScale(0, 0, 0, 0, 640, 480), 1.0);
 }
 
+TEST(SdlInput, WindowPointsMapThroughTheLetterbox) {
+    using Point = std::pair<int, int>;
+    // 1920x1080 shows the picture 1440x1080 wide from x = 240.
+    EXPECT_EQ(WindowToPlayfield(240, 0, 1920, 1080, 1920, 1080, 640, 480), (Point{0, 0}));
+    EXPECT_EQ(WindowToPlayfield(1679, 1079, 1920, 1080, 1920, 1080, 640, 480), (Point{639, 479}));
+    EXPECT_EQ(WindowToPlayfield(100, 540, 1920, 1080, 1920, 1080, 640, 480), (Point{-63, 240}));
+    // Window points are half the drawable's on a high-density screen.
+    EXPECT_EQ(WindowToPlayfield(120, 270, 960, 540, 1920, 1080, 640, 480), (Point{0, 240}));
+    // A tall window has bars above and below.
+    EXPECT_EQ(WindowToPlayfield(320, 60, 640, 600, 640, 600, 640, 480), (Point{320, 0}));
+    EXPECT_EQ(WindowToPlayfield(7, 9, 0, 0, 0, 0, 640, 480), (Point{7, 9}));
+}
+
 class SdlEvents : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS), 0) << SDL_GetError(); }
@@ -57,13 +72,30 @@ protected:
 
     static void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
 
-    static SDL_Event Key(Uint32 type, SDL_Scancode scancode, SDL_Keycode keycode, int repeat) {
+    static SDL_Event Key(Uint32 type, SDL_Scancode scancode, SDL_Keycode keycode, int repeat, Uint16 mod = 0) {
         SDL_Event event{};
         event.type = type;
         event.key.keysym.scancode = scancode;
         event.key.keysym.sym = keycode;
+        event.key.keysym.mod = mod;
         event.key.repeat = static_cast<Uint8>(repeat);
         return event;
+    }
+
+    static SDL_Event Motion(int x, int y, int xrel, int yrel) {
+        SDL_Event event{};
+        event.type = SDL_MOUSEMOTION;
+        event.motion.x = x;
+        event.motion.y = y;
+        event.motion.xrel = xrel;
+        event.motion.yrel = yrel;
+        return event;
+    }
+
+    static std::vector<InputEvent> Fetch(SdlInputSource& source) {
+        std::vector<InputEvent> events;
+        source.FetchFrame(0, events);
+        return events;
     }
 
     static SDL_Event Window(SDL_WindowEventID id) {
@@ -85,11 +117,7 @@ TEST_F(SdlEvents, BecomeGameEventsWithRepeatsAndStrangersIgnored) {
     Push(button);
     button.button.button = SDL_BUTTON_MIDDLE;
     Push(button);
-    SDL_Event motion{};
-    motion.type = SDL_MOUSEMOTION;
-    motion.motion.xrel = 4;
-    motion.motion.yrel = -2;
-    Push(motion);
+    Push(Motion(100, 50, 4, -2));
     Push(Window(SDL_WINDOWEVENT_RESIZED));
     Push(Window(SDL_WINDOWEVENT_FOCUS_LOST));
     Push(Window(SDL_WINDOWEVENT_FOCUS_GAINED));
@@ -104,11 +132,125 @@ TEST_F(SdlEvents, BecomeGameEventsWithRepeatsAndStrangersIgnored) {
                           InputEvent::Key(162, false),
                           InputEvent::Mouse(2, true),
                           InputEvent::Mouse(3, true),
-                          InputEvent::MoveBy(4, -2),
+                          InputEvent::MoveTo(100, 50),
                           InputEvent::Focus(false),
                           InputEvent::Focus(true),
                           InputEvent::Close(),
                       }));
+}
+
+TEST_F(SdlEvents, CapturedMotionIsRelativeFreeMotionIsWherePointerIs) {
+    SdlInputSource source(nullptr, 640, 480);
+    source.SetPointerCaptured(true);
+    Push(Motion(100, 50, 4, -2));
+    EXPECT_EQ(Fetch(source), (std::vector<InputEvent>{InputEvent::MoveBy(4, -2)}));
+    source.SetPointerCaptured(false);
+    Push(Motion(100, 50, 4, -2));
+    EXPECT_EQ(Fetch(source), (std::vector<InputEvent>{InputEvent::MoveTo(100, 50)}));
+}
+
+TEST_F(SdlEvents, LeftAltCountsOnlyOnItsOwnAndF11OrAltEnterSwitchTheDisplay) {
+    SdlInputSource source(nullptr, 640, 480);
+    int toggles = 0;
+    source.SetDisplayToggle([&toggles] { ++toggles; });
+    using Events = std::vector<InputEvent>;
+
+    Push(Key(SDL_KEYDOWN, SDL_SCANCODE_LALT, SDLK_LALT, 0));
+    EXPECT_EQ(Fetch(source), Events{}) << "held back";
+    Push(Key(SDL_KEYUP, SDL_SCANCODE_LALT, SDLK_LALT, 0));
+    EXPECT_EQ(Fetch(source), (Events{InputEvent::Key(164, true), InputEvent::Key(164, false)})) << "a tap";
+
+    Push(Key(SDL_KEYDOWN, SDL_SCANCODE_LALT, SDLK_LALT, 0));
+    Push(Key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN, 0, KMOD_LALT));
+    Push(Key(SDL_KEYUP, SDL_SCANCODE_RETURN, SDLK_RETURN, 0, KMOD_LALT));
+    Push(Key(SDL_KEYUP, SDL_SCANCODE_LALT, SDLK_LALT, 0));
+    EXPECT_EQ(Fetch(source), Events{}) << "Alt+Enter";
+    EXPECT_EQ(toggles, 1);
+
+    Push(Key(SDL_KEYDOWN, SDL_SCANCODE_LALT, SDLK_LALT, 0));
+    Push(Window(SDL_WINDOWEVENT_FOCUS_LOST));
+    Push(Key(SDL_KEYUP, SDL_SCANCODE_LALT, SDLK_LALT, 0));
+    EXPECT_EQ(Fetch(source), Events{InputEvent::Focus(false)}) << "Alt+Tab";
+
+    Push(Key(SDL_KEYDOWN, SDL_SCANCODE_F11, SDLK_F11, 0));
+    Push(Key(SDL_KEYUP, SDL_SCANCODE_F11, SDLK_F11, 0));
+    Push(Key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN, 0));
+    EXPECT_EQ(Fetch(source), Events{InputEvent::Key(13, true)}) << "Enter alone is the game's";
+    EXPECT_EQ(toggles, 2);
+
+    Push(Key(SDL_KEYDOWN, SDL_SCANCODE_LALT, SDLK_LALT, 0));
+    EXPECT_EQ(Fetch(source), Events{});
+    SDL_Delay(SdlInputSource::kAltHoldMilliseconds + 10);
+    EXPECT_EQ(Fetch(source), Events{InputEvent::Key(164, true)}) << "held on its own";
+    Push(Key(SDL_KEYUP, SDL_SCANCODE_LALT, SDLK_LALT, 0));
+    EXPECT_EQ(Fetch(source), Events{InputEvent::Key(164, false)});
+}
+
+// A pad known to SDL's controller database, made with SDL's virtual joystick.
+TEST_F(SdlEvents, PadsFollowTheFixedMappingAndComeAndGo) {
+    SdlInputSource source(nullptr, 640, 480);
+    int present = source.JoystickCount();
+    std::vector<InputEvent> events;
+    source.FetchFrame(0, events);
+    SDL_VirtualJoystickDesc pad{};
+    pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    pad.naxes = SDL_CONTROLLER_AXIS_MAX;
+    pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    pad.axis_mask = (1u << SDL_CONTROLLER_AXIS_MAX) - 1;
+    pad.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
+    pad.name = "Test pad";
+    int index = SDL_JoystickAttachVirtualEx(&pad);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    if (!SDL_IsGameController(index)) GTEST_SKIP() << "this SDL has no mapping for virtual pads";
+    int port = present;
+    events = Fetch(source);
+    EXPECT_EQ(events, (std::vector<InputEvent>{InputEvent::JoyAxis(0, 0.0f, port), InputEvent::JoyAxis(1, 0.0f, port)}))
+        << "plugged in while running";
+
+    SDL_Joystick* device = SDL_JoystickOpen(index);
+    ASSERT_NE(device, nullptr);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_A, 1);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_B, 1);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_START, 1);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, 1);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 1);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);
+    SDL_JoystickSetVirtualAxis(device, SDL_CONTROLLER_AXIS_LEFTY, -32768);
+    SDL_JoystickSetVirtualAxis(device, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 20000);
+    events = Fetch(source);
+    std::vector<InputEvent> expected = {
+        InputEvent::JoyButton(0, true, port), InputEvent::JoyButton(1, true, port),
+        InputEvent::JoyButton(2, true, port), InputEvent::JoyButton(6, true, port),
+        InputEvent::JoyAxis(0, -1.0f, port),  InputEvent::JoyAxis(1, -1.0f, port),
+        InputEvent::JoyButton(7, true, port),
+    };
+    for (const InputEvent& event : expected) {
+        EXPECT_EQ(std::count(events.begin(), events.end(), event), 1) << "button or axis " << event.code;
+    }
+    EXPECT_EQ(events.size(), expected.size()) << "the right shoulder is not mapped";
+
+    // The d-pad wins over the stick until it is let go.
+    SDL_JoystickSetVirtualAxis(device, SDL_CONTROLLER_AXIS_LEFTX, 32767);
+    EXPECT_EQ(Fetch(source), std::vector<InputEvent>{});
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 0);
+    SDL_JoystickSetVirtualAxis(device, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 12000);
+    EXPECT_EQ(Fetch(source), std::vector<InputEvent>{InputEvent::JoyAxis(0, 1.0f, port)})
+        << "the trigger holds between a quarter and a half";
+
+    // Unplugged, everything it held is let go.
+    SDL_JoystickClose(device);
+    SDL_JoystickDetachVirtual(index);
+    events = Fetch(source);
+    for (InputEvent event : {InputEvent::JoyButton(0, false, port), InputEvent::JoyButton(7, false, port),
+                             InputEvent::JoyAxis(0, 0.0f, port), InputEvent::JoyAxis(1, 0.0f, port)}) {
+        EXPECT_EQ(std::count(events.begin(), events.end(), event), 1) << "button or axis " << event.code;
+    }
+    // Plugged in again, it takes the same port.
+    index = SDL_JoystickAttachVirtualEx(&pad);
+    EXPECT_EQ(Fetch(source), (std::vector<InputEvent>{InputEvent::JoyAxis(0, 0.0f, port),
+                                                      InputEvent::JoyAxis(1, 0.0f, port)}));
+    SDL_JoystickDetachVirtual(index);
 }
 
 TEST(CloseOnSignal, InterruptAndTerminateSignalsAskToCloseOnceWhateverTheSource) {
