@@ -23,6 +23,7 @@
 #include "entities/player/smoke.hpp"
 #include "entities/player/trigpow.hpp"
 #include "game/entity_list.hpp"
+#include "game/settings.hpp"
 #include "game/sound.hpp"
 #include "platform/draw.hpp"
 #include "platform/random.hpp"
@@ -133,6 +134,13 @@ public:
     int frame_limit_reached = 0;
     // --fast also skips the pause that lets the music stop cleanly at exit.
     bool fast_exit = false;
+
+    // The settings the run started with and the file they are kept in; an
+    // empty path (a replay, a test) never writes them.
+    Settings settings;
+    std::string settings_path;
+    // Full screen as opened; a toggle during the run becomes the new choice.
+    bool fullscreen_at_start = false;
 
     // Tells the observer, then presents the frame paced to 60 Hz.
     void Flip();

@@ -9,6 +9,7 @@
 
 #include "game/options.hpp"
 #include "game/session.hpp"
+#include "game/settings.hpp"
 #include "platform/audio.hpp"
 #include "platform/clock.hpp"
 #include "platform/close_signals.hpp"
@@ -52,13 +53,25 @@ int main(int argc, char** argv) {
     SessionObserver observer;
     if (!observer.Open(options, error)) return Fail(error, false);
 
+    // A replay plays with the settings it was recorded with and never saves
+    // any; only the choice of full screen comes from the saved ones.
+    std::string settings_path = SettingsPath(options.data_dir, options.data_dir_given);
+    Settings settings = LoadSettings(settings_path);
+    if (replay) {
+        settings.sfx_vol_step = replay->settings.sfx_vol_step;
+        settings.music_vol_step = replay->settings.music_vol_step;
+        settings.music_track = replay->settings.music_track;
+        settings_path.clear();
+    }
+
     SystemClock clock;
     int seed = replay ? replay->seed : options.seed ? *options.seed : clock.Milliseconds();
     ReplayWriter recorder;
-    if (!options.record.empty() && !recorder.Open(options.record, seed, error)) return Fail(error, false);
+    ReplaySettings recorded{settings.sfx_vol_step, settings.music_vol_step, settings.music_track};
+    if (!options.record.empty() && !recorder.Open(options.record, seed, recorded, error)) return Fail(error, false);
 
-    std::unique_ptr<Display> display =
-        OpenSdlDisplay("Rezarudev", 640, 480, options.windowed, 60, options.fast, clock, error);
+    std::unique_ptr<Display> display = OpenSdlDisplay("Rezarudev", 640, 480, options.windowed || !settings.fullscreen,
+                                                      60, options.fast, clock, error);
     if (!display) {
         std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
         return 1;
@@ -86,7 +99,7 @@ int main(int argc, char** argv) {
     Collision collision(graphics);
 
     Services services{clock, *display, graphics, input, audio, text, collision};
-    RunGame(services, options, seed, &observer);
+    RunGame(services, options, seed, &observer, settings, settings_path);
     // The best score is saved by now; what failed was said when it happened.
     return observer.failed() ? 1 : 0;
 }

@@ -82,6 +82,7 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
                 error = "bad value for --data-dir (not an existing folder): " + Printable(options.data_dir);
                 return std::nullopt;
             }
+            options.data_dir_given = true;
         } else if (option == "--screenshot") {
             if (!value(text)) return std::nullopt;
             auto colon = text.find(':');

@@ -20,6 +20,8 @@ struct RunOptions {
     std::string trace;
     std::vector<Screenshot> screenshots;
     std::string data_dir = ".";
+    // --data-dir also moves the settings file into DIR/data.
+    bool data_dir_given = false;
     bool help = false;
     bool version = false;
 };

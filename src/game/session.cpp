@@ -43,8 +43,11 @@ void SessionObserver::FrameDrawn(Game& game) {
     }
 }
 
-void RunGame(Services& services, const RunOptions& options, int seed, FrameObserver* observer) {
+void RunGame(Services& services, const RunOptions& options, int seed, FrameObserver* observer,
+             const Settings& settings, const std::string& settings_path) {
     Game game(services, options.data_dir);
+    game.settings = settings;
+    game.settings_path = settings_path;
     game.observer = observer;
     game.frame_limit = options.frames;
     game.fast_exit = options.fast;

@@ -5,8 +5,10 @@
 #include "game/hud.hpp"
 #include "game/menu.hpp"
 #include "game/rules.hpp"
+#include "game/settings.hpp"
 #include "platform/audio.hpp"
 #include "platform/collision.hpp"
+#include "platform/display.hpp"
 #include "platform/input.hpp"
 #include "platform/text.hpp"
 
@@ -187,6 +189,8 @@ void PlayingScreen(Game& game) {
 
 void StartUp(Game& game, std::optional<int> seed) {
     SetUpGame(game, seed);
+    ApplySettings(game, game.settings);
+    game.fullscreen_at_start = game.services.display.fullscreen();
     game.sound.StartMusic(4);
     ShowSplash(game);
     game.player.level = 1;
@@ -322,6 +326,7 @@ void ShutDown(Game& game) {
     }
     ClearPlayfield(game);
     SaveBest(game);
+    SaveChangedSettings(game);
 }
 
 void RunMainLoop(Game& game) {

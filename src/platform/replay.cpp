@@ -56,6 +56,7 @@ public:
         std::vector<std::string_view> words = SplitWords(line);
         if (words.empty()) return {};
         if (words[0] == "seed") return ParseSeed(words);
+        if (words[0] == "settings") return ParseSettings(words);
         return ParseEvent(words);
     }
 
@@ -74,6 +75,23 @@ private:
         if (words.size() > 2) return Unexpected(words[2]);
         replay_.seed = *seed;
         has_seed_ = true;
+        return {};
+    }
+
+    // "settings S M T", once, right after the seed line.
+    std::string ParseSettings(const std::vector<std::string_view>& words) {
+        if (has_settings_) return "a second settings line";
+        if (!has_seed_ || !replay_.events.empty()) return "settings must come right after the seed";
+        if (words.size() < 4) return "settings needs S M T";
+        std::optional<int> sound = ParseIntIn(words[1], 0, 10);
+        std::optional<int> music = ParseIntIn(words[2], 0, 10);
+        std::optional<int> track = ParseIntIn(words[3], 0, 3);
+        if (!sound) return "sound volume " + Quoted(words[1]) + " is not in 0..10";
+        if (!music) return "music volume " + Quoted(words[2]) + " is not in 0..10";
+        if (!track) return "music track " + Quoted(words[3]) + " is not in 0..3";
+        if (words.size() > 4) return Unexpected(words[4]);
+        replay_.settings = {*sound, *music, *track};
+        has_settings_ = true;
         return {};
     }
 
@@ -172,6 +190,7 @@ private:
 
     ReplayFile replay_;
     bool has_seed_ = false;
+    bool has_settings_ = false;
 };
 
 std::string FormatReal(float value) {
@@ -260,9 +279,14 @@ std::string FormatReplayEvent(int frame, const InputEvent& event) {
     return {};
 }
 
-bool ReplayWriter::Open(const std::string& path, int seed, std::string& error) {
+bool ReplayWriter::Open(const std::string& path, int seed, const ReplaySettings& settings, std::string& error) {
     file_.open(path, std::ios::binary | std::ios::trunc);
-    if (file_) file_ << "seed " << seed << '\n' << std::flush;
+    if (file_) {
+        file_ << "seed " << seed << '\n'
+              << "settings " << settings.sfx_vol_step << ' ' << settings.music_vol_step << ' '
+              << settings.music_track << '\n'
+              << std::flush;
+    }
     if (!file_) {
         error = Printable(path) + ": cannot be written";
         return false;

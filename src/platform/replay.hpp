@@ -12,6 +12,7 @@
 // Replay files: plain text, one item a line, '#' starts a comment.
 //
 //   seed 4660
+//   settings 10 10 2
 //   5 key 32 down
 //   40 move 100 300
 //   90 joy axis 0 -1.0
@@ -19,7 +20,17 @@
 //   600 close
 //
 // Each event line starts with the frame that receives it; frames never go
-// backwards. Joystick lines are for port 0.
+// backwards. Joystick lines are for port 0. The optional settings line, right
+// after the seed, holds the sound volume step, music volume step and music
+// track the recorded run started with.
+
+struct ReplaySettings {
+    int sfx_vol_step = 10;
+    int music_vol_step = 10;
+    int music_track = 2;
+
+    bool operator==(const ReplaySettings&) const = default;
+};
 
 struct ReplayEvent {
     int frame = 0;
@@ -30,6 +41,8 @@ struct ReplayEvent {
 
 struct ReplayFile {
     int seed = 0;
+    // Files without a settings line start from the defaults.
+    ReplaySettings settings;
     std::vector<ReplayEvent> events;
     bool has_joystick = false;
 };
@@ -46,9 +59,9 @@ std::string FormatReplayEvent(int frame, const InputEvent& event);
 // Writes a record of a session as it is played.
 class ReplayWriter final : public InputRecorder {
 public:
-    // Creates the file and writes its seed line. False, with a message in
-    // `error`, when the file cannot be written.
-    bool Open(const std::string& path, int seed, std::string& error);
+    // Creates the file and writes its seed and settings lines. False, with a
+    // message in `error`, when the file cannot be written.
+    bool Open(const std::string& path, int seed, const ReplaySettings& settings, std::string& error);
     void Record(int frame, const InputEvent& event) override;
 
 private:

@@ -173,7 +173,7 @@ finish $focus TERM focus
 TEST_F(CommandLineTest, ARecordedSessionReplaysFrameForFrame) {
     if (!HasDisplay()) GTEST_SKIP() << "no display";
     Write("r.txt",
-          "seed 99\n3 key 13 down\n4 key 13 up\n10 move 320 200\n12 mouse 1 down\n13 mouse 1 up\n"
+          "seed 99\nsettings 3 0 1\n3 key 13 down\n4 key 13 up\n10 move 320 200\n12 mouse 1 down\n13 mouse 1 up\n"
           "40 key 38 down\n60 key 162 down\n61 key 162 up\n90 key 38 up\n100 focus lost\n100 focus gained\n"
           "140 key 32 down\n141 key 32 up\n170 key 32 down\n171 key 32 up\n");
     ASSERT_EQ(Run("--frames 200 --replay '" + Path("r.txt") + "' --record '" + Path("rec.txt") + "' --trace '" +
@@ -183,10 +183,34 @@ TEST_F(CommandLineTest, ARecordedSessionReplaysFrameForFrame) {
     ASSERT_EQ(Run("--frames 200 --replay '" + Path("rec.txt") + "' --trace '" + Path("b.jsonl") + "'"), 0)
         << Read("err.txt");
     EXPECT_EQ(Read("a.jsonl"), Read("b.jsonl"));
-    EXPECT_EQ(Lines("rec.txt").front(), "seed 99");
+    auto record = Lines("rec.txt");
+    ASSERT_GE(record.size(), 2u);
+    EXPECT_EQ(record[0], "seed 99");
+    EXPECT_EQ(record[1], "settings 3 0 1") << "the replay's settings, not the saved ones";
     auto lines = Lines("a.jsonl");
     ASSERT_EQ(lines.size(), 200u);
     EXPECT_EQ(Screen(lines[20]), "playing");
+    EXPECT_NE(lines[0].find("\"sfx_vol_step\":3,\"music_vol_step\":0,\"music_track\":1"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, SavedSettingsStartTheRunAndAreRecorded) {
+    if (!HasDisplay()) GTEST_SKIP() << "no display";
+    Write("data/settings", "sound_volume 4\nbrightness 11\nmusic_track 3\nfullscreen 0\n");
+    ASSERT_EQ(Run("--frames 3 --seed 5 --record '" + Path("rec.txt") + "' --trace '" + Path("t.jsonl") + "'"), 0);
+    std::string warning = Read("err.txt");
+    EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1) << warning;
+    EXPECT_NE(warning.find("line 2 'brightness 11'"), std::string::npos) << warning;
+    EXPECT_NE(Lines("t.jsonl")[0].find("\"sfx_vol_step\":4,\"music_vol_step\":10,\"music_track\":3"),
+              std::string::npos);
+    EXPECT_EQ(Lines("rec.txt")[1], "settings 4 10 3");
+
+    // A replay without a settings line starts from the defaults and never
+    // touches the saved file.
+    Write("r.txt", "seed 5\n");
+    ASSERT_EQ(Run("--frames 3 --replay '" + Path("r.txt") + "' --trace '" + Path("t.jsonl") + "'"), 0);
+    EXPECT_NE(Lines("t.jsonl")[0].find("\"sfx_vol_step\":10,\"music_vol_step\":10,\"music_track\":2"),
+              std::string::npos);
+    EXPECT_EQ(Read("data/settings"), "sound_volume 4\nbrightness 11\nmusic_track 3\nfullscreen 0\n");
 }
 
 TEST_F(CommandLineTest, TheTitleMusicReachesTheSoundDevice) {

@@ -241,7 +241,7 @@ TEST(Input, ARecordedSessionReplaysQueryForQuery) {
     Input recorded(live);
     ReplayWriter writer;
     std::string error;
-    ASSERT_TRUE(writer.Open(path, 99, error)) << error;
+    ASSERT_TRUE(writer.Open(path, 99, {}, error)) << error;
     recorded.SetRecorder(&writer);
 
     auto devices = [&live](int frame) {

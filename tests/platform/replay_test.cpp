@@ -22,6 +22,7 @@ TEST(Replay, ParsesEveryKindOfLine) {
     std::optional<ReplayFile> replay = ParseReplay("# a session\r\n"
                                                    "seed -4660   # any 32-bit value\r\n"
                                                    "\n"
+                                                   "settings 0 5 3\n"
                                                    "5 key 32 down\n"
                                                    "6\tkey 32 up\n"
                                                    "40 move 639 479\n"
@@ -36,6 +37,7 @@ TEST(Replay, ParsesEveryKindOfLine) {
                                                    "good.replay", error);
     ASSERT_TRUE(replay) << error;
     EXPECT_EQ(replay->seed, -4660);
+    EXPECT_EQ(replay->settings, (ReplaySettings{0, 5, 3}));
     EXPECT_TRUE(replay->has_joystick);
     std::vector<ReplayEvent> expected = {
         {5, InputEvent::Key(32, true)},       {6, InputEvent::Key(32, false)},
@@ -53,6 +55,7 @@ TEST(Replay, AnyJoystickLineProvidesOneJoystick) {
     std::optional<ReplayFile> keys = ParseReplay("seed 1\n3 key 27 down\n", "keys.replay", error);
     std::optional<ReplayFile> joy = ParseReplay("seed 1\n3 key 27 down\n4 joy button 0 up\n", "joy.replay", error);
     ASSERT_TRUE(keys && joy) << error;
+    EXPECT_EQ(keys->settings, ReplaySettings{}) << "no settings line: the defaults";
     EXPECT_EQ(ReplaySource(*keys).JoystickCount(), 0);
     EXPECT_EQ(ReplaySource(*joy).JoystickCount(), 1);
 }
@@ -89,13 +92,22 @@ TEST(Replay, BadLinesNameFileLineAndProblem) {
               "bad.replay:2: expected 'down' or 'up', not 'do\\x00wn\\x5c'");
 }
 
-TEST(Replay, TheSeedLineIsRequiredOnceAndFirst) {
+TEST(Replay, SeedThenSettingsComeFirstAndOnce) {
     EXPECT_EQ(ParseError(""), "bad.replay: no seed line");
     EXPECT_EQ(ParseError("# nothing\n1 close\n"), "bad.replay: no seed line");
     EXPECT_EQ(ParseError("seed 1\nseed 2\n"), "bad.replay:2: a second seed line");
     EXPECT_EQ(ParseError("1 close\nseed 2\n"), "bad.replay:2: the seed line must come before the first event");
     EXPECT_EQ(ParseError("seed 2147483648\n"), "bad.replay:1: seed '2147483648' is not a 32-bit integer");
     EXPECT_EQ(ParseError("seed 1 2\n"), "bad.replay:1: unexpected '2' at the end");
+    EXPECT_EQ(ParseError("settings 1 2 3\nseed 1\n"), "bad.replay:1: settings must come right after the seed");
+    EXPECT_EQ(ParseError("seed 1\n1 close\nsettings 1 2 3\n"),
+              "bad.replay:3: settings must come right after the seed");
+    EXPECT_EQ(ParseError("seed 1\nsettings 1 2 3\nsettings 1 2 3\n"), "bad.replay:3: a second settings line");
+    EXPECT_EQ(ParseError("seed 1\nsettings 1 2\n"), "bad.replay:2: settings needs S M T");
+    EXPECT_EQ(ParseError("seed 1\nsettings 11 0 0\n"), "bad.replay:2: sound volume '11' is not in 0..10");
+    EXPECT_EQ(ParseError("seed 1\nsettings 0 -1 0\n"), "bad.replay:2: music volume '-1' is not in 0..10");
+    EXPECT_EQ(ParseError("seed 1\nsettings 0 0 4\n"), "bad.replay:2: music track '4' is not in 0..3");
+    EXPECT_EQ(ParseError("seed 1\nsettings 0 0 0 0\n"), "bad.replay:2: unexpected '0' at the end");
 }
 
 TEST(Replay, AMissingFileOrAFolderIsAnError) {
@@ -120,7 +132,7 @@ TEST(Replay, WrittenEventsReadBackUnchanged) {
     {
         ReplayWriter writer;
         std::string error;
-        ASSERT_TRUE(writer.Open(path, 123456, error)) << error;
+        ASSERT_TRUE(writer.Open(path, 123456, ReplaySettings{3, 0, 1}, error)) << error;
         for (const ReplayEvent& event : events) writer.Record(event.frame, event.event);
         // Nothing a file cannot hold gets written.
         writer.Record(30, InputEvent::MoveBy(1, 1));
@@ -130,6 +142,7 @@ TEST(Replay, WrittenEventsReadBackUnchanged) {
     std::optional<ReplayFile> replay = ReadReplayFile(path, error);
     ASSERT_TRUE(replay) << error;
     EXPECT_EQ(replay->seed, 123456);
+    EXPECT_EQ(replay->settings, (ReplaySettings{3, 0, 1}));
     EXPECT_EQ(replay->events, events);
     std::remove(path.c_str());
 }
@@ -137,7 +150,7 @@ TEST(Replay, WrittenEventsReadBackUnchanged) {
 TEST(Replay, AnUnwritableRecordIsAnError) {
     ReplayWriter writer;
     std::string error;
-    EXPECT_FALSE(writer.Open("/nonexistent/dir/x.replay", 1, error));
+    EXPECT_FALSE(writer.Open("/nonexistent/dir/x.replay", 1, {}, error));
     EXPECT_EQ(error, "/nonexistent/dir/x.replay: cannot be written");
 }
 

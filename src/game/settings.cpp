@@ -1,0 +1,209 @@
+#include "game/settings.hpp"
+
+#include <charconv>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "game/game.hpp"
+#include "platform/display.hpp"
+
+namespace {
+
+constexpr std::string_view kSpace = " \t\r\v\f";
+
+std::string_view Trim(std::string_view text) {
+    std::size_t start = text.find_first_not_of(kSpace);
+    if (start == std::string_view::npos) return {};
+    return text.substr(start, text.find_last_not_of(kSpace) - start + 1);
+}
+
+bool ParseIntIn(std::string_view word, int low, int high, int& value) {
+    int parsed = 0;
+    auto [end, status] = std::from_chars(word.data(), word.data() + word.size(), parsed);
+    if (status != std::errc() || end != word.data() + word.size() || parsed < low || parsed > high) return false;
+    value = parsed;
+    return true;
+}
+
+// One "name value" line; false when the name is unknown or the value broken.
+bool ParseLine(std::string_view line, Settings& settings) {
+    std::size_t gap = line.find_first_of(kSpace);
+    if (gap == std::string_view::npos) return false;
+    std::string_view name = line.substr(0, gap);
+    std::string_view value = Trim(line.substr(gap));
+    if (name == "sound_volume") return ParseIntIn(value, 0, 10, settings.sfx_vol_step);
+    if (name == "music_volume") return ParseIntIn(value, 0, 10, settings.music_vol_step);
+    if (name == "music_track") return ParseIntIn(value, 0, 3, settings.music_track);
+    if (name == "fullscreen") {
+        int on = 0;
+        if (!ParseIntIn(value, 0, 1, on)) return false;
+        settings.fullscreen = on != 0;
+        return true;
+    }
+    return false;
+}
+
+bool MakeFolders(const std::string& folder) {
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        std::string part = folder.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (slash == std::string::npos) return true;
+    }
+}
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+ParsedSettings ParseSettings(std::string_view text) {
+    ParsedSettings parsed;
+    int line_number = 0;
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        ++line_number;
+        if (std::size_t comment = line.find('#'); comment != std::string_view::npos) line = line.substr(0, comment);
+        line = Trim(line);
+        if (line.empty()) continue;
+        // A broken line leaves the setting it names as it was.
+        Settings attempt = parsed.settings;
+        if (ParseLine(line, attempt)) {
+            parsed.settings = attempt;
+            continue;
+        }
+        if (parsed.skipped++ == 0) {
+            constexpr std::size_t kShown = 40;
+            std::string shown(line.substr(0, kShown));
+            for (char& c : shown) {
+                if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+            }
+            parsed.first_problem = "line " + std::to_string(line_number) + " '" + shown +
+                                   (line.size() > kShown ? "...'" : "'");
+        }
+    }
+    return parsed;
+}
+
+std::string FormatSettings(const Settings& settings) {
+    return "# Rezarudev settings: volumes 0 (off) to 10 (100 %), music track 0 (random) to 3\n"
+           "sound_volume " + std::to_string(settings.sfx_vol_step) + "\n" +
+           "music_volume " + std::to_string(settings.music_vol_step) + "\n" +
+           "music_track " + std::to_string(settings.music_track) + "\n" +
+           "fullscreen " + (settings.fullscreen ? "1" : "0") + "\n";
+}
+
+std::string SettingsPath(const std::string& data_dir, bool data_dir_given) {
+    if (data_dir_given) return data_dir + "/data/settings";
+    // Relative values are to be ignored, as if unset.
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/') return std::string(config) + "/rezarudev/settings";
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return std::string(home) + "/.config/rezarudev/settings";
+    return {};
+}
+
+Settings LoadSettings(const std::string& path) {
+    if (path.empty()) return {};
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        if (errno != ENOENT) std::fprintf(stderr, "rezarudev: cannot read %s, using the default settings\n", path.c_str());
+        return {};
+    }
+    // A settings file is a few lines; anything far bigger is not one.
+    constexpr std::size_t kMaxSize = 64 * 1024;
+    std::string text;
+    text.resize(kMaxSize + 1);
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    if (file.bad() || text.size() > kMaxSize) {
+        std::fprintf(stderr, "rezarudev: %s is not a settings file, using the default settings\n", path.c_str());
+        return {};
+    }
+    ParsedSettings parsed = ParseSettings(text);
+    if (parsed.skipped > 0) {
+        std::fprintf(stderr, "rezarudev: %s: ignored %d bad line%s, the first at %s\n", path.c_str(), parsed.skipped,
+                     parsed.skipped == 1 ? "" : "s", parsed.first_problem.c_str());
+    }
+    return parsed.settings;
+}
+
+bool SaveSettings(const std::string& path, const Settings& settings, std::string& error) {
+    std::string folder = FolderOf(path);
+    if (!MakeFolders(folder)) {
+        error = "cannot create " + folder + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string temporary = path + ".tmp";
+    std::string text = FormatSettings(settings);
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool written = fd >= 0;
+    std::size_t done = 0;
+    while (written && done < text.size()) {
+        ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        written = wrote > 0;
+        if (written) done += static_cast<std::size_t>(wrote);
+    }
+    written = written && ::fsync(fd) == 0;
+    int saved_errno = errno;
+    if (fd >= 0 && ::close(fd) != 0 && written) {
+        written = false;
+        saved_errno = errno;
+    }
+    if (written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    if (written) saved_errno = errno;
+    if (fd >= 0) ::unlink(temporary.c_str());
+    error = "cannot write " + path + ": " + std::strerror(saved_errno);
+    return false;
+}
+
+float VolumeOfStep(int step) {
+    // The start value is exactly 1.0; any other step is the sum of 0.1 clicks
+    // from Off, as the menu makes it.
+    if (step >= 10) return 1.0f;
+    float volume = 0.0f;
+    for (int click = 0; click < step; ++click) volume += 0.1f;
+    return volume;
+}
+
+void ApplySettings(Game& game, const Settings& settings) {
+    GameSound& sound = game.sound;
+    sound.sfx_vol_step = settings.sfx_vol_step;
+    sound.sfx_vol = VolumeOfStep(settings.sfx_vol_step);
+    sound.music_vol_step = settings.music_vol_step;
+    sound.music_vol = VolumeOfStep(settings.music_vol_step);
+    sound.music_track = settings.music_track;
+}
+
+Settings CurrentSettings(const Game& game) {
+    Settings current = game.settings;
+    current.sfx_vol_step = game.sound.sfx_vol_step;
+    current.music_vol_step = game.sound.music_vol_step;
+    current.music_track = game.sound.music_track;
+    // --windowed alone is not a choice to remember; a toggle is.
+    bool fullscreen = game.services.display.fullscreen();
+    if (fullscreen != game.fullscreen_at_start) current.fullscreen = fullscreen;
+    return current;
+}
+
+void SaveChangedSettings(const Game& game) {
+    if (game.settings_path.empty()) return;
+    Settings current = CurrentSettings(game);
+    if (current == game.settings) return;
+    std::string error;
+    if (!SaveSettings(game.settings_path, current, error)) std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class Game;
+
+// What the player chose and finds again on the next run: the two volume
+// steps (0 Off, 1..10 for 10 %..100 %), the music track and full screen or
+// window.
+struct Settings {
+    int sfx_vol_step = 10;
+    int music_vol_step = 10;
+    int music_track = 2;
+    bool fullscreen = true;
+
+    bool operator==(const Settings&) const = default;
+};
+
+struct ParsedSettings {
+    Settings settings;
+    // Lines that were skipped, and the first of them with its number, for
+    // the one warning the caller prints.
+    int skipped = 0;
+    std::string first_problem;
+};
+
+// Reads the text of a settings file over the defaults. Unknown or broken
+// lines are skipped and the rest still count.
+ParsedSettings ParseSettings(std::string_view text);
+std::string FormatSettings(const Settings& settings);
+
+// The settings file: DIR/data/settings with --data-dir DIR, otherwise
+// $XDG_CONFIG_HOME/rezarudev/settings, falling back to
+// ~/.config/rezarudev/settings. Empty when there is no such folder.
+std::string SettingsPath(const std::string& data_dir, bool data_dir_given);
+
+// The saved settings, or the defaults when there are none. A file that cannot
+// be read, and skipped lines, get one warning on stderr.
+Settings LoadSettings(const std::string& path);
+// Writes the file through a temporary one, so a crash never leaves it half
+// written. False, with a one-line message in `error`, on failure.
+bool SaveSettings(const std::string& path, const Settings& settings, std::string& error);
+
+// The volume a step stands for, as the menu's clicks reach it.
+float VolumeOfStep(int step);
+// Puts volumes and track into the game's sound settings.
+void ApplySettings(Game& game, const Settings& settings);
+// The settings as they stand now.
+Settings CurrentSettings(const Game& game);
+// Writes the settings file if the settings differ from those the run started
+// with; a failure is one line on stderr.
+void SaveChangedSettings(const Game& game);
