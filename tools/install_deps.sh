@@ -10,6 +10,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
     fonts-dejavu-core fonts-liberation
+    # Playing the game under Xvfb by script: keys, mouse and whole-screen pictures.
+    xdotool x11-apps netpbm
 )
 
 missing=()

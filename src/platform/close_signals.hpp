@@ -20,7 +20,7 @@ public:
     bool FetchWait(int frame, std::vector<InputEvent>& events) override;
     int JoystickCount() override { return inner_.JoystickCount(); }
     void SetMouseVisible(bool visible) override { inner_.SetMouseVisible(visible); }
-    void SetPointerCaptured(bool captured) override { inner_.SetPointerCaptured(captured); }
+    void SetPointerCaptured(bool captured, int x, int y) override { inner_.SetPointerCaptured(captured, x, y); }
     void PointerPlaced(int x, int y) override { inner_.PointerPlaced(x, y); }
 
 private:

@@ -226,9 +226,7 @@ void Input::SetMouseVisible(bool visible) {
 void Input::SetPointerCaptured(bool captured) {
     if (captured == pointer_captured_) return;
     pointer_captured_ = captured;
-    source_.SetPointerCaptured(captured);
-    // Let go, the system pointer shows up where the game's pointer is.
-    if (!captured) source_.PointerPlaced(mouse_x_, mouse_y_);
+    source_.SetPointerCaptured(captured, mouse_x_, mouse_y_);
 }
 
 int Input::IsSuspended() {

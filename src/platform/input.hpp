@@ -56,7 +56,8 @@ public:
     virtual void SetMouseVisible(bool visible) = 0;
     // While captured, motion is relative and the system pointer cannot leave
     // the window; otherwise it moves freely and the game's pointer follows it.
-    virtual void SetPointerCaptured(bool) {}
+    // (x, y) is where the game's pointer is, in playfield pixels.
+    virtual void SetPointerCaptured(bool, int, int) {}
     // The game placed its pointer at (x, y) in playfield pixels.
     virtual void PointerPlaced(int, int) {}
 };
@@ -187,7 +188,7 @@ public:
     bool FetchWait(int frame, std::vector<InputEvent>& events) override;
     int JoystickCount() override { return joysticks_; }
     void SetMouseVisible(bool visible) override { mouse_visible_ = visible; }
-    void SetPointerCaptured(bool captured) override { pointer_captured_ = captured; }
+    void SetPointerCaptured(bool captured, int, int) override { pointer_captured_ = captured; }
 
     bool mouse_visible() const { return mouse_visible_; }
     bool pointer_captured() const { return pointer_captured_; }

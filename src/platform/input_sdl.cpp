@@ -154,7 +154,10 @@ int PadButtonToJoyButton(int pad_button) {
 }
 
 SdlInputSource::SdlInputSource(SDL_Window* window, int width, int height)
-    : window_(window), width_(width), height_(height) {}
+    : window_(window), width_(width), height_(height) {
+    // Alt+Tab shows itself only in the window system's own events.
+    if (window_ != nullptr) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
 
 SdlInputSource::~SdlInputSource() {
     CloseJoysticks();
@@ -193,6 +196,15 @@ void SdlInputSource::ReleaseHeldAlt(std::uint32_t now, std::vector<InputEvent>& 
     events.push_back(InputEvent::Key(kKeyLeftAlt, true));
 }
 
+// The held-back press, if any, is not the game's, and neither is one that
+// comes soon after.
+void SdlInputSource::SwallowAlt() {
+    if (alt_held_back_) alt_swallowed_ = true;
+    alt_held_back_ = false;
+    alt_quiet_ = true;
+    alt_quiet_from_ = SDL_GetTicks();
+}
+
 void SdlInputSource::TranslateKey(const SDL_Event& event, std::vector<InputEvent>& events) {
     const SDL_KeyboardEvent& key = event.key;
     if (key.repeat != 0) return;
@@ -200,8 +212,9 @@ void SdlInputSource::TranslateKey(const SDL_Event& event, std::vector<InputEvent
     SDL_Scancode scancode = key.keysym.scancode;
     if (scancode == SDL_SCANCODE_LALT) {
         if (down) {
-            alt_held_back_ = true;
-            alt_swallowed_ = false;
+            alt_quiet_ = alt_quiet_ && SDL_GetTicks() - alt_quiet_from_ < kAltQuietMilliseconds;
+            alt_held_back_ = !alt_quiet_;
+            alt_swallowed_ = alt_quiet_;
             alt_pressed_at_ = key.timestamp;
             return;
         }
@@ -230,7 +243,10 @@ void SdlInputSource::TranslateKey(const SDL_Event& event, std::vector<InputEvent
     }
     if (down && enter && (key.keysym.mod & KMOD_ALT) != 0) enter_swallowed_ = true;
     if (scancode == SDL_SCANCODE_F11 || (down && enter_swallowed_)) {
-        if (down && display_toggle_) display_toggle_();
+        if (down && display_toggle_) {
+            display_toggle_();
+            SwallowAlt();
+        }
         return;
     }
     if (int code = GameKeyCode(scancode, key.keysym.sym); code != 0) events.push_back(InputEvent::Key(code, down));
@@ -257,10 +273,12 @@ void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& 
             MoveTo(event.motion.x, event.motion.y, events);
         }
         break;
+    case SDL_SYSWMEVENT:
+        if (KeyboardTakenByAnotherClient(event)) SwallowAlt();
+        break;
     case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && alt_held_back_) {
-            alt_held_back_ = false;
-            alt_swallowed_ = true;
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST || event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+            SwallowAlt();
         }
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) events.push_back(InputEvent::Focus(false));
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) events.push_back(InputEvent::Focus(true));
@@ -490,21 +508,35 @@ void SdlInputSource::SetMouseVisible(bool visible) {
     SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
-void SdlInputSource::SetPointerCaptured(bool captured) {
+// Both ways the system pointer goes where the game's pointer is: taken, so
+// that motion comes even if the pointer was outside the window; let go, so
+// the two stay together.
+void SdlInputSource::SetPointerCaptured(bool captured, int x, int y) {
     if (captured == captured_) return;
     captured_ = captured;
     remainder_x_ = 0.0;
     remainder_y_ = 0.0;
     if (window_ == nullptr) return;
-    // Relative mode keeps motion coming when the system pointer would sit at
-    // a screen edge.
-    SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE);
+    if (captured) {
+        if (SDL_GetKeyboardFocus() == window_) WarpTo(x, y);
+        // Relative mode keeps motion coming when the system pointer would
+        // sit at a screen edge.
+        SDL_SetRelativeMouseMode(SDL_TRUE);
+        // The warp's own motion must not count as the player's.
+        SDL_PumpEvents();
+        SDL_FlushEvent(SDL_MOUSEMOTION);
+    } else {
+        SDL_SetRelativeMouseMode(SDL_FALSE);
+        PointerPlaced(x, y);
+    }
 }
 
-// The system pointer is put where the game's pointer now is, so the two stay
-// together, but never pulled in from outside the window.
+// Never pulls the system pointer in from outside the window.
 void SdlInputSource::PointerPlaced(int x, int y) {
-    if (captured_ || window_ == nullptr || SDL_GetMouseFocus() != window_) return;
+    if (!captured_ && window_ != nullptr && SDL_GetMouseFocus() == window_) WarpTo(x, y);
+}
+
+void SdlInputSource::WarpTo(int x, int y) {
     int window_width = 0, window_height = 0, drawable_width = 0, drawable_height = 0;
     SDL_GetWindowSize(window_, &window_width, &window_height);
     SDL_GL_GetDrawableSize(window_, &drawable_width, &drawable_height);

@@ -35,6 +35,11 @@ double MotionScale(int window_width, int window_height, int drawable_width, int 
 std::pair<int, int> WindowToPlayfield(int x, int y, int window_width, int window_height, int drawable_width,
                                       int drawable_height, int width, int height);
 
+// True for the window system's notice that another program (a window
+// manager's Alt+Tab switcher, say) has taken the keyboard for a moment; SDL
+// itself says nothing about it.
+bool KeyboardTakenByAnotherClient(const SDL_Event& event);
+
 // The fixed mapping of a pad known to SDL's game-controller database onto
 // the game's joystick port: the d-pad overrides the left stick on the x and y
 // axes; A is button 0, B button 1, Start button 2, the left shoulder button 6
@@ -52,7 +57,10 @@ int PadButtonToJoyButton(int pad_button);
 // Alt+Enter never press it.
 class SdlInputSource final : public InputSource {
 public:
-    static constexpr std::uint32_t kAltHoldMilliseconds = 250;
+    static constexpr std::uint32_t kAltHoldMilliseconds = 400;
+    // After a display switch, a keyboard grab or a focus change, the window
+    // system may replay a still-held Alt as a fresh press for this long.
+    static constexpr std::uint32_t kAltQuietMilliseconds = 1000;
 
     SdlInputSource(SDL_Window* window, int width, int height);
     ~SdlInputSource() override;
@@ -63,7 +71,7 @@ public:
     bool FetchWait(int frame, std::vector<InputEvent>& events) override;
     int JoystickCount() override;
     void SetMouseVisible(bool visible) override;
-    void SetPointerCaptured(bool captured) override;
+    void SetPointerCaptured(bool captured, int x, int y) override;
     void PointerPlaced(int x, int y) override;
 
     // Called on F11 or Alt+Enter.
@@ -90,8 +98,10 @@ private:
     void TranslateKey(const SDL_Event& event, std::vector<InputEvent>& events);
     void TakePending(std::vector<InputEvent>& events);
     void ReleaseHeldAlt(std::uint32_t now, std::vector<InputEvent>& events);
+    void SwallowAlt();
     void Move(int xrel, int yrel, std::vector<InputEvent>& events);
     void MoveTo(int x, int y, std::vector<InputEvent>& events);
+    void WarpTo(int x, int y);
     int PortOf(int instance) const;
     void OpenDevice(int index, std::vector<InputEvent>& events);
     void CloseDevice(Joystick& joystick);
@@ -112,6 +122,8 @@ private:
     // The Enter of an Alt+Enter, whose release is not the game's either.
     bool enter_swallowed_ = false;
     std::uint32_t alt_pressed_at_ = 0;
+    std::uint32_t alt_quiet_from_ = 0;
+    bool alt_quiet_ = false;
     std::function<void()> display_toggle_;
     bool joystick_system_ = false;
     std::vector<Joystick> joysticks_;
