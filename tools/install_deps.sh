@@ -10,8 +10,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
     fonts-dejavu-core fonts-liberation
-    # Playing the game under Xvfb by script: keys, mouse and whole-screen pictures.
-    xdotool x11-apps netpbm
+    # Playing the game under Xvfb by script: keys, mouse, whole-screen pictures,
+    # and a window manager so that full screen behaves as on a desktop.
+    xdotool x11-apps netpbm openbox
 )
 
 missing=()
