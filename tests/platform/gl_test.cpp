@@ -199,6 +199,7 @@ TEST(GlDriverTest, WithoutFramebufferObjectsThePicturesAreTheSame) {
         }
     }
     fs::remove_all(folder);
+}
 
 TEST_F(GlDisplayTest, FullScreenAndBackAtTheNextFlipKeepingEverything) {
     SDL_Window* window = SdlDisplayWindow(*display_);
