@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole test suite twice:
-# a normal build, and one with AddressSanitizer and UndefinedBehaviorSanitizer.
+# a normal build with GCC, and one with clang's AddressSanitizer and
+# UndefinedBehaviorSanitizer, so every run compiles with both compilers.
+# Warnings are errors here (not in a plain build, where a newer compiler's
+# new warnings must not stop a player's build).
 # Tests that need OpenGL run under Xvfb with Mesa's software renderer.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -20,5 +23,10 @@ run_suite() {
     xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
 }
 
-run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DREZARUDEV_SANITIZE=ON -DREZARUDEV_BENCH=OFF -DREZARUDEV_TOOLS=OFF
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREZARUDEV_WERROR=ON
+# A cache made with another compiler cannot be switched over.
+if [[ -f build-sanitize/CMakeCache.txt ]] && ! grep -q '^CMAKE_CXX_COMPILER:.*clang++' build-sanitize/CMakeCache.txt; then
+    rm -rf build-sanitize
+fi
+run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DREZARUDEV_SANITIZE=ON -DREZARUDEV_BENCH=OFF -DREZARUDEV_TOOLS=OFF \
+    -DREZARUDEV_WERROR=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ ninja-build pkg-config
+    cmake g++ clang libclang-rt-14-dev ninja-build pkg-config
     libsdl2-dev libgl-dev libgl1-mesa-dri libglx-mesa0
     libpng-dev zlib1g-dev libvorbis-dev libogg-dev libfreetype-dev
     libgtest-dev libgmock-dev libbenchmark-dev
@@ -13,6 +13,7 @@ packages=(
     # Playing the game under Xvfb by script: keys, mouse, whole-screen pictures,
     # and a window manager so that full screen behaves as on a desktop.
     xdotool x11-apps netpbm openbox
+    desktop-file-utils appstream man-db groff-base dpkg-dev file
 )
 
 missing=()
