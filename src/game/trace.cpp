@@ -134,6 +134,11 @@ std::string TraceLine(Game& game) {
     line.Field("sfx_vol_step", game.sound.sfx_vol_step);
     line.Field("music_vol_step", game.sound.music_vol_step);
     line.Field("music_track", game.sound.music_track);
-    line.Raw("pointer", "[" + std::to_string(game.input.MouseX()) + "," + std::to_string(game.input.MouseY()) + "]");
+    // Appended in place: GCC 12 at -O3 takes "[" + std::string for an overlapping copy (-Wrestrict).
+    std::string pointer = "[";
+    pointer += std::to_string(game.input.MouseX());
+    pointer += ',';
+    pointer += std::to_string(game.input.MouseY());
+    line.Raw("pointer", pointer + "]");
     return line.Finish();
 }
