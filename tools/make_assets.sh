@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Regenerates everything under assets/ from the generators in tools/.
+# Regenerates everything under assets/ and dist/icons/ from the generators in tools/.
 # Usage: tools/make_assets.sh [BUILD_DIR]   (default: build-tools)
 set -euo pipefail
 
@@ -32,5 +32,9 @@ fi
 # --- Artwork and font ---
 cmake --build "${build_dir}" --target make_art
 "${build_dir}/tools/art/make_art" "${assets_dir}" "${font}" "${game_font}" "${game_font_copyright}"
+
+# --- Desktop icons, drawn from the sprites ---
+cmake --build "${build_dir}" --target make_icons
+"${build_dir}/tools/art/make_icons" "${source_dir}/dist/icons"
 
 # --- Sounds (to come: build the sound generator here and write data/*.ogg) ---

@@ -2,11 +2,26 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/display.hpp"
 #include "platform/gl_renderer.hpp"
+#include "platform/png.hpp"
+#include "platform/resources.hpp"
 
 namespace {
+
+// The same picture as the desktop menu's icon.
+void SetWindowIcon(SDL_Window* window) {
+    std::optional<TPixmap> icon = DecodePng(FindResource("rezarudev-64.png"));
+    if (!icon) return;
+    TPixmap rgba = ConvertToRGBA(*icon);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(rgba.pixels.data(), rgba.width, rgba.height, 32,
+                                                              rgba.pitch, SDL_PIXELFORMAT_RGBA32);
+    if (!surface) return;
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
+}
 
 class SdlDisplay final : public Display {
 public:
@@ -50,6 +65,7 @@ public:
             error = std::string("cannot open a window: ") + SDL_GetError();
             return false;
         }
+        SetWindowIcon(window_);
         context_ = SDL_GL_CreateContext(window_);
         if (!context_) {
             error = std::string("cannot create an OpenGL context: ") + SDL_GetError();
