@@ -8,12 +8,12 @@
 #include "platform/input.hpp"
 #include "platform/text.hpp"
 
-Game::Game(Services& services_, std::string data_dir_)
+Game::Game(Services& services_, GameFolders folders_)
     : services(services_),
       gfx(services_.graphics),
       input(services_.input),
-      sound(services_.audio, random, data_dir_ + "/data"),
-      data_dir(std::move(data_dir_)) {}
+      sound(services_.audio, random, folders_.sounds),
+      folders(std::move(folders_)) {}
 
 Game::~Game() = default;
 

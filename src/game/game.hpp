@@ -23,6 +23,7 @@
 #include "entities/player/smoke.hpp"
 #include "entities/player/trigpow.hpp"
 #include "game/entity_list.hpp"
+#include "game/paths.hpp"
 #include "game/settings.hpp"
 #include "game/sound.hpp"
 #include "platform/draw.hpp"
@@ -65,7 +66,7 @@ public:
 // game and run it frame by frame.
 class Game {
 public:
-    Game(Services& services, std::string data_dir);
+    Game(Services& services, GameFolders folders);
     ~Game();
 
     Services& services;
@@ -73,7 +74,7 @@ public:
     Input& input;
     Random random;
     GameSound sound;
-    std::string data_dir;
+    GameFolders folders;
     // Cleared when the best-score file was there but could not be read, so
     // that leaving does not write over it.
     bool save_best = true;

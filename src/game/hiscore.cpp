@@ -68,7 +68,7 @@ void WarnUnreadable(const std::string& path, const std::string& why) {
 
 }  // namespace
 
-std::string BestScorePath(const Game& game) { return game.data_dir + "/data/hiscore.dat"; }
+std::string BestScorePath(const Game& game) { return game.folders.best_score; }
 
 BestScoreRead ReadBestScore(const std::string& path) {
     // Not blocking, so that a FIFO put in the file's place cannot hold up the start.
@@ -137,9 +137,11 @@ bool WriteBestScore(const std::string& path, int best) {
 }
 
 void LoadBest(Game& game) {
-    BestScoreRead read = ReadBestScore(BestScorePath(game));
+    std::string source = BestScoreToRead(game.folders);
+    BestScoreRead read = ReadBestScore(source);
     game.player.best = read.best;
-    game.save_best = read.may_save;
+    // An unreadable earlier file is not the one written at exit.
+    game.save_best = read.may_save || source != BestScorePath(game);
 }
 
 void SaveBest(Game& game) {

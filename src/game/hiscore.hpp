@@ -4,7 +4,7 @@
 
 class Game;
 
-// "data/hiscore.dat": the best score as 4 bytes, little-endian.
+// hiscore.dat: the best score as 4 bytes, little-endian.
 std::string BestScorePath(const Game& game);
 void LoadBest(Game& game);
 // Writes the best score, unless the file was there at start-up but could not

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
 
     // A replay plays with the settings it was recorded with and never saves
     // any; only the choice of full screen comes from the saved ones.
-    std::string settings_path = SettingsPath(options.data_dir, options.data_dir_given);
+    std::string settings_path = SettingsPath(options.data_dir);
     Settings settings = LoadSettings(settings_path);
     if (replay) {
         settings.sfx_vol_step = replay->settings.sfx_vol_step;

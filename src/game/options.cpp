@@ -27,7 +27,7 @@ std::string UsageText() {
            "  --replay FILE          take the seed and all input from FILE\n"
            "  --trace FILE           write one JSON line per frame to FILE\n"
            "  --screenshot N:FILE    save frame N as a PNG (may be repeated)\n"
-           "  --data-dir DIR         the folder that holds data/ (default: the working folder)\n"
+           "  --data-dir DIR         read the sounds from DIR/data and keep the best score there\n"
            "  --help, --version      print this help or the version and exit\n";
 }
 
@@ -82,7 +82,6 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
                 error = "bad value for --data-dir (not an existing folder): " + Printable(options.data_dir);
                 return std::nullopt;
             }
-            options.data_dir_given = true;
         } else if (option == "--screenshot") {
             if (!value(text)) return std::nullopt;
             auto colon = text.find(':');

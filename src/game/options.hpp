@@ -19,9 +19,7 @@ struct RunOptions {
     std::string replay;
     std::string trace;
     std::vector<Screenshot> screenshots;
-    std::string data_dir = ".";
-    // --data-dir also moves the settings file into DIR/data.
-    bool data_dir_given = false;
+    std::string data_dir;  // empty: not given
     bool help = false;
     bool version = false;
 };

@@ -45,7 +45,7 @@ void SessionObserver::FrameDrawn(Game& game) {
 
 void RunGame(Services& services, const RunOptions& options, int seed, FrameObserver* observer,
              const Settings& settings, const std::string& settings_path) {
-    Game game(services, options.data_dir);
+    Game game(services, FindFolders(options.data_dir));
     game.settings = settings;
     game.settings_path = settings_path;
     game.observer = observer;

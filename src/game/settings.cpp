@@ -106,8 +106,8 @@ std::string FormatSettings(const Settings& settings) {
            "fullscreen " + (settings.fullscreen ? "1" : "0") + "\n";
 }
 
-std::string SettingsPath(const std::string& data_dir, bool data_dir_given) {
-    if (data_dir_given) return data_dir + "/data/settings";
+std::string SettingsPath(const std::string& data_dir) {
+    if (!data_dir.empty()) return data_dir + "/data/settings";
     // Relative values are to be ignored, as if unset.
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && config[0] == '/') return std::string(config) + "/rezarudev/settings";

@@ -33,7 +33,7 @@ std::string FormatSettings(const Settings& settings);
 // The settings file: DIR/data/settings with --data-dir DIR, otherwise
 // $XDG_CONFIG_HOME/rezarudev/settings, falling back to
 // ~/.config/rezarudev/settings. Empty when there is no such folder.
-std::string SettingsPath(const std::string& data_dir, bool data_dir_given);
+std::string SettingsPath(const std::string& data_dir);
 
 // The saved settings, or the defaults when there are none. A file that cannot
 // be read, and skipped lines, get one warning on stderr.

@@ -76,19 +76,19 @@ TEST_F(SettingsFileTest, SavedIntoNewFoldersAtomicallyAndLoadedBack) {
 }
 
 TEST_F(SettingsFileTest, FolderFollowsDataDirThenXdgConfigHomeThenHome) {
-    EXPECT_EQ(SettingsPath("/games/rz", true), "/games/rz/data/settings");
+    EXPECT_EQ(SettingsPath("/games/rz"), "/games/rz/data/settings");
     const char* saved_config = std::getenv("XDG_CONFIG_HOME");
     const char* saved_home = std::getenv("HOME");
     std::string config = saved_config ? saved_config : "", home = saved_home ? saved_home : "";
     ::setenv("XDG_CONFIG_HOME", "/xdg", 1);
     ::setenv("HOME", "/home/player", 1);
-    EXPECT_EQ(SettingsPath(".", false), "/xdg/rezarudev/settings");
+    EXPECT_EQ(SettingsPath(""), "/xdg/rezarudev/settings");
     ::setenv("XDG_CONFIG_HOME", "relative", 1);
-    EXPECT_EQ(SettingsPath(".", false), "/home/player/.config/rezarudev/settings");
+    EXPECT_EQ(SettingsPath(""), "/home/player/.config/rezarudev/settings");
     ::unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(SettingsPath(".", false), "/home/player/.config/rezarudev/settings");
+    EXPECT_EQ(SettingsPath(""), "/home/player/.config/rezarudev/settings");
     ::unsetenv("HOME");
-    EXPECT_EQ(SettingsPath(".", false), "");
+    EXPECT_EQ(SettingsPath(""), "");
     if (saved_config) ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     if (saved_home) ::setenv("HOME", home.c_str(), 1);
 }

@@ -38,7 +38,7 @@ GameHarness::GameHarness(int seed, std::unique_ptr<Display> display_given, std::
       display_(display_given ? std::move(display_given) : std::make_unique<HeadlessDisplay>(clock, true)),
       display(*display_),
       replay_source(std::move(replay)),
-      game_(std::make_unique<Game>(services, folder.string())),
+      game_(std::make_unique<Game>(services, FoldersUnder(folder.string()))),
       game(*game_) {
     graphics.ApplyState();
     audio.AttachOutput(std::make_unique<ManualAudioOutput>(audio));

@@ -1,0 +1,46 @@
+# Installs the game as Debian's games are laid out (the executable in games/,
+# its data in share/games/rezarudev), with its desktop entry, icons, AppStream
+# metainfo and man page; `cpack -G DEB` packs the same files.
+include(GNUInstallDirs)
+
+set(REZARUDEV_INSTALL_BINDIR games CACHE STRING "Folder of the executable, under the prefix")
+set(REZARUDEV_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/games/rezarudev CACHE STRING
+    "Folder of the sounds, under the prefix")
+
+# The game finds its sounds from its own folder, so a relocated install keeps working.
+file(RELATIVE_PATH data_from_binary /prefix/${REZARUDEV_INSTALL_BINDIR} /prefix/${REZARUDEV_INSTALL_DATADIR})
+set_property(SOURCE src/game/paths.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+             REZARUDEV_DATA_FROM_BINARY="${data_from_binary}")
+
+set(REZARUDEV_APP_ID io.github.rezarudev.Rezarudev)
+configure_file(dist/rezarudev.metainfo.xml.in ${CMAKE_BINARY_DIR}/${REZARUDEV_APP_ID}.metainfo.xml @ONLY)
+
+install(TARGETS rezarudev RUNTIME DESTINATION ${REZARUDEV_INSTALL_BINDIR})
+file(GLOB REZARUDEV_SOUNDS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*.ogg)
+install(FILES ${REZARUDEV_SOUNDS} DESTINATION ${REZARUDEV_INSTALL_DATADIR})
+install(FILES dist/rezarudev.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size 16 32 48 64 128 256)
+  install(FILES dist/icons/rezarudev-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME rezarudev.png)
+endforeach()
+install(FILES ${CMAKE_BINARY_DIR}/${REZARUDEV_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES dist/rezarudev.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES LICENSE README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES assets/256bytes-LICENSE.txt DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME font-LICENSE.txt)
+
+set(CPACK_PACKAGE_NAME rezarudev)
+set(CPACK_PACKAGE_VENDOR "The Rezarudev developers")
+set(CPACK_PACKAGE_CONTACT "The Rezarudev developers <rezarudev@invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "arcade shooter: shoot the burgers, dodge the fries")
+set(CPACK_PACKAGE_DESCRIPTION "Fly a small ship over a wrapping playfield, shoot the drifting burgers (they\n\
+split into smaller, faster pieces), dodge the fries-carton UFO and catch\n\
+power-ups. 60 frames per second, sound effects and music, and a best score\n\
+kept for each user.")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY rezarudev)
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+include(CPack)

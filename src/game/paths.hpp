@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+// Where a run reads its sounds and keeps its best score.
+struct GameFolders {
+    std::string sounds;      // holds the .ogg files
+    std::string best_score;  // hiscore.dat, read at start-up and written on the way out
+    // Read instead of best_score while that does not exist yet, so a best
+    // score from before the per-user folder is taken over once. May be empty.
+    std::string earlier_best_score;
+};
+
+// --data-dir DIR: everything in DIR/data.
+GameFolders FoldersUnder(const std::string& data_dir);
+
+// Without --data-dir: the sounds from data/ under `working` when it holds
+// them, else from `installed`; the best score in `per_user`, taking over
+// working/data/hiscore.dat. An empty `per_user` (no home folder) keeps the
+// best score in working/data.
+GameFolders ChooseFolders(const std::string& working, const std::string& installed, const std::string& per_user);
+
+// The file LoadBest reads: best_score, or while it does not exist yet the
+// earlier one when that exists.
+std::string BestScoreToRead(const GameFolders& folders);
+
+// The folders for this run: `data_dir` is the --data-dir value, empty when
+// not given.
+GameFolders FindFolders(const std::string& data_dir);
+
+// The installed data folder, found from the executable's own folder so that
+// an install under any prefix works; empty when the platform cannot say.
+std::string InstalledDataFolder();
+
+enum class UserFolderKind { Data, Config };
+
+// The per-user folder for the game's files, ending in '/', created when
+// missing: $XDG_DATA_HOME/rezarudev/ or $XDG_CONFIG_HOME/rezarudev/, with
+// the usual fallbacks under $HOME. Empty, after one line on stderr, when
+// there is no home folder or it cannot be created.
+std::string UserFolder(UserFolderKind kind);
