@@ -33,7 +33,10 @@ std::size_t ValueStart(const std::string& line, std::string_view path) {
     std::size_t at = 0;
     while (true) {
         std::size_t dot = path.find('.');
-        std::string key = "\"" + std::string(path.substr(0, dot)) + "\":";
+        // Appended in place: GCC 12 at -O3 takes "\"" + std::string for an overlapping copy (-Wrestrict).
+        std::string key = "\"";
+        key += path.substr(0, dot);
+        key += "\":";
         at = line.find(key, at);
         if (at == std::string::npos) {
             ADD_FAILURE() << "no field " << path << " in " << line;
