@@ -58,7 +58,10 @@ public:
             width *= scale;
             height *= scale;
         }
-        window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+        // Shown only once it has its icon: an icon set on a mapped window changes
+        // what X11 does with the focus.
+        window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                   flags | SDL_WINDOW_HIDDEN);
         window_width_ = width;
         window_height_ = height;
         if (!window_) {
@@ -66,6 +69,7 @@ public:
             return false;
         }
         SetWindowIcon(window_);
+        SDL_ShowWindow(window_);
         context_ = SDL_GL_CreateContext(window_);
         if (!context_) {
             error = std::string("cannot create an OpenGL context: ") + SDL_GetError();
