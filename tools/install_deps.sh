@@ -8,7 +8,7 @@ packages=(
     libsdl2-dev libgl-dev libgl1-mesa-dri libglx-mesa0
     libpng-dev zlib1g-dev libvorbis-dev libogg-dev libfreetype-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth
+    xvfb xauth time
     fonts-dejavu-core fonts-liberation
     # Playing the game under Xvfb by script: keys, mouse, whole-screen pictures,
     # and a window manager so that full screen behaves as on a desktop.

@@ -1,0 +1,53 @@
+// The best-score file: any bytes read as their first four, little-endian,
+// or 0 when there are fewer; the value read is written and read back intact.
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "fuzz_check.hpp"
+#include "game/hiscore.hpp"
+
+namespace {
+
+// Never freed, so the clean-up at exit still finds it.
+const std::string& Folder() {
+    static const std::string* folder = [] {
+        char name[] = "/tmp/rezarudev-fuzz-XXXXXX";
+        FUZZ_CHECK(mkdtemp(name) != nullptr, "no temporary folder");
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(Folder(), ignored);
+        });
+        return new std::string(name);
+    }();
+    return *folder;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string path = Folder() + "/hiscore.dat";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    FUZZ_CHECK(file != nullptr, "cannot write %s", path.c_str());
+    FUZZ_CHECK(std::fwrite(data, 1, size, file) == size && std::fclose(file) == 0, "cannot write %s", path.c_str());
+
+    int expected = 0;
+    if (size >= 4) {
+        expected = static_cast<int>(static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
+                                    static_cast<std::uint32_t>(data[2]) << 16 |
+                                    static_cast<std::uint32_t>(data[3]) << 24);
+    }
+    int best = ReadBestScore(path);
+    FUZZ_CHECK(best == expected, "read %d, expected %d from %zu bytes", best, expected, size);
+    FUZZ_CHECK(WriteBestScore(path, best), "cannot save %d", best);
+    FUZZ_CHECK(std::filesystem::file_size(path) == 4, "the saved file is not 4 bytes");
+    int again = ReadBestScore(path);
+    FUZZ_CHECK(again == best, "saved %d, read back %d", best, again);
+    return 0;
+}
