@@ -89,6 +89,12 @@ std::pair<std::vector<std::int16_t>, int> SoundDecoder::DecodeAll() {
     std::vector<std::int16_t> samples;
     const std::size_t channels = static_cast<std::size_t>(channels_);
     ogg_int64_t total = ov_pcm_total(&file_, -1);
+    // The length is the last page's own claim. A Vorbis packet of a byte or
+    // two holds at most 4096 frames, so a claim the bytes could not hold is a
+    // damaged or hostile file (2^62 frames, say): the buffer then grows with
+    // what actually decodes.
+    constexpr ogg_int64_t kMostFramesPerByte = 4096;
+    if (total > static_cast<ogg_int64_t>(bytes_.size()) * kMostFramesPerByte) total = -1;
     // Room for the guard frame too, so finishing the sound does not copy it.
     if (total > 0) samples.resize((static_cast<std::size_t>(total) + 1) * channels);
     else samples.resize(65536 * channels);

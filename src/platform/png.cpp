@@ -25,6 +25,11 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
 // libpng reports through longjmp; warnings are of no use to a player.
 void IgnoreWarning(png_structp, png_const_charp) {}
 
+// Far beyond any picture the game draws: a header asking for more is refused
+// before anything is allocated for it.
+constexpr png_uint_32 kMaxSide = 8192;
+constexpr png_uint_32 kMaxPixels = 4096 * 4096;
+
 }  // namespace
 
 std::optional<TPixmap> DecodePng(std::span<const unsigned char> bytes) {
@@ -46,7 +51,9 @@ std::optional<TPixmap> DecodePng(std::span<const unsigned char> bytes) {
         return std::nullopt;
     }
     png_set_read_fn(png, &cursor, ReadFromMemory);
+    png_set_user_limits(png, kMaxSide, kMaxSide);
     png_read_info(png, info);
+    if (png_get_image_width(png, info) * png_get_image_height(png, info) > kMaxPixels) png_error(png, "too large");
     png_set_strip_16(png);
     png_set_packing(png);
     png_set_expand(png);  // palettes, low-bit grey and tRNS chunks
