@@ -4,7 +4,8 @@
 # UndefinedBehaviorSanitizer, so every run compiles with both compilers.
 # Warnings are errors here (not in a plain build, where a newer compiler's
 # new warnings must not stop a player's build).
-# Tests that need OpenGL run under Xvfb with Mesa's software renderer.
+# Tests that need OpenGL run under Xvfb with Mesa's software renderer. Last,
+# each libFuzzer target runs for 20 seconds.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash tools/install_deps.sh
@@ -30,3 +31,5 @@ if [[ -f build-sanitize/CMakeCache.txt ]] && ! grep -q '^CMAKE_CXX_COMPILER:.*cl
 fi
 run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DREZARUDEV_SANITIZE=ON -DREZARUDEV_BENCH=OFF -DREZARUDEV_TOOLS=OFF \
     -DREZARUDEV_WERROR=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+# Every fuzz target for a short while, from its committed seeds.
+bash tools/fuzz.sh 20
