@@ -24,7 +24,6 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DREZARUDEV_TESTS=OFF -DREZARUDEV_BENCH=OFF -DREZARUDEV_TOOLS=OFF >/dev/null
 cmake --build "$build" --target fuzz_targets
 
-# The game's own one-line warnings about bad files would flood the log.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 failed=()
@@ -35,6 +34,8 @@ for source in fuzz/*.cpp; do
     mkdir -p "$corpus" "$findings"
     log="$build/fuzz_$name.log"
     echo "fuzz_$name: ${seconds}s"
+    # The game's one-line warnings about bad files (and libpng's) would flood
+    # the log, so the targets' standard error is closed.
     if "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="$findings/" \
         "$corpus" "fuzz/corpus/$name" >"$log" 2>&1; then
@@ -44,7 +45,13 @@ for source in fuzz/*.cpp; do
     else
         failed+=("$name")
         echo "fuzz_$name: FAILED; the log follows ($log), the input is in $findings" >&2
-        tail -n 60 "$log" >&2
+        tail -n 40 "$log" >&2
+        # The run hid the target's own messages; the input alone shows them.
+        input=$(ls -t "$findings"/* 2>/dev/null | head -n 1 || true)
+        if [[ -n $input ]]; then
+            echo "fuzz_$name: $input once more:" >&2
+            "$build/fuzz/fuzz_$name" "$input" 2>&1 | grep -v '^INFO:' | head -n 40 >&2 || true
+        fi
     fi
 done
 if ((${#failed[@]})); then
