@@ -48,11 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                     static_cast<std::uint32_t>(data[2]) << 16 |
                                     static_cast<std::uint32_t>(data[3]) << 24);
     }
-    int best = ReadBestScore(path);
+    BestScoreRead read = ReadBestScore(path);
+    int best = read.best;
     FUZZ_CHECK(best == expected, "read %d, expected %d from %zu bytes", best, expected, size);
+    FUZZ_CHECK(read.may_save, "a plain file of %zu bytes may not be saved over", size);
     FUZZ_CHECK(WriteBestScore(path, best), "cannot save %d", best);
     FUZZ_CHECK(std::filesystem::file_size(path) == 4, "the saved file is not 4 bytes");
-    int again = ReadBestScore(path);
+    int again = ReadBestScore(path).best;
     FUZZ_CHECK(again == best, "saved %d, read back %d", best, again);
     return 0;
 }
