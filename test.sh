@@ -15,6 +15,12 @@ export LIBGL_ALWAYS_SOFTWARE=1
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+# Without a runtime folder (CI has no login session) the Wayland client
+# library adds a line of its own to the game's standard error.
+if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
+    XDG_RUNTIME_DIR="$(mktemp -d)"
+    export XDG_RUNTIME_DIR
+fi
 
 run_suite() {
     local dir=$1
