@@ -34,14 +34,14 @@ public:
             SDL_GL_DeleteContext(context_);
         }
         if (window_) SDL_DestroyWindow(window_);
+        // The video system may well stay up; news of this window must not
+        // reach the next one.
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 
+    // Takes over one reference to the started video system.
     bool Open(const std::string& title, std::string& error) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            error = std::string("cannot start the video system: ") + SDL_GetError();
-            return false;
-        }
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
         SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
         SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -136,8 +136,9 @@ private:
 
 // With no X or Wayland display SDL falls back to drivers that show nothing,
 // and the game would run unseen, for ever without a frame limit; those are
-// for whoever asks for them by name.
-bool HaveDisplay(std::string& error) {
+// for whoever asks for them by name. On success the caller holds one
+// reference to the video system.
+bool StartVideo(std::string& error) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = std::string("no display could be opened: ") + SDL_GetError();
         return false;
@@ -146,8 +147,10 @@ bool HaveDisplay(std::string& error) {
     const char* driver = SDL_GetCurrentVideoDriver();
     bool seen = (chosen != nullptr && *chosen != '\0') || driver == nullptr ||
                 (SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    if (!seen) error = "no display could be opened (no X or Wayland display found)";
+    if (!seen) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        error = "no display could be opened (no X or Wayland display found)";
+    }
     return seen;
 }
 
@@ -155,9 +158,14 @@ bool HaveDisplay(std::string& error) {
 
 std::unique_ptr<Display> OpenSdlDisplay(const std::string& title, int width, int height, bool windowed, int hertz,
                                         bool fast, Clock& clock, std::string& error) {
-    if (!HaveDisplay(error)) return nullptr;
+    if (!StartVideo(error)) return nullptr;
     auto display = std::make_unique<SdlDisplay>(clock, !windowed, hertz, fast, width, height);
     if (!display->Open(title, error)) return nullptr;
+    // An X server whose last client leaves resets and refuses connections
+    // meanwhile, so the next display of this process could find none; once
+    // a display has opened, the connection stays until the process ends.
+    static const bool kept = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    static_cast<void>(kept);
     display->Calibrate();
     return display;
 }

@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "game/shell.hpp"
 #include "platform/display.hpp"
@@ -383,9 +382,8 @@ void Crowd(Game& game) {
 enum class Scene { Title, Crowd, Pause };
 
 // The picture a fresh game on a fresh display leaves after the scene's last
-// frame has been shown. The games are kept open until the test ends: SDL
-// cannot open its X11 driver again once a game has closed it in the process.
-TPixmap Picture(Scene scene, bool batching, int& frames_kept, std::vector<std::unique_ptr<GameHarness>>& games) {
+// frame has been shown.
+TPixmap Picture(Scene scene, bool batching, int& frames_kept) {
     SystemClock clock;
     std::string error;
     auto display = OpenSdlDisplay("Rezarudev scenes", 640, 480, true, 60, true, clock, error);
@@ -395,8 +393,7 @@ TPixmap Picture(Scene scene, bool batching, int& frames_kept, std::vector<std::u
     }
     auto& renderer = dynamic_cast<GlRenderer&>(display->renderer());
     renderer.SetBatching(batching);
-    games.push_back(std::make_unique<GameHarness>(0x5eed, std::move(display)));
-    GameHarness& harness = *games.back();
+    GameHarness harness(0x5eed, std::move(display));
     if (scene == Scene::Title) {
         harness.RunFrames(12);
     } else {
@@ -420,11 +417,10 @@ TPixmap Picture(Scene scene, bool batching, int& frames_kept, std::vector<std::u
 // same as the one before is not drawn again, and must still be the title.
 TEST(SceneDrawingTest, BatchedDrawingLeavesTheSamePixels) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
-    std::vector<std::unique_ptr<GameHarness>> games;
     for (Scene scene : {Scene::Title, Scene::Crowd, Scene::Pause}) {
         int kept = 0, kept_unbatched = 0;
-        TPixmap batched = Picture(scene, true, kept, games);
-        TPixmap unbatched = Picture(scene, false, kept_unbatched, games);
+        TPixmap batched = Picture(scene, true, kept);
+        TPixmap unbatched = Picture(scene, false, kept_unbatched);
         ASSERT_EQ(batched.width, 640);
         ASSERT_EQ(unbatched.width, 640);
         int differ = 0;
