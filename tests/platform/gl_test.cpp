@@ -164,9 +164,9 @@ TEST(GlDriverTest, WithoutFramebufferObjectsThePicturesAreTheSame) {
         std::string server = std::to_string(5200 + getpid() % 3000);
         std::string command = "SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1 " + environment + " xvfb-run -a -n " +
                               server + " -s '-screen 0 1400x1100x24' '" + REZARUDEV_BINARY +
-                              "' --windowed --fast --frames 90" +
+                              "' --windowed --fast --frames 40" +
                               " --data-dir '" + folder.string() + "' --replay '" + (folder / "r.txt").string() + "'";
-        for (int frame : {10, 60, 85})
+        for (int frame : {10, 30, 38})
             command += " --screenshot " + std::to_string(frame) + ":'" +
                        (folder / (name + std::to_string(frame) + ".png")).string() + "'";
         command += " 2>'" + (folder / (name + ".err")).string() + "' >/dev/null";
@@ -177,7 +177,7 @@ TEST(GlDriverTest, WithoutFramebufferObjectsThePicturesAreTheSame) {
     ASSERT_EQ(run("window", "MESA_GL_VERSION_OVERRIDE=1.4 MESA_EXTENSION_OVERRIDE='-GL_ARB_framebuffer_object "
                             "-GL_EXT_framebuffer_object'"),
               0);
-    for (int frame : {10, 60, 85}) {
+    for (int frame : {10, 30, 38}) {
         auto fbo = ReadSource((folder / ("fbo" + std::to_string(frame) + ".png")).string());
         ASSERT_TRUE(fbo) << frame;
         auto fbo_picture = DecodePng(*fbo);
