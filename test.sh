@@ -22,12 +22,14 @@ if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
     export XDG_RUNTIME_DIR
 fi
 
+# -noreset: an X server that resets when its last client leaves refuses the
+# next connection for a moment, and a test may be its only client.
 run_suite() {
     local dir=$1
     shift
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
     cmake --build "$dir" -j "$(nproc)"
-    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
 }
 
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREZARUDEV_WERROR=ON

@@ -37,4 +37,4 @@ cmake --build "${build_dir}" --target make_art
 cmake --build "${build_dir}" --target make_icons
 "${build_dir}/tools/art/make_icons" "${source_dir}/dist/icons"
 
-# --- Sounds (to come: build the sound generator here and write data/*.ogg) ---
+# The sounds have their own generator: tools/make_sounds.sh.

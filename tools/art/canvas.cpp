@@ -203,17 +203,17 @@ void Canvas::Clear() { std::fill(pixels_.begin(), pixels_.end(), Colour{}); }
 
 namespace {
 
-png_byte ToByte(float value) {
-  return static_cast<png_byte>(std::clamp(std::lround(value), 0L, 255L));
-}
-
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
 }  // namespace
 
-void WritePng(const std::string& path, const Canvas& canvas) {
+std::uint8_t ToPngByte(float value) {
+  return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L));
+}
+
+void WritePngBytes(const std::string& path, int width, int height, bool alpha, std::vector<std::uint8_t>& bytes) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
   if (!file) {
     throw std::runtime_error("cannot write " + path);
@@ -224,20 +224,10 @@ void WritePng(const std::string& path, const Canvas& canvas) {
     png_destroy_write_struct(&png, nullptr);
     throw std::runtime_error("libpng could not start");
   }
-  const auto width = static_cast<std::size_t>(canvas.Width());
-  std::vector<png_byte> rows(width * 3 * static_cast<std::size_t>(canvas.Height()));
-  for (int y = 0; y < canvas.Height(); ++y) {
-    for (int x = 0; x < canvas.Width(); ++x) {
-      const Colour c = canvas.At(x, y);
-      png_byte* pixel = &rows[(static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)) * 3];
-      pixel[0] = ToByte(c.r);
-      pixel[1] = ToByte(c.g);
-      pixel[2] = ToByte(c.b);
-    }
-  }
+  const std::size_t stride = static_cast<std::size_t>(width) * (alpha ? 4 : 3);
   std::vector<png_bytep> row_pointers;
-  for (int y = 0; y < canvas.Height(); ++y) {
-    row_pointers.push_back(&rows[static_cast<std::size_t>(y) * width * 3]);
+  for (int y = 0; y < height; ++y) {
+    row_pointers.push_back(&bytes[static_cast<std::size_t>(y) * stride]);
   }
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
@@ -245,9 +235,25 @@ void WritePng(const std::string& path, const Canvas& canvas) {
   }
   png_init_io(png, file.get());
   png_set_compression_level(png, 9);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(canvas.Width()), static_cast<png_uint_32>(canvas.Height()), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+               alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_rows(png, info, row_pointers.data());
   png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
   png_destroy_write_struct(&png, &info);
+}
+
+void WritePng(const std::string& path, const Canvas& canvas) {
+  const auto width = static_cast<std::size_t>(canvas.Width());
+  std::vector<png_byte> rows(width * 3 * static_cast<std::size_t>(canvas.Height()));
+  for (int y = 0; y < canvas.Height(); ++y) {
+    for (int x = 0; x < canvas.Width(); ++x) {
+      const Colour c = canvas.At(x, y);
+      png_byte* pixel = &rows[(static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)) * 3];
+      pixel[0] = ToPngByte(c.r);
+      pixel[1] = ToPngByte(c.g);
+      pixel[2] = ToPngByte(c.b);
+    }
+  }
+  WritePngBytes(path, canvas.Width(), canvas.Height(), false, rows);
 }

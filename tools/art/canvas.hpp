@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -69,3 +70,8 @@ class Canvas {
 };
 
 void WritePng(const std::string& path, const Canvas& canvas);
+
+// The byte a colour channel of 0..255 is stored as.
+std::uint8_t ToPngByte(float value);
+// Writes rows of 8-bit RGB or RGBA bytes, top row first, as a PNG.
+void WritePngBytes(const std::string& path, int width, int height, bool alpha, std::vector<std::uint8_t>& bytes);

@@ -146,50 +146,22 @@ Image DrawIconPicture(bool with_ship) {
   return picture;
 }
 
-png_byte ToByte(float value) { return static_cast<png_byte>(std::clamp(std::lround(value), 0L, 255L)); }
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 void WriteRgbaPng(const std::string& path, const Image& image) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-  if (!file) {
-    throw std::runtime_error("cannot write " + path);
-  }
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info) {
-    png_destroy_write_struct(&png, nullptr);
-    throw std::runtime_error("libpng could not start");
-  }
   const auto width = static_cast<std::size_t>(image.Width());
   std::vector<png_byte> bytes(width * 4 * static_cast<std::size_t>(image.Height()));
-  std::vector<png_bytep> rows;
   for (int y = 0; y < image.Height(); ++y) {
     png_byte* row = &bytes[static_cast<std::size_t>(y) * width * 4];
-    rows.push_back(row);
     for (int x = 0; x < image.Width(); ++x) {
       const Pixel p = image.At(x, y);
       const float unmultiply = p.a > 0.0f ? 1.0f / p.a : 0.0f;
       png_byte* out = row + static_cast<std::size_t>(x) * 4;
-      out[0] = ToByte(p.r * unmultiply);
-      out[1] = ToByte(p.g * unmultiply);
-      out[2] = ToByte(p.b * unmultiply);
-      out[3] = ToByte(p.a * 255.0f);
+      out[0] = ToPngByte(p.r * unmultiply);
+      out[1] = ToPngByte(p.g * unmultiply);
+      out[2] = ToPngByte(p.b * unmultiply);
+      out[3] = ToPngByte(p.a * 255.0f);
     }
   }
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    throw std::runtime_error("libpng failed writing " + path);
-  }
-  png_init_io(png, file.get());
-  png_set_compression_level(png, 9);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(image.Width()), static_cast<png_uint_32>(image.Height()), 8,
-               PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_rows(png, info, rows.data());
-  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-  png_destroy_write_struct(&png, &info);
+  WritePngBytes(path, image.Width(), image.Height(), true, bytes);
 }
 
 }  // namespace
