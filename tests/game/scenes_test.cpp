@@ -381,7 +381,12 @@ void Crowd(Game& game) {
 
 // The pictures fresh games on fresh displays leave after the last frame of
 // each scene has been shown: the title in one, then a crowded playfield and
-// the same paused in another.
+// the same paused in another. Mesa's software driver can draw the same calls
+// a pixel or two differently depending on what came before them: vertices
+// drawn one by one fill its own buffers and vertex arrays do not, and where
+// those buffers break a later frame's primitives shows at a particle's edge.
+// A game that runs through title, play and crowd meets this; fresh games
+// per scene leave both modes the same pictures.
 struct Pictures {
     TPixmap scenes[3];
     int title_frames_kept = 0;
