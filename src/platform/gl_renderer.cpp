@@ -470,8 +470,10 @@ bool GlRenderer::CoversPicture(const Run& run) const {
 }
 
 bool GlRenderer::SameAsLastFrame() const {
+    // memcmp must not see the null data of an empty queue.
     return runs_ == last_runs_ && vertices_.size() == last_vertices_.size() &&
-           std::memcmp(vertices_.data(), last_vertices_.data(), vertices_.size() * sizeof(QueuedVertex)) == 0;
+           (vertices_.empty() ||
+            std::memcmp(vertices_.data(), last_vertices_.data(), vertices_.size() * sizeof(QueuedVertex)) == 0);
 }
 
 void GlRenderer::Present(int window_width, int window_height, const std::function<void()>& swap) {

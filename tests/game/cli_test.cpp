@@ -171,7 +171,9 @@ finish $focus TERM focus
         EXPECT_LT(milliseconds, 3000) << name;
         EXPECT_EQ(best_bytes, 4) << name;
     }
-    EXPECT_EQ(Screen(Lines("splash.jsonl").back()), "splash");
+    auto splash = Lines("splash.jsonl");
+    ASSERT_FALSE(splash.empty());
+    EXPECT_EQ(Screen(splash.back()), "splash");
 }
 
 TEST_F(CommandLineTest, ARecordedSessionReplaysFrameForFrame) {
