@@ -17,28 +17,6 @@ bool HoldsSounds(const fs::path& folder) {
     return fs::is_regular_file(folder / "title.ogg", error);
 }
 
-std::string ConfigFolder() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    fs::path folder;
-    if (config && *config) {
-        folder = config;
-    } else if (home && *home) {
-        folder = fs::path(home) / ".config";
-    } else {
-        std::fprintf(stderr, "rezarudev: neither XDG_CONFIG_HOME nor HOME is set; settings are not kept\n");
-        return {};
-    }
-    folder /= "rezarudev";
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error) {
-        std::fprintf(stderr, "rezarudev: cannot create %s: %s\n", folder.c_str(), error.message().c_str());
-        return {};
-    }
-    return folder.string() + "/";
-}
-
 std::string DataFolder() {
     char* path = SDL_GetPrefPath("", "rezarudev");
     if (!path) {
@@ -82,7 +60,7 @@ std::string BestScoreToRead(const GameFolders& folders) {
 
 GameFolders FindFolders(const std::string& data_dir) {
     if (!data_dir.empty()) return FoldersUnder(data_dir);
-    return ChooseFolders(".", InstalledDataFolder(), UserFolder(UserFolderKind::Data));
+    return ChooseFolders(".", InstalledDataFolder(), UserDataFolder());
 }
 
 std::string InstalledDataFolder() {
@@ -93,4 +71,4 @@ std::string InstalledDataFolder() {
     return folder.lexically_normal().string();
 }
 
-std::string UserFolder(UserFolderKind kind) { return kind == UserFolderKind::Data ? DataFolder() : ConfigFolder(); }
+std::string UserDataFolder() { return DataFolder(); }

@@ -32,10 +32,8 @@ GameFolders FindFolders(const std::string& data_dir);
 // an install under any prefix works; empty when the platform cannot say.
 std::string InstalledDataFolder();
 
-enum class UserFolderKind { Data, Config };
-
-// The per-user folder for the game's files, ending in '/', created when
-// missing: $XDG_DATA_HOME/rezarudev/ or $XDG_CONFIG_HOME/rezarudev/, with
-// the usual fallbacks under $HOME. Empty, after one line on stderr, when
-// there is no home folder or it cannot be created.
-std::string UserFolder(UserFolderKind kind);
+// The per-user folder for the best score, ending in '/', created when
+// missing: $XDG_DATA_HOME/rezarudev/, with the usual fallback under $HOME.
+// Empty, after one line on stderr, when there is no home folder or it cannot
+// be created. (The settings file finds its own folder: SettingsPath.)
+std::string UserDataFolder();

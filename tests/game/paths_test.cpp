@@ -73,24 +73,18 @@ TEST_F(PathsTest, AnEarlierBestScoreIsTakenOverOnce) {
     EXPECT_EQ(ReadBestScore(folders.earlier_best_score).best, 9999);
 }
 
-TEST_F(PathsTest, PerUserFoldersFollowXdgAndAreCreated) {
+TEST_F(PathsTest, PerUserFolderFollowsXdgAndIsCreated) {
     setenv("XDG_DATA_HOME", Path("data home").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", Path("config home").c_str(), 1);
-    EXPECT_EQ(UserFolder(UserFolderKind::Data), Path("data home") + "/rezarudev/");
-    EXPECT_EQ(UserFolder(UserFolderKind::Config), Path("config home") + "/rezarudev/");
+    EXPECT_EQ(UserDataFolder(), Path("data home") + "/rezarudev/");
     EXPECT_TRUE(fs::is_directory(Path("data home/rezarudev")));
-    EXPECT_TRUE(fs::is_directory(Path("config home/rezarudev")));
     EXPECT_EQ(FindFolders("").best_score, Path("data home") + "/rezarudev/hiscore.dat");
     EXPECT_EQ(FindFolders(Path("dir")).best_score, Path("dir") + "/data/hiscore.dat");
     unsetenv("XDG_DATA_HOME");
-    unsetenv("XDG_CONFIG_HOME");
     setenv("HOME", Path("home").c_str(), 1);
-    EXPECT_EQ(UserFolder(UserFolderKind::Data), Path("home") + "/.local/share/rezarudev/");
-    EXPECT_EQ(UserFolder(UserFolderKind::Config), Path("home") + "/.config/rezarudev/");
+    EXPECT_EQ(UserDataFolder(), Path("home") + "/.local/share/rezarudev/");
     // Without any home folder nothing is kept per user, and a line says so.
     unsetenv("HOME");
     testing::internal::CaptureStderr();
-    EXPECT_EQ(UserFolder(UserFolderKind::Data), "");
-    EXPECT_EQ(UserFolder(UserFolderKind::Config), "");
+    EXPECT_EQ(UserDataFolder(), "");
     EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
 }
