@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "platform/audio.hpp"
-#include "platform/resources.hpp"
+#include "platform/audio/audio.hpp"
+#include "platform/system/resources.hpp"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <random>
 
-#include "platform/collision.hpp"
-#include "platform/soft_renderer.hpp"
+#include "platform/video/collision.hpp"
+#include "platform/video/soft_renderer.hpp"
 // Benchmarks do not link the test support library; the sprite cutter and the
 // reference test are compiled in directly.
 #include "support/sprites.hpp"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "bench_scenes.hpp"
-#include "platform/display.hpp"
+#include "platform/video/display.hpp"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "bench_scenes.hpp"
-#include "platform/soft_renderer.hpp"
+#include "platform/video/soft_renderer.hpp"
 
 namespace {
 

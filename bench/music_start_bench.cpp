@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "game/sound.hpp"
-#include "platform/audio.hpp"
-#include "platform/random.hpp"
+#include "platform/audio/audio.hpp"
+#include "platform/system/random.hpp"
 
 namespace {
 

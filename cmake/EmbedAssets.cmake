@@ -1,7 +1,7 @@
 # Writes a source file that pulls each asset into the program with .incbin and
 # lists it by file name, so the platform layer can open "incbin::NAME".
 function(embed_assets output)
-  set(body "// Generated at configure time from assets/. Do not edit.\n#include <cstddef>\n#include \"platform/resources.hpp\"\n\n")
+  set(body "// Generated at configure time from assets/. Do not edit.\n#include <cstddef>\n#include \"platform/system/resources.hpp\"\n\n")
   set(table "")
   set(index 0)
   foreach(path ${ARGN})

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz_check.hpp"
-#include "platform/audio_decoder.hpp"
+#include "platform/audio/audio_decoder.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::unique_ptr<SoundDecoder> decoder = SoundDecoder::Open(std::vector<unsigned char>(data, data + size));

@@ -6,7 +6,7 @@
 #include <span>
 
 #include "fuzz_check.hpp"
-#include "platform/png.hpp"
+#include "platform/video/png.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::optional<TPixmap> pixmap = DecodePng(std::span<const unsigned char>(data, size));

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "fuzz_check.hpp"
-#include "platform/replay.hpp"
+#include "platform/input/replay.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -2,11 +2,11 @@
 
 #include <utility>
 
-#include "platform/audio.hpp"
-#include "platform/collision.hpp"
-#include "platform/display.hpp"
-#include "platform/input.hpp"
-#include "platform/text.hpp"
+#include "platform/audio/audio.hpp"
+#include "platform/video/collision.hpp"
+#include "platform/video/display.hpp"
+#include "platform/input/input.hpp"
+#include "platform/video/text.hpp"
 
 Game::Game(Services& services_, GameFolders folders_)
     : services(services_),

@@ -26,8 +26,8 @@
 #include "game/paths.hpp"
 #include "game/settings.hpp"
 #include "game/sound.hpp"
-#include "platform/draw.hpp"
-#include "platform/random.hpp"
+#include "platform/video/draw.hpp"
+#include "platform/system/random.hpp"
 
 class Audio;
 class Clock;

@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "game/game.hpp"
-#include "platform/message.hpp"
+#include "platform/system/message.hpp"
 
 namespace {
 

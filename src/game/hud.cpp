@@ -1,7 +1,7 @@
 #include "game/hud.hpp"
 
 #include "game/game.hpp"
-#include "platform/text.hpp"
+#include "platform/video/text.hpp"
 
 namespace {
 

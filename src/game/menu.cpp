@@ -3,9 +3,9 @@
 #include "game/game.hpp"
 #include "game/hud.hpp"
 #include "game/rules.hpp"
-#include "platform/audio.hpp"
-#include "platform/input.hpp"
-#include "platform/text.hpp"
+#include "platform/audio/audio.hpp"
+#include "platform/input/input.hpp"
+#include "platform/video/text.hpp"
 
 const char* const kCreditLine = "v2.17 - Rezarudev - shoot the burgers, dodge the fries";
 

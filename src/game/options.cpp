@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/message.hpp"
+#include "platform/system/message.hpp"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "game/game.hpp"
 #include "game/hud.hpp"
-#include "platform/audio.hpp"
-#include "platform/input.hpp"
+#include "platform/audio/audio.hpp"
+#include "platform/input/input.hpp"
 
 namespace {
 

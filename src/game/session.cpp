@@ -5,8 +5,8 @@
 
 #include "game/shell.hpp"
 #include "game/trace.hpp"
-#include "platform/message.hpp"
-#include "platform/png.hpp"
+#include "platform/system/message.hpp"
+#include "platform/video/png.hpp"
 
 SessionObserver::~SessionObserver() {
     if (trace_) std::fclose(trace_);

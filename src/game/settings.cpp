@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "game/game.hpp"
-#include "platform/display.hpp"
+#include "platform/video/display.hpp"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include "game/menu.hpp"
 #include "game/rules.hpp"
 #include "game/settings.hpp"
-#include "platform/audio.hpp"
-#include "platform/collision.hpp"
-#include "platform/display.hpp"
-#include "platform/input.hpp"
-#include "platform/text.hpp"
+#include "platform/audio/audio.hpp"
+#include "platform/video/collision.hpp"
+#include "platform/video/display.hpp"
+#include "platform/input/input.hpp"
+#include "platform/video/text.hpp"
 
 namespace {
 

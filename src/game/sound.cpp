@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "platform/message.hpp"
-#include "platform/random.hpp"
+#include "platform/system/message.hpp"
+#include "platform/system/random.hpp"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio.hpp"
+#include "platform/audio/audio.hpp"
 
 class Random;
 

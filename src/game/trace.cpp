@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "game/game.hpp"
-#include "platform/input.hpp"
+#include "platform/input/input.hpp"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/text.hpp"
+#include "platform/video/text.hpp"
 #include "support/game_harness.hpp"
 
 namespace {

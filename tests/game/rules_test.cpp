@@ -2,7 +2,7 @@
 
 #include "game/hud.hpp"
 #include "game/rules.hpp"
-#include "platform/soft_renderer.hpp"
+#include "platform/video/soft_renderer.hpp"
 #include "support/game_harness.hpp"
 
 namespace {

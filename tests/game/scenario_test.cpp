@@ -13,8 +13,8 @@
 
 #include "game/session.hpp"
 #include "game/trace.hpp"
-#include "platform/audio.hpp"
-#include "platform/soft_renderer.hpp"
+#include "platform/audio/audio.hpp"
+#include "platform/video/soft_renderer.hpp"
 #include "support/game_harness.hpp"
 
 namespace {

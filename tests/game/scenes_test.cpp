@@ -14,9 +14,9 @@
 #include <string>
 
 #include "game/shell.hpp"
-#include "platform/display.hpp"
-#include "platform/gl_renderer.hpp"
-#include "platform/png.hpp"
+#include "platform/video/display.hpp"
+#include "platform/video/gl_renderer.hpp"
+#include "platform/video/png.hpp"
 #include "support/game_harness.hpp"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <set>
 
-#include "platform/message.hpp"
-#include "platform/random.hpp"
-#include "platform/resources.hpp"
+#include "platform/system/message.hpp"
+#include "platform/system/random.hpp"
+#include "platform/system/resources.hpp"
 #include "support/ogg_writer.hpp"
 
 namespace {

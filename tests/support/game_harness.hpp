@@ -5,14 +5,14 @@
 #include <string>
 
 #include "game/game.hpp"
-#include "platform/audio.hpp"
-#include "platform/clock.hpp"
-#include "platform/collision.hpp"
-#include "platform/display.hpp"
-#include "platform/draw.hpp"
-#include "platform/input.hpp"
-#include "platform/replay.hpp"
-#include "platform/text.hpp"
+#include "platform/audio/audio.hpp"
+#include "platform/system/clock.hpp"
+#include "platform/video/collision.hpp"
+#include "platform/video/display.hpp"
+#include "platform/video/draw.hpp"
+#include "platform/input/input.hpp"
+#include "platform/input/replay.hpp"
+#include "platform/video/text.hpp"
 
 // A whole game on the test back ends: software renderer, manual clock,
 // scripted input, an audio mixer nobody listens to. The sprites, font and

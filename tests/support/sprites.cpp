@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/png.hpp"
-#include "platform/random.hpp"
-#include "platform/resources.hpp"
+#include "platform/video/png.hpp"
+#include "platform/system/random.hpp"
+#include "platform/system/resources.hpp"
 
 TPixmap CutPixmap(const TPixmap& source, int x, int y, int width, int height) {
     TPixmap cut = TPixmap::Create(width, height, source.format);

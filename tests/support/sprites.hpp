@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/draw.hpp"
+#include "platform/video/draw.hpp"
 
 // The game's sprite images, cut from the embedded atlas the way start-up
 // does it: masked (black is transparent), handle at the centre.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/replay.hpp"
+#include "platform/input/replay.hpp"
 #include "soak.hpp"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "game/game.hpp"
-#include "platform/text.hpp"
+#include "platform/video/text.hpp"
 
 void points_tag::Create(Game& game, float x, float y, std::string str) {
     auto popup = std::make_unique<points_tag>();

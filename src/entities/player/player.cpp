@@ -1,9 +1,9 @@
 #include "entities/player/player.hpp"
 
 #include "game/game.hpp"
-#include "platform/audio.hpp"
-#include "platform/collision.hpp"
-#include "platform/input.hpp"
+#include "platform/audio/audio.hpp"
+#include "platform/video/collision.hpp"
+#include "platform/input/input.hpp"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "game/game.hpp"
-#include "platform/audio.hpp"
-#include "platform/collision.hpp"
+#include "platform/audio/audio.hpp"
+#include "platform/video/collision.hpp"
 
 void shipshot_tag::Create(Game& game, float x, float y, float direction) {
     auto shot = std::make_unique<shipshot_tag>();

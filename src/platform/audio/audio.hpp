@@ -1,0 +1,239 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/system/clock.hpp"
+
+class Audio;
+
+// A sound the mixer plays. Effects are decoded whole: 16-bit interleaved
+// frames followed by one guard frame, so interpolation at the end never reads
+// past the data; they never change once made. A streamed sound only names its
+// file: every voice that plays it decodes the file in small blocks as it goes,
+// so a long track never sits in memory whole.
+class TSound {
+public:
+    static constexpr int kLoop = 1;
+
+    // Frames given without the guard frame; it is added here.
+    static std::shared_ptr<TSound> FromFrames(std::vector<std::int16_t> frames, int channels, int hertz, int flags,
+                                              std::string source = {});
+
+    bool streamed() const { return streamed_; }
+    // A streamed sound has no frames of its own: its length is 0.
+    int length() const { return length_; }
+    int channels() const { return channels_; }
+    int hertz() const { return hertz_; }
+    bool loop() const { return loop_; }
+    const std::string& source() const { return source_; }
+    // Frame data including the guard frame.
+    const std::int16_t* data() const { return samples_.data(); }
+
+private:
+    friend class Audio;
+
+    void Publish(std::vector<std::int16_t> samples, int length);
+
+    std::vector<std::int16_t> samples_;
+    int length_ = 0;
+    int channels_ = 1;
+    int hertz_ = 44100;
+    bool loop_ = false;
+    bool streamed_ = false;
+    std::string source_;
+    // Voices bound to this sound that the mixer may still read. The game
+    // thread raises it when it starts a voice, the mixer lowers it when it
+    // lets the voice go; at zero the sound may be freed.
+    mutable std::atomic<int> voices_{0};
+    // The mixer that holds this sound until no voice plays it; game thread only.
+    const Audio* held_by_ = nullptr;
+};
+
+using SoundRef = std::shared_ptr<TSound>;
+
+// A handle to one mixer voice: the low 12 bits pick the slot, the rest is the
+// slot's generation, so a handle whose slot was handed out again is ignored.
+struct TChannel {
+    std::uint32_t handle = 0;
+
+    explicit operator bool() const { return handle != 0; }
+    bool operator==(const TChannel&) const = default;
+};
+
+// Where mixed samples go. Each back end pulls blocks from the mixer on its
+// own thread (or, for tests, when told to).
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+    virtual const char* name() const = 0;
+};
+
+// Opens the sound device at 44100 Hz, 16-bit stereo, 512-frame fragments;
+// null when there is no device.
+std::unique_ptr<AudioOutput> OpenSdlAudioOutput(Audio& audio);
+// Mixes in real time into nothing, so sounds still run their course.
+std::unique_ptr<AudioOutput> OpenSilentAudioOutput(Audio& audio);
+// The device if one opens, else the silent output.
+std::unique_ptr<AudioOutput> OpenAudioOutput(Audio& audio);
+
+// Mixes only when Pull is called; the last pulled block can be inspected.
+class ManualAudioOutput final : public AudioOutput {
+public:
+    explicit ManualAudioOutput(Audio& audio) : audio_(audio) {}
+    const char* name() const override { return "manual"; }
+    std::span<const std::int16_t> Pull(int frames);
+
+private:
+    Audio& audio_;
+    std::vector<std::int16_t> block_;
+};
+
+// The software mixer and the channel operations. Every operation except
+// MixBlock belongs to the game thread; MixBlock belongs to the output thread.
+// The two share only atomics and two single-producer/single-consumer rings.
+class Audio {
+public:
+    static constexpr int kOutputHertz = 44100;
+    static constexpr int kSlotCount = 4096;
+    static constexpr int kMaxVoices = 4096;
+    static constexpr int kPendingCapacity = 4096;
+    static constexpr int kStartDelayMs = 20;
+    static constexpr int kMaxBlockFrames = 4096;
+    // A block takes a millisecond or two to decode, well inside the start
+    // delay; the ring holds about 0.7 s of music ahead of the mixer.
+    static constexpr int kStreamBlockFrames = 4096;
+    static constexpr int kStreamBlocks = 8;
+
+    explicit Audio(Clock& clock);
+    ~Audio();
+    Audio(const Audio&) = delete;
+    Audio& operator=(const Audio&) = delete;
+
+    // Stops any output already attached first. The output must have been made
+    // for this Audio.
+    void AttachOutput(std::unique_ptr<AudioOutput> output);
+    const AudioOutput* output() const { return output_.get(); }
+
+    // Decodes the whole OGG Vorbis file; null if it cannot be read or decoded.
+    SoundRef LoadSound(const std::string& source, int flags);
+    // Decodes OGG Vorbis bytes already in memory; null if they are not a sound.
+    static SoundRef DecodeSound(std::vector<unsigned char> bytes, int flags, std::string source = {});
+    // A sound decoded block by block on the worker thread while it plays, so
+    // a long track costs the game thread almost nothing and holds little
+    // memory. Null only when the file is missing; a file that turns out
+    // undecodable, at once or half way, plays on as silence after one
+    // warning on stderr.
+    SoundRef StreamSound(const std::string& source, int flags);
+    // Waits until the worker has filled every stream as far as it may (for
+    // tests and tools; meaningful while no output mixes on its own).
+    void FinishLoading();
+    // Frees sounds nobody holds and no voice plays any more. Loading does it
+    // too, so replaced music tracks do not pile up. Every sound loaded or
+    // played here is held until then, so the mixer never reads a freed one.
+    void ReleaseUnusedSounds();
+    // Sounds alive, for leak checks.
+    int sound_count() const { return static_cast<int>(sounds_.size()); }
+    // Streams whose decoder and buffer are still alive, for leak checks.
+    int stream_count() const { return stream_count_.load(std::memory_order_acquire); }
+
+    TChannel PlaySound(const SoundRef& sound, TChannel channel = {});
+    TChannel CueSound(const SoundRef& sound, TChannel channel = {});
+    TChannel AllocChannel();
+    void StopChannel(TChannel channel);
+    // Gives the handle back without stopping a voice started on a fresh
+    // channel: it plays on to its end. This is what dropping a channel does.
+    void ReleaseChannel(TChannel channel);
+    void PauseChannel(TChannel channel);
+    void ResumeChannel(TChannel channel);
+    void SetChannelVolume(TChannel channel, float volume);
+    void SetChannelPan(TChannel channel, float pan);
+    void SetChannelDepth(TChannel channel, float depth);
+    void SetChannelRate(TChannel channel, float rate);
+    int ChannelPlaying(TChannel channel);
+
+    // Mixes the next frames of the stereo output (interleaved left, right).
+    void MixBlock(std::int16_t* out, int frames);
+
+    // Milliseconds from a request to the mix that first wrote the most
+    // recently started voice; -1 before any.
+    int last_start_latency_ms() const { return last_start_latency_ms_.load(std::memory_order_relaxed); }
+    // Voices that have begun to sound since the start.
+    int voices_started() const { return voices_started_.load(std::memory_order_relaxed); }
+    // Voices the mixer is working on, for tests and benchmarks.
+    int active_voice_count() const { return active_count_.load(std::memory_order_relaxed); }
+
+private:
+    struct Voice;
+    struct Slot {
+        std::uint32_t handle = 0;  // 0 while free
+        std::uint32_t generation = 0;
+        Voice* voice = nullptr;
+    };
+    struct Stream;
+
+    void Hold(const SoundRef& sound);
+    TChannel StartSound(const SoundRef& sound, TChannel channel, bool cued);
+    Voice* FindVoice(TChannel channel);
+    Slot* FindSlot(TChannel channel);
+    Voice* TakeVoice();
+    TChannel NewHandle();
+    void FreeSlot(Slot& slot);
+    void MixChunk(std::int16_t* out, int frames, std::uint32_t now);
+    void MixVoice(Voice& voice, int first, int frames);
+    void LetGo(Voice& voice);
+    void WakeWorker();
+    void StreamLoop();
+    bool Feed(Stream& stream);
+    void FailStream(Stream& stream, const char* why);
+
+    Clock& clock_;
+
+    // Game thread only.
+    std::array<Slot, kSlotCount> slots_{};
+    std::vector<int> free_slots_;
+    std::vector<std::unique_ptr<Voice>> voice_pool_;
+    std::vector<Voice*> spare_voices_;
+    std::vector<SoundRef> sounds_;
+
+    // Game thread → mixer: voices to start.
+    std::array<Voice*, kPendingCapacity> pending_{};
+    std::atomic<std::uint32_t> pending_write_{0};
+    std::atomic<std::uint32_t> pending_read_{0};
+    // Mixer → game thread: voices to use again.
+    std::array<Voice*, kMaxVoices> recycled_{};
+    std::atomic<std::uint32_t> recycled_write_{0};
+    std::atomic<std::uint32_t> recycled_read_{0};
+
+    // Mixer only.
+    std::vector<Voice*> active_;
+    std::vector<std::int32_t> accumulator_;
+    std::atomic<int> active_count_{0};
+    std::atomic<int> last_start_latency_ms_{-1};
+    std::atomic<int> voices_started_{0};
+
+    // Game thread → worker: streams just started. The worker owns every
+    // stream from then on and frees it once the mixer has let go of it.
+    std::mutex stream_mutex_;
+    std::vector<std::unique_ptr<Stream>> new_streams_;
+    // Raised by whoever gives the worker something to do; the worker sleeps
+    // on it. It copies the value it last found nothing to do at into idle_.
+    std::atomic<std::uint32_t> wake_{0};
+    std::atomic<std::uint32_t> idle_{~0u};
+    std::atomic<bool> quit_{false};
+    std::atomic<int> stream_count_{0};
+    // Worker only: files already warned about, so a broken track picked again
+    // does not warn again.
+    std::set<std::string> warned_streams_;
+    std::thread worker_;
+
+    std::unique_ptr<AudioOutput> output_;
+};

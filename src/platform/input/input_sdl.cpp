@@ -1,0 +1,552 @@
+#include "platform/input/input_sdl.hpp"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+
+#include "platform/video/display.hpp"
+
+namespace {
+
+int KeyFromScancode(int scancode) {
+    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + scancode - SDL_SCANCODE_A;
+    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + scancode - SDL_SCANCODE_1;
+    if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) return 112 + scancode - SDL_SCANCODE_F1;
+    if (scancode >= SDL_SCANCODE_F13 && scancode <= SDL_SCANCODE_F24) return 124 + scancode - SDL_SCANCODE_F13;
+    if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9) return 97 + scancode - SDL_SCANCODE_KP_1;
+    switch (scancode) {
+    case SDL_SCANCODE_0: return '0';
+    case SDL_SCANCODE_BACKSPACE: return 8;
+    case SDL_SCANCODE_TAB: return 9;
+    case SDL_SCANCODE_CLEAR: return 12;
+    case SDL_SCANCODE_RETURN: return 13;
+    case SDL_SCANCODE_KP_ENTER: return 13;
+    case SDL_SCANCODE_PAUSE: return 19;
+    case SDL_SCANCODE_CAPSLOCK: return 20;
+    case SDL_SCANCODE_ESCAPE: return 27;
+    case SDL_SCANCODE_SPACE: return 32;
+    case SDL_SCANCODE_PAGEUP: return 33;
+    case SDL_SCANCODE_PAGEDOWN: return 34;
+    case SDL_SCANCODE_END: return 35;
+    case SDL_SCANCODE_HOME: return 36;
+    case SDL_SCANCODE_LEFT: return 37;
+    case SDL_SCANCODE_UP: return 38;
+    case SDL_SCANCODE_RIGHT: return 39;
+    case SDL_SCANCODE_DOWN: return 40;
+    case SDL_SCANCODE_PRINTSCREEN: return 44;
+    case SDL_SCANCODE_INSERT: return 45;
+    case SDL_SCANCODE_DELETE: return 46;
+    case SDL_SCANCODE_LGUI: return 91;
+    case SDL_SCANCODE_RGUI: return 92;
+    case SDL_SCANCODE_APPLICATION: return 93;
+    case SDL_SCANCODE_KP_0: return 96;
+    case SDL_SCANCODE_KP_MULTIPLY: return 106;
+    case SDL_SCANCODE_KP_PLUS: return 107;
+    case SDL_SCANCODE_KP_MINUS: return 109;
+    case SDL_SCANCODE_KP_PERIOD: return 110;
+    case SDL_SCANCODE_KP_DIVIDE: return 111;
+    case SDL_SCANCODE_NUMLOCKCLEAR: return 144;
+    case SDL_SCANCODE_SCROLLLOCK: return 145;
+    case SDL_SCANCODE_LSHIFT: return 160;
+    case SDL_SCANCODE_RSHIFT: return 161;
+    case SDL_SCANCODE_LCTRL: return 162;
+    case SDL_SCANCODE_RCTRL: return 163;
+    case SDL_SCANCODE_LALT: return 164;
+    case SDL_SCANCODE_RALT: return 165;
+    case SDL_SCANCODE_SEMICOLON: return 186;
+    case SDL_SCANCODE_EQUALS: return 187;
+    case SDL_SCANCODE_COMMA: return 188;
+    case SDL_SCANCODE_MINUS: return 189;
+    case SDL_SCANCODE_PERIOD: return 190;
+    case SDL_SCANCODE_SLASH: return 191;
+    case SDL_SCANCODE_GRAVE: return 192;
+    case SDL_SCANCODE_LEFTBRACKET: return 219;
+    case SDL_SCANCODE_BACKSLASH: return 220;
+    case SDL_SCANCODE_RIGHTBRACKET: return 221;
+    case SDL_SCANCODE_APOSTROPHE: return 222;
+    case SDL_SCANCODE_NONUSBACKSLASH: return 226;
+    default: return 0;
+    }
+}
+
+int GameMouseButton(int sdl_button) {
+    switch (sdl_button) {
+    case SDL_BUTTON_LEFT: return 1;
+    case SDL_BUTTON_RIGHT: return 2;
+    case SDL_BUTTON_MIDDLE: return 3;
+    default: return 0;
+    }
+}
+
+// The point-of-view hat sits at axis 9 as a fraction of a turn clockwise from
+// up; centred reads -1.
+constexpr int kHatAxis = 9;
+constexpr int kStickAxes = 6;
+
+float HatValue(int hat) {
+    switch (hat) {
+    case SDL_HAT_UP: return 0.0f;
+    case SDL_HAT_RIGHTUP: return 0.125f;
+    case SDL_HAT_RIGHT: return 0.25f;
+    case SDL_HAT_RIGHTDOWN: return 0.375f;
+    case SDL_HAT_DOWN: return 0.5f;
+    case SDL_HAT_LEFTDOWN: return 0.625f;
+    case SDL_HAT_LEFT: return 0.75f;
+    case SDL_HAT_LEFTUP: return 0.875f;
+    default: return -1.0f;
+    }
+}
+
+constexpr Uint32 kWaitMilliseconds = 5;
+constexpr int kKeyLeftAlt = 164;
+
+// The right trigger is a button to the game: pressed past half way, let go
+// below a quarter, so a trigger resting near the middle does not chatter.
+constexpr int kTriggerPress = 16384;
+constexpr int kTriggerRelease = 8192;
+constexpr int kTriggerButton = 7;
+
+}  // namespace
+
+int GameKeyCode(int scancode, int keycode) {
+    // Letters and digits follow the keyboard layout, as virtual keys do;
+    // everything else goes by the key's position.
+    if (keycode >= 'a' && keycode <= 'z') return keycode - 'a' + 'A';
+    if (keycode >= '0' && keycode <= '9') return keycode;
+    return KeyFromScancode(scancode);
+}
+
+float JoyAxisValue(int raw) {
+    return raw < 0 ? static_cast<float>(raw / 32768.0) : static_cast<float>(raw / 32767.0);
+}
+
+double MotionScale(int window_width, int window_height, int drawable_width, int drawable_height, int width,
+                   int height) {
+    if (window_width <= 0 || window_height <= 0 || drawable_width <= 0 || drawable_height <= 0) return 1.0;
+    double fit = std::min(static_cast<double>(drawable_width) / width, static_cast<double>(drawable_height) / height);
+    // The picture's width in window pixels, which can differ from drawable
+    // pixels on high-density screens.
+    double picture_in_window = width * fit * window_width / drawable_width;
+    return width / picture_in_window;
+}
+
+std::pair<int, int> WindowToPlayfield(int x, int y, int window_width, int window_height, int drawable_width,
+                                      int drawable_height, int width, int height) {
+    if (window_width <= 0 || window_height <= 0 || drawable_width <= 0 || drawable_height <= 0) return {x, y};
+    Letterbox box = FitPicture(drawable_width, drawable_height, width, height);
+    double drawable_x = static_cast<double>(x) * drawable_width / window_width;
+    double drawable_y = static_cast<double>(y) * drawable_height / window_height;
+    return {static_cast<int>(std::floor((drawable_x - box.left) * width / box.width)),
+            static_cast<int>(std::floor((drawable_y - box.top) * height / box.height))};
+}
+
+int PadButtonToJoyButton(int pad_button) {
+    switch (pad_button) {
+    case SDL_CONTROLLER_BUTTON_A: return 0;
+    case SDL_CONTROLLER_BUTTON_B: return 1;
+    case SDL_CONTROLLER_BUTTON_START: return 2;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: return 6;
+    default: return -1;
+    }
+}
+
+SdlInputSource::SdlInputSource(SDL_Window* window, int width, int height)
+    : window_(window), width_(width), height_(height) {
+    // Alt+Tab shows itself only in the window system's own events.
+    if (window_ != nullptr) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+SdlInputSource::~SdlInputSource() {
+    CloseJoysticks();
+    if (joystick_system_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+}
+
+void SdlInputSource::FetchFrame(int, std::vector<InputEvent>& events) {
+    TakePending(events);
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) Translate(event, events);
+    ReleaseHeldAlt(SDL_GetTicks(), events);
+}
+
+// Sleeps a little for the first event instead of spinning through the wait.
+bool SdlInputSource::FetchWait(int frame, std::vector<InputEvent>& events) {
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, kWaitMilliseconds) != 0) Translate(event, events);
+    FetchFrame(frame, events);
+    return true;
+}
+
+void SdlInputSource::TakePending(std::vector<InputEvent>& events) {
+    events.insert(events.end(), pending_.begin(), pending_.end());
+    pending_.clear();
+}
+
+// A held-back Left Alt that has been held long enough on its own is a press.
+void SdlInputSource::ReleaseHeldAlt(std::uint32_t now, std::vector<InputEvent>& events) {
+    if (!alt_held_back_ || now - alt_pressed_at_ < kAltHoldMilliseconds) return;
+    alt_held_back_ = false;
+    // Held while another window took the focus: it was meant for that switch.
+    if (window_ != nullptr && SDL_GetKeyboardFocus() != window_) {
+        alt_swallowed_ = true;
+        return;
+    }
+    events.push_back(InputEvent::Key(kKeyLeftAlt, true));
+}
+
+// The held-back press, if any, is not the game's, and neither is one that
+// comes soon after.
+void SdlInputSource::SwallowAlt() {
+    if (alt_held_back_) alt_swallowed_ = true;
+    alt_held_back_ = false;
+    alt_quiet_ = true;
+    alt_quiet_from_ = SDL_GetTicks();
+}
+
+void SdlInputSource::TranslateKey(const SDL_Event& event, std::vector<InputEvent>& events) {
+    const SDL_KeyboardEvent& key = event.key;
+    if (key.repeat != 0) return;
+    bool down = event.type == SDL_KEYDOWN;
+    SDL_Scancode scancode = key.keysym.scancode;
+    if (scancode == SDL_SCANCODE_LALT) {
+        if (down) {
+            alt_quiet_ = alt_quiet_ && SDL_GetTicks() - alt_quiet_from_ < kAltQuietMilliseconds;
+            alt_held_back_ = !alt_quiet_;
+            alt_swallowed_ = alt_quiet_;
+            alt_pressed_at_ = key.timestamp;
+            return;
+        }
+        if (alt_held_back_) {
+            alt_held_back_ = false;
+            // SDL lets go of every key when the focus leaves, before it says
+            // so: that release ends an Alt+Tab, not a tap.
+            if (window_ != nullptr && SDL_GetKeyboardFocus() != window_) return;
+            events.push_back(InputEvent::Key(kKeyLeftAlt, true));
+        } else if (alt_swallowed_) {
+            alt_swallowed_ = false;
+            return;
+        }
+        events.push_back(InputEvent::Key(kKeyLeftAlt, false));
+        return;
+    }
+    if (down && alt_held_back_) {
+        // Alt with another key is a shortcut, not the game's key.
+        alt_held_back_ = false;
+        alt_swallowed_ = true;
+    }
+    bool enter = scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER;
+    if (enter && !down && enter_swallowed_) {
+        enter_swallowed_ = false;
+        return;
+    }
+    if (down && enter && (key.keysym.mod & KMOD_ALT) != 0) enter_swallowed_ = true;
+    if (scancode == SDL_SCANCODE_F11 || (down && enter_swallowed_)) {
+        if (down && display_toggle_) {
+            display_toggle_();
+            SwallowAlt();
+        }
+        return;
+    }
+    if (int code = GameKeyCode(scancode, key.keysym.sym); code != 0) events.push_back(InputEvent::Key(code, down));
+}
+
+void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& events) {
+    // Events queued after the hold ran out come after the press.
+    if (event.type != SDL_KEYUP) ReleaseHeldAlt(event.common.timestamp, events);
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        TranslateKey(event, events);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (int button = GameMouseButton(event.button.button); button != 0) {
+            events.push_back(InputEvent::Mouse(button, event.type == SDL_MOUSEBUTTONDOWN));
+        }
+        break;
+    case SDL_MOUSEMOTION:
+        if (captured_) {
+            Move(event.motion.xrel, event.motion.yrel, events);
+        } else {
+            MoveTo(event.motion.x, event.motion.y, events);
+        }
+        break;
+    case SDL_SYSWMEVENT:
+        if (KeyboardTakenByAnotherClient(event)) SwallowAlt();
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST || event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+            SwallowAlt();
+        }
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) events.push_back(InputEvent::Focus(false));
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) events.push_back(InputEvent::Focus(true));
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) events.push_back(InputEvent::Close());
+        break;
+    case SDL_QUIT:
+        events.push_back(InputEvent::Close());
+        break;
+    case SDL_JOYAXISMOTION:
+        if (int port = PortOf(event.jaxis.which);
+            port >= 0 && joysticks_[port].pad == nullptr && event.jaxis.axis < kStickAxes) {
+            events.push_back(InputEvent::JoyAxis(event.jaxis.axis, JoyAxisValue(event.jaxis.value), port));
+        }
+        break;
+    case SDL_JOYHATMOTION:
+        if (int port = PortOf(event.jhat.which); port >= 0 && joysticks_[port].pad == nullptr && event.jhat.hat == 0) {
+            events.push_back(InputEvent::JoyAxis(kHatAxis, HatValue(event.jhat.value), port));
+        }
+        break;
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+        if (int port = PortOf(event.jbutton.which);
+            port >= 0 && joysticks_[port].pad == nullptr && event.jbutton.button < Input::kJoyButtons) {
+            bool down = event.type == SDL_JOYBUTTONDOWN;
+            joysticks_[port].held[event.jbutton.button] = down;
+            events.push_back(InputEvent::JoyButton(event.jbutton.button, down, port));
+        }
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+        if (int port = PortOf(event.cbutton.which); port >= 0 && joysticks_[port].pad != nullptr) {
+            PadButton(port, event.cbutton.button, event.type == SDL_CONTROLLERBUTTONDOWN, events);
+        }
+        break;
+    case SDL_CONTROLLERAXISMOTION:
+        if (int port = PortOf(event.caxis.which); port >= 0 && joysticks_[port].pad != nullptr) {
+            Joystick& pad = joysticks_[port];
+            int value = event.caxis.value;
+            if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) pad.stick_x = value;
+            if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) pad.stick_y = value;
+            PadAxes(port, events);
+            if (event.caxis.axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT) {
+                if (value >= kTriggerPress) JoyButton(port, kTriggerButton, true, events);
+                if (value < kTriggerRelease) JoyButton(port, kTriggerButton, false, events);
+            }
+        }
+        break;
+    case SDL_JOYDEVICEADDED:
+        // Also sent for the devices found when the joysticks were first
+        // counted, which are open already.
+        if (joystick_system_) OpenDevice(event.jdevice.which, events);
+        break;
+    case SDL_JOYDEVICEREMOVED:
+        // The axes keep their last values, but buttons held on a vanished
+        // device would keep any wait for their release going for ever.
+        if (int port = PortOf(event.jdevice.which); port >= 0) {
+            Joystick& joystick = joysticks_[port];
+            for (int button = 0; button < Input::kJoyButtons; ++button) {
+                if (joystick.held[button]) events.push_back(InputEvent::JoyButton(button, false, port));
+            }
+            joystick.held.fill(false);
+            // A pad lets its stick and d-pad go as it leaves.
+            if (joystick.pad != nullptr) {
+                if (joystick.axis_x != 0.0f) events.push_back(InputEvent::JoyAxis(0, 0.0f, port));
+                if (joystick.axis_y != 0.0f) events.push_back(InputEvent::JoyAxis(1, 0.0f, port));
+            }
+            CloseDevice(joystick);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void SdlInputSource::MoveTo(int x, int y, std::vector<InputEvent>& events) {
+    if (window_ == nullptr) {
+        events.push_back(InputEvent::MoveTo(x, y));
+        return;
+    }
+    int window_width = 0, window_height = 0, drawable_width = 0, drawable_height = 0;
+    SDL_GetWindowSize(window_, &window_width, &window_height);
+    SDL_GL_GetDrawableSize(window_, &drawable_width, &drawable_height);
+    auto [playfield_x, playfield_y] =
+        WindowToPlayfield(x, y, window_width, window_height, drawable_width, drawable_height, width_, height_);
+    events.push_back(InputEvent::MoveTo(playfield_x, playfield_y));
+}
+
+void SdlInputSource::Move(int xrel, int yrel, std::vector<InputEvent>& events) {
+    double scale = 1.0;
+    if (window_ != nullptr) {
+        int window_width = 0, window_height = 0, drawable_width = 0, drawable_height = 0;
+        SDL_GetWindowSize(window_, &window_width, &window_height);
+        SDL_GL_GetDrawableSize(window_, &drawable_width, &drawable_height);
+        scale = MotionScale(window_width, window_height, drawable_width, drawable_height, width_, height_);
+    }
+    // Fractions of a playfield pixel are carried over, so slow motion on a
+    // large window still moves the pointer.
+    remainder_x_ += xrel * scale;
+    remainder_y_ += yrel * scale;
+    int dx = static_cast<int>(remainder_x_);
+    int dy = static_cast<int>(remainder_y_);
+    remainder_x_ -= dx;
+    remainder_y_ -= dy;
+    if (dx != 0 || dy != 0) events.push_back(InputEvent::MoveBy(dx, dy));
+}
+
+int SdlInputSource::PortOf(int instance) const {
+    for (std::size_t port = 0; port < joysticks_.size(); ++port) {
+        if (joysticks_[port].device != nullptr && joysticks_[port].instance == instance) return static_cast<int>(port);
+    }
+    return -1;
+}
+
+int SdlInputSource::JoystickCount() {
+    if (!joystick_system_) {
+        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return 0;
+        joystick_system_ = true;
+    }
+    CloseJoysticks();
+    int devices = SDL_NumJoysticks();
+    for (int index = 0; index < devices; ++index) OpenDevice(index, pending_);
+    return static_cast<int>(joysticks_.size());
+}
+
+// Opens a device on the first free port. SDL reports only changes, so the
+// state found on opening is delivered as events of its own.
+void SdlInputSource::OpenDevice(int index, std::vector<InputEvent>& events) {
+    if (PortOf(SDL_JoystickGetDeviceInstanceID(index)) >= 0) return;
+    Joystick opened;
+    if (SDL_IsGameController(index)) {
+        opened.pad = SDL_GameControllerOpen(index);
+        if (opened.pad != nullptr) opened.device = SDL_GameControllerGetJoystick(opened.pad);
+    }
+    if (opened.device == nullptr) opened.device = SDL_JoystickOpen(index);
+    if (opened.device == nullptr) return;
+    opened.instance = SDL_JoystickInstanceID(opened.device);
+    auto free_port = std::find_if(joysticks_.begin(), joysticks_.end(),
+                                  [](const Joystick& joystick) { return joystick.device == nullptr; });
+    int port = static_cast<int>(free_port - joysticks_.begin());
+    if (free_port == joysticks_.end()) {
+        if (port >= kMaxPorts) {
+            CloseDevice(opened);
+            return;
+        }
+        joysticks_.emplace_back();
+    }
+    Joystick& joystick = joysticks_[port];
+    joystick = opened;
+    if (SDL_GameController* pad = joystick.pad; pad != nullptr) {
+        joystick.stick_x = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX);
+        joystick.stick_y = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY);
+        joystick.axis_x = joystick.axis_y = 2.0f;  // not a value the axes can have, so both are sent
+        for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
+            if (SDL_GameControllerGetButton(pad, static_cast<SDL_GameControllerButton>(button)) != 0) {
+                PadButton(port, button, true, events);
+            }
+        }
+        PadAxes(port, events);
+        if (SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) >= kTriggerPress) {
+            JoyButton(port, kTriggerButton, true, events);
+        }
+        return;
+    }
+    SDL_Joystick* device = joystick.device;
+    int axes = std::min(SDL_JoystickNumAxes(device), kStickAxes);
+    for (int axis = 0; axis < axes; ++axis) {
+        events.push_back(InputEvent::JoyAxis(axis, JoyAxisValue(SDL_JoystickGetAxis(device, axis)), port));
+    }
+    if (SDL_JoystickNumHats(device) > 0) {
+        events.push_back(InputEvent::JoyAxis(kHatAxis, HatValue(SDL_JoystickGetHat(device, 0)), port));
+    }
+    int buttons = std::min(SDL_JoystickNumButtons(device), Input::kJoyButtons);
+    for (int button = 0; button < buttons; ++button) {
+        if (SDL_JoystickGetButton(device, button) != 0) JoyButton(port, button, true, events);
+    }
+}
+
+void SdlInputSource::PadButton(int port, int pad_button, bool down, std::vector<InputEvent>& events) {
+    Joystick& pad = joysticks_[port];
+    switch (pad_button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: pad.dpad_left = down; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: pad.dpad_right = down; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: pad.dpad_up = down; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: pad.dpad_down = down; break;
+    default:
+        if (int button = PadButtonToJoyButton(pad_button); button >= 0) JoyButton(port, button, down, events);
+        return;
+    }
+    PadAxes(port, events);
+}
+
+void SdlInputSource::JoyButton(int port, int button, bool down, std::vector<InputEvent>& events) {
+    Joystick& joystick = joysticks_[port];
+    if (joystick.held[button] == down) return;
+    joystick.held[button] = down;
+    events.push_back(InputEvent::JoyButton(button, down, port));
+}
+
+// The d-pad gives full deflection, which the game needs to turn and thrust.
+void SdlInputSource::PadAxes(int port, std::vector<InputEvent>& events) {
+    Joystick& pad = joysticks_[port];
+    float x = pad.dpad_left ? -1.0f : pad.dpad_right ? 1.0f : JoyAxisValue(pad.stick_x);
+    float y = pad.dpad_up ? -1.0f : pad.dpad_down ? 1.0f : JoyAxisValue(pad.stick_y);
+    if (x != pad.axis_x) events.push_back(InputEvent::JoyAxis(0, x, port));
+    if (y != pad.axis_y) events.push_back(InputEvent::JoyAxis(1, y, port));
+    pad.axis_x = x;
+    pad.axis_y = y;
+}
+
+void SdlInputSource::CloseDevice(Joystick& joystick) {
+    if (joystick.pad != nullptr) {
+        SDL_GameControllerClose(joystick.pad);
+    } else if (joystick.device != nullptr) {
+        SDL_JoystickClose(joystick.device);
+    }
+    joystick = Joystick();
+}
+
+void SdlInputSource::CloseJoysticks() {
+    for (Joystick& joystick : joysticks_) CloseDevice(joystick);
+    joysticks_.clear();
+}
+
+// The game draws its own pointer, so the system one is hidden over the
+// window (and only there) either way.
+void SdlInputSource::SetMouseVisible(bool visible) {
+    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+// Both ways the system pointer goes where the game's pointer is: taken, so
+// that motion comes even if the pointer was outside the window; let go, so
+// the two stay together.
+void SdlInputSource::SetPointerCaptured(bool captured, int x, int y) {
+    if (captured == captured_) return;
+    captured_ = captured;
+    remainder_x_ = 0.0;
+    remainder_y_ = 0.0;
+    if (window_ == nullptr) return;
+    if (captured) {
+        if (SDL_GetKeyboardFocus() == window_) WarpTo(x, y);
+        // Relative mode keeps motion coming when the system pointer would
+        // sit at a screen edge.
+        SDL_SetRelativeMouseMode(SDL_TRUE);
+        // The warp's own motion must not count as the player's.
+        SDL_PumpEvents();
+        SDL_FlushEvent(SDL_MOUSEMOTION);
+    } else {
+        SDL_SetRelativeMouseMode(SDL_FALSE);
+        PointerPlaced(x, y);
+    }
+}
+
+// Never pulls the system pointer in from outside the window.
+void SdlInputSource::PointerPlaced(int x, int y) {
+    if (!captured_ && window_ != nullptr && SDL_GetMouseFocus() == window_) WarpTo(x, y);
+}
+
+void SdlInputSource::WarpTo(int x, int y) {
+    int window_width = 0, window_height = 0, drawable_width = 0, drawable_height = 0;
+    SDL_GetWindowSize(window_, &window_width, &window_height);
+    SDL_GL_GetDrawableSize(window_, &drawable_width, &drawable_height);
+    if (window_width <= 0 || window_height <= 0 || drawable_width <= 0 || drawable_height <= 0) return;
+    Letterbox box = FitPicture(drawable_width, drawable_height, width_, height_);
+    // The middle of the playfield pixel, which maps back to the same pixel.
+    double drawable_x = box.left + (x + 0.5) * box.width / width_;
+    double drawable_y = box.top + (y + 0.5) * box.height / height_;
+    // The motion this warp brings back is an event like any other: it puts
+    // the game's pointer where it already is.
+    SDL_WarpMouseInWindow(window_, static_cast<int>(drawable_x * window_width / drawable_width),
+                          static_cast<int>(drawable_y * window_height / drawable_height));
+}

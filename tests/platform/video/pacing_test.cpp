@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "platform/video/display.hpp"
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/video/soft_renderer.hpp"
+
+namespace {
+
+// Clock readings to start from: an ordinary one, and the two where the 32-bit
+// millisecond clock crosses its wrap within the next second (after 24.8 and
+// 49.7 days of uptime).
+constexpr std::uint32_t kStartTimes[] = {5000, 0x7FFFFF00, 0xFFFFFF00};
+
+}  // namespace
+
+TEST(FramePacerTest, SixtyFramesTakeOneSecondEvenAcrossTheClockWrap) {
+    for (std::uint32_t start : kStartTimes) {
+        ManualClock clock(start);
+        FramePacer pacer;
+        pacer.Start(60, clock.Milliseconds());
+        std::vector<int> gaps;
+        for (int frame = 0; frame < 60; ++frame) {
+            int before = clock.Milliseconds();
+            pacer.Wait(clock);
+            gaps.push_back(ElapsedMs(before, clock.Milliseconds()));
+        }
+        EXPECT_EQ(ElapsedMs(static_cast<int>(start), clock.Milliseconds()), 1000) << start;
+        EXPECT_EQ((std::vector<int>{gaps[0], gaps[1], gaps[2], gaps[3]}), (std::vector<int>{16, 17, 17, 16}));
+    }
+}
+
+TEST(FramePacerTest, ALateFrameIsNotMadeUp) {
+    ManualClock clock;
+    FramePacer pacer;
+    pacer.Start(60, 0);
+    pacer.Wait(clock);  // due at 16
+    clock.Advance(40);  // a slow frame
+    pacer.Wait(clock);  // due at 33, already past: no sleep
+    EXPECT_EQ(clock.Milliseconds(), 56);
+    int before = clock.Milliseconds();
+    pacer.Wait(clock);  // paced from now, not from the old schedule
+    EXPECT_EQ(clock.Milliseconds() - before, 17);
+}
+
+TEST(DisplayTest, FastAndUnpacedDisplaysNeverSleep) {
+    ManualClock clock;
+    HeadlessDisplay fast(clock, true);
+    for (int i = 0; i < 10; ++i) fast.Flip(-1);
+    EXPECT_EQ(clock.slept(), 0);
+    HeadlessDisplay paced(clock, false);
+    for (int i = 0; i < 60; ++i) paced.Flip(-1);
+    EXPECT_EQ(clock.slept(), 1000);
+}
+
+namespace {
+
+// A full-screen display whose flips at the vertical blank take the given times
+// in turn, but only while it has the focus; without it a flip takes 2 ms. As
+// with a real window system, the focus it is given `focus_at` ms after it
+// opened is seen only once its news has been taken in.
+class FakeFullScreen final : public Display {
+public:
+    FakeFullScreen(ManualClock& clock, std::vector<int> vblank_flips, int focus_at)
+        : Display(clock, true, 60, false), clock_(clock), vblank_flips_(std::move(vblank_flips)),
+          opened_(clock.Milliseconds()), focus_at_(focus_at) {}
+    Renderer& renderer() override { return renderer_; }
+
+protected:
+    void Present(int swap_interval) override {
+        if (swap_interval == 1 && focused_) {
+            clock_.Advance(vblank_flips_[next_++ % vblank_flips_.size()]);
+        } else {
+            clock_.Advance(2);
+        }
+    }
+    bool HasFocus() override {
+        focused_ = ElapsedMs(opened_, clock_.Milliseconds()) >= focus_at_;
+        return focused_;
+    }
+
+private:
+    ManualClock& clock_;
+    SoftRenderer renderer_{1, 1};
+    std::vector<int> vblank_flips_;
+    std::size_t next_ = 0;
+    int opened_;
+    int focus_at_;
+    bool focused_ = false;
+};
+
+}  // namespace
+
+TEST(DisplayTest, CalibrationKeepsTheTimerUnlessFlipsTakeOneRefreshOnceFocused) {
+    struct Case {
+        std::vector<int> flips;
+        int focus_at;
+        bool vblank;
+    };
+    const Case cases[] = {
+        {{16}, 0, true},       {{17}, 0, true},        {{16, 17, 17}, 0, true},
+        {{33}, 0, false},      {{7}, 0, false},        {{15, 18}, 0, false},
+        {{16}, 300, true},     // the focus comes a moment after the window opens
+        {{16}, 100000, false}, // it never comes
+    };
+    for (std::uint32_t start : kStartTimes) {
+        for (const Case& test : cases) {
+            ManualClock clock(start);
+            FakeFullScreen display(clock, test.flips, test.focus_at);
+            display.Calibrate();
+            EXPECT_EQ(display.soft_pacing(), !test.vblank)
+                << test.flips[0] << " ms, focus at " << test.focus_at << ", clock from " << start;
+            // Bounded: the focus wait, then a second of flips at most.
+            EXPECT_LE(ElapsedMs(static_cast<int>(start), clock.Milliseconds()), Display::kFocusWaitMs + 1000 + 33);
+        }
+    }
+}
