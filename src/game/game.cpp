@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "platform/audio/audio.hpp"
 #include "platform/video/collision.hpp"
 #include "platform/video/display.hpp"
 #include "platform/input/input.hpp"
@@ -31,9 +30,9 @@ void Game::NextFrame() {
 
 void Game::WaitWhileSuspended() {
     if (!input.IsSuspended()) return;
-    services.audio.PauseChannel(sound.music_chan);
+    sound.PauseMusic();
     ::WaitWhileSuspended(input);
-    services.audio.ResumeChannel(sound.music_chan);
+    sound.ResumeMusic();
 }
 
 void Game::FlushInput() { ::FlushInput(input); }

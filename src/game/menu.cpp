@@ -3,7 +3,6 @@
 #include "game/game.hpp"
 #include "game/hud.hpp"
 #include "game/rules.hpp"
-#include "platform/audio/audio.hpp"
 #include "platform/input/input.hpp"
 #include "platform/video/text.hpp"
 
@@ -43,7 +42,6 @@ std::string RowText(Game& game, int row) {
 }
 
 void ActOn(Game& game, int row, int title_mode) {
-    Audio& audio = game.services.audio;
     GameSound& sound = game.sound;
     switch (row) {
     case kStartNewGame:
@@ -64,8 +62,7 @@ void ActOn(Game& game, int row, int title_mode) {
             game.paused = 0;
             ClearPhases(game);
             game.title_on = 1;
-            audio.StopChannel(sound.music_chan);
-            sound.StartMusic(4);
+            sound.SwitchMusic(4);
             game.input.MoveMouse(320, 204);
             game.input.FlushMouse();
             game.input.FlushKeyboard();
@@ -75,16 +72,17 @@ void ActOn(Game& game, int row, int title_mode) {
         StepVolume(sound.sfx_vol_step, sound.sfx_vol);
         sound.PlaySfx(sound.shoot_snd);
         break;
-    case kMusicVolume:
-        StepVolume(sound.music_vol_step, sound.music_vol);
-        audio.SetChannelVolume(sound.music_chan, sound.music_vol);
+    case kMusicVolume: {
+        float volume = sound.music_vol;
+        StepVolume(sound.music_vol_step, volume);
+        sound.SetMusicVolume(volume);
         break;
+    }
     case kMusicTrack:
         if (!title_mode) {
-            audio.StopChannel(sound.music_chan);
             sound.music_track += 1;
             if (sound.music_track > 3) sound.music_track = 0;
-            sound.StartMusic(sound.music_track);
+            sound.SwitchMusic(sound.music_track);
         }
         break;
     case kExitGame:

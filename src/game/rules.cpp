@@ -2,7 +2,6 @@
 
 #include "game/game.hpp"
 #include "game/hud.hpp"
-#include "platform/audio/audio.hpp"
 #include "platform/input/input.hpp"
 
 namespace {
@@ -31,8 +30,7 @@ void NewGame(Game& game) {
     game.ufo.rel_tmr = RandomDelay(game);
     game.powerup.counter = RandomDelay(game);
     CreateLargeBurgers(game, 1);
-    game.services.audio.StopChannel(game.sound.music_chan);
-    game.sound.StartMusic(game.sound.music_track);
+    game.sound.SwitchMusic(game.sound.music_track);
     game.player.reset_ship(game, 1);
     game.FlushInput();
 }
@@ -46,7 +44,7 @@ void ClearPhases(Game& game) {
 void ClearPlayfield(Game& game) {
     game.powerup.alive = 0;
     game.ufo.fry_alive = 0;
-    if (game.ufo.alive) game.services.audio.StopChannel(game.sound.ufo_chan);
+    if (game.ufo.alive) game.sound.StopUfoHum();
     game.ufo.alive = 0;
     game.ufo.rel_tmr = RandomDelay(game);
     game.shipshot_list.Clear();
@@ -83,10 +81,7 @@ void CompleteLevel(Game& game) {
     if (player.level == 5 || player.level == 15 || player.level == 30) player.lives += 1;
     if (game.bg_spin > 10.0f) game.bg_spin = 10.0f;
     CreateLargeBurgers(game, player.level < 8 ? player.level : 8);
-    if (game.sound.music_track == 0) {
-        game.services.audio.StopChannel(game.sound.music_chan);
-        game.sound.StartMusic(0);
-    }
+    if (game.sound.music_track == 0) game.sound.SwitchMusic(0);
 }
 
 void AdvanceWarp(Game& game) {
@@ -109,8 +104,7 @@ void AdvanceGameOver(Game& game) {
         game.paused = 0;
         ClearPhases(game);
         game.title_on = 1;
-        game.services.audio.StopChannel(game.sound.music_chan);
-        game.sound.StartMusic(4);
+        game.sound.SwitchMusic(4);
         game.input.MoveMouse(320, 204);
         game.FlushInput();
     }

@@ -179,7 +179,7 @@ void PlayingScreen(Game& game) {
     if (input.KeyHits(kKeySpace) || input.JoyButtonHits(2, 0)) {
         game.paused = 1;
         input.MoveMouse(320, 232);
-        if (game.ufo.alive) game.services.audio.StopChannel(game.sound.ufo_chan);
+        if (game.ufo.alive) game.sound.StopUfoHum();
         // The frozen playfield, without the HUD that is drawn next.
         game.gfx.GrabImage(*game.pause_img, 0, 0, 0);
     }
@@ -319,9 +319,8 @@ bool RunMainLoopFrame(Game& game) {
 }
 
 void ShutDown(Game& game) {
-    Audio& audio = game.services.audio;
-    if (audio.ChannelPlaying(game.sound.music_chan)) {
-        audio.StopChannel(game.sound.music_chan);
+    if (game.sound.MusicPlaying()) {
+        game.sound.StopMusic();
         if (!game.fast_exit) game.services.clock.Delay(500);
     }
     ClearPlayfield(game);

@@ -75,11 +75,31 @@ void GameSound::PlaySfx(const SoundRef& sound) {
 void GameSound::StartUfoLoop() {
     // Usually whoever ended the UFO has stopped it already; but two resumes in
     // one frame start the loop twice, and the first voice must not hum on.
-    audio_.StopChannel(ufo_chan);
+    StopUfoHum();
     ufo_chan = audio_.CueSound(ufoloop_snd);
     audio_.SetChannelVolume(ufo_chan, sfx_vol);
     audio_.ResumeChannel(ufo_chan);
     frame_sounds.push_back(StemOf(ufoloop_snd));
+}
+
+void GameSound::StopUfoHum() { audio_.StopChannel(ufo_chan); }
+
+void GameSound::SwitchMusic(int track) {
+    StopMusic();
+    StartMusic(track);
+}
+
+void GameSound::StopMusic() { audio_.StopChannel(music_chan); }
+
+bool GameSound::MusicPlaying() { return audio_.ChannelPlaying(music_chan) != 0; }
+
+void GameSound::PauseMusic() { audio_.PauseChannel(music_chan); }
+
+void GameSound::ResumeMusic() { audio_.ResumeChannel(music_chan); }
+
+void GameSound::SetMusicVolume(float volume) {
+    music_vol = volume;
+    audio_.SetChannelVolume(music_chan, music_vol);
 }
 
 void GameSound::StartMusic(int track) {
@@ -104,4 +124,4 @@ void GameSound::StartMusic(int track) {
     audio_.ResumeChannel(music_chan);
 }
 
-std::string GameSound::music_name() { return audio_.ChannelPlaying(music_chan) ? music_stem_ : "none"; }
+std::string GameSound::music_name() { return MusicPlaying() ? music_stem_ : "none"; }

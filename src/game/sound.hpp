@@ -9,7 +9,7 @@
 class Random;
 
 // The game's sound table, its two long-lived channels, the volume settings
-// and the three operations through which everything in the game makes noise.
+// and the operations through which everything in the game makes noise.
 class GameSound {
 public:
     // data_folder holds the .ogg files, e.g. "data".
@@ -24,9 +24,17 @@ public:
     // of one sound may overlap.
     void PlaySfx(const SoundRef& sound);
     void StartUfoLoop();
+    void StopUfoHum();
     // Track 0 picks 1, 2 or 3 at random; 4 is the title music. It does not
-    // stop the previous track: callers stop music_chan first.
+    // stop the previous track: SwitchMusic does.
     void StartMusic(int track);
+    void SwitchMusic(int track);
+    void StopMusic();
+    bool MusicPlaying();
+    // While the application is in the background.
+    void PauseMusic();
+    void ResumeMusic();
+    void SetMusicVolume(float volume);
 
     // Stem of the track on the music channel, or "none" when it is not playing.
     std::string music_name();

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "game/game.hpp"
-#include "platform/audio/audio.hpp"
 #include "platform/video/collision.hpp"
 
 namespace {
@@ -178,7 +177,7 @@ void burger_tag::update(Game& game) {
         ufo.alive = 0;
         game.burger_list.Remove(this);
         game.sound.PlaySfx(game.sound.death_snd);
-        game.services.audio.StopChannel(game.sound.ufo_chan);
+        game.sound.StopUfoHum();
         shipbits_tag::Create(game, ufo.x, ufo.y, 1);
         // The fries burst too, even when none is in the air.
         particle_tag::Create(game, ufo.fry_x, ufo.fry_y, 15);

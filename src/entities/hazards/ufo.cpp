@@ -3,14 +3,11 @@
 #include <string>
 
 #include "game/game.hpp"
-#include "platform/audio/audio.hpp"
 #include "platform/video/collision.hpp"
 
 namespace {
 
 int Pixel(float coordinate) { return static_cast<int>(coordinate); }
-
-void StopHum(Game& game) { game.services.audio.StopChannel(game.sound.ufo_chan); }
 
 // The unshielded ship is lost without its wreck: callers leave their own
 // debris first, and the wreck's random draws must come after it.
@@ -105,7 +102,7 @@ void ufo_tag::update(Game& game) {
 
     if (x > 667 || x < -26) {
         alive = 0;
-        StopHum(game);
+        game.sound.StopUfoHum();
     }
 
     if (direction > 180) {
@@ -124,7 +121,7 @@ void ufo_tag::update(Game& game) {
         } else {
             LoseShip(game);
         }
-        StopHum(game);
+        game.sound.StopUfoHum();
         game.sound.PlaySfx(game.sound.death_snd);
         shipbits_tag::Create(game, x, y, 1);
         explosion_tag::Create(game, x, y, scale, 0.01f);
@@ -133,7 +130,7 @@ void ufo_tag::update(Game& game) {
 
     if (InSmartBombRing(game, ufo_img, x, y, rotation, scale)) {
         alive = 0;
-        StopHum(game);
+        game.sound.StopUfoHum();
         int award = points(game);
         player.score += award;
         points_tag::Create(game, x, y, std::to_string(award));

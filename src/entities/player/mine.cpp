@@ -4,7 +4,6 @@
 #include <string>
 
 #include "game/game.hpp"
-#include "platform/audio/audio.hpp"
 #include "platform/video/collision.hpp"
 
 void mine_tag::Create(Game& game, float x, float y, float rotation) {
@@ -60,7 +59,7 @@ bool StrikeUfo(Game& game, int frame, float x, float y, float rotation) {
                                 ufo.scale)) {
         hit = true;
         ufo.alive = 0;
-        game.services.audio.StopChannel(game.sound.ufo_chan);
+        game.sound.StopUfoHum();
         game.sound.PlaySfx(game.sound.death_snd);
         const int points = ufo.points(game);
         player.score += points;

@@ -1,7 +1,6 @@
 #include "entities/player/player.hpp"
 
 #include "game/game.hpp"
-#include "platform/audio/audio.hpp"
 #include "platform/video/collision.hpp"
 #include "platform/input/input.hpp"
 

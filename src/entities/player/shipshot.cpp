@@ -4,7 +4,6 @@
 #include <string>
 
 #include "game/game.hpp"
-#include "platform/audio/audio.hpp"
 #include "platform/video/collision.hpp"
 
 void shipshot_tag::Create(Game& game, float x, float y, float direction) {
@@ -52,7 +51,7 @@ void shipshot_tag::update(Game& game) {
                                 ufo.scale)) {
         spent = true;
         ufo.alive = 0;
-        game.services.audio.StopChannel(game.sound.ufo_chan);
+        game.sound.StopUfoHum();
         game.sound.PlaySfx(game.sound.death_snd);
         shipbits_tag::Create(game, ufo.x, ufo.y, 1);
         explosion_tag::Create(game, ufo.x, ufo.y, ufo.scale, 0.01f);
