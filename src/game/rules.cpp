@@ -1,13 +1,11 @@
 #include "game/rules.hpp"
 
+#include "entities/hazards/crossing.hpp"
 #include "game/game.hpp"
 #include "game/hud.hpp"
 #include "platform/input/input.hpp"
 
 namespace {
-
-// The countdowns to the next UFO and pickup: 250 to 1249 frames.
-int RandomDelay(Game& game) { return static_cast<int>(250 + game.random.RandomReal(1000, 0)); }
 
 // Large burgers place themselves, so the position drawn here goes unused;
 // it is drawn all the same, as part of the game's sequence of random numbers.
@@ -27,8 +25,8 @@ void NewGame(Game& game) {
     game.best_sound_done = 0;
     game.title_on = 0;
     ClearPhases(game);
-    game.ufo.rel_tmr = RandomDelay(game);
-    game.powerup.counter = RandomDelay(game);
+    game.ufo.rel_tmr = CrossingDelay(game.random);
+    game.powerup.counter = CrossingDelay(game.random);
     CreateLargeBurgers(game, 1);
     game.sound.SwitchMusic(game.sound.music_track);
     game.player.reset_ship(game, 1);
@@ -46,7 +44,7 @@ void ClearPlayfield(Game& game) {
     game.ufo.fry_alive = 0;
     if (game.ufo.alive) game.sound.StopUfoHum();
     game.ufo.alive = 0;
-    game.ufo.rel_tmr = RandomDelay(game);
+    game.ufo.rel_tmr = CrossingDelay(game.random);
     game.shipshot_list.Clear();
     game.burger_list.Clear();
     game.shiptrail_list.Clear();

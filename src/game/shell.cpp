@@ -97,15 +97,15 @@ void ShipStep(Game& game) {
     trigpow_tag& trigpow = game.trigpow;
     player.gsfire = 0;
     player.shieldrot += 10.0f;
-    if (autopow.ptype == 2) player.gsat_tmr += 1;
-    if ((autopow.ptype == 3 || autopow.ptype == 4) && player.sfired == 1) player.gsfire = 1;
+    if (autopow.ptype == kAutoGunSat) player.gsat_tmr += 1;
+    if ((autopow.ptype == kAutoHologram || autopow.ptype == kAutoTriForce) && player.sfired == 1) player.gsfire = 1;
     if (player.gsat_tmr >= 40) {
         player.gsfire = 1;
         player.gsat_tmr = 0;
         game.sound.PlaySfx(game.sound.shoot_snd);
     }
     // Without a shield, or in hyperspace, the segments neither move nor fade.
-    if (autopow.ptype == 1 && player.hspace_ctr == 0) {
+    if (autopow.ptype == kAutoShield && player.hspace_ctr == 0) {
         shield_tag::Create(game, player.shieldrot);
         WalkList(game, game.shield_list);
     }

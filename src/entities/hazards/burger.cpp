@@ -124,7 +124,7 @@ void burger_tag::update(Game& game) {
     player_tag& player = game.player;
     if (player.vulnerable(game) &&
         player.touches(game, burger_img, x, y, 0, rotation, scale, scale)) {
-        bool shielded = game.autopow.ptype == 1;
+        bool shielded = game.autopow.ptype == kAutoShield;
         player.ship_hit(game);
         // Without a shield the ship dies and the burger flies on untouched.
         if (shielded) {

@@ -1,5 +1,6 @@
 #include "entities/hazards/powerup.hpp"
 
+#include "entities/hazards/crossing.hpp"
 #include "game/game.hpp"
 
 namespace {
@@ -9,37 +10,37 @@ void Grant(Game& game, int frame, float x, float y) {
     const char* text = nullptr;
     switch (frame) {
         case 5:
-            autopow_tag::Create(game, 1);
+            autopow_tag::Create(game, kAutoShield);
             text = "Auto: Shield";
             break;
         case 6:
-            autopow_tag::Create(game, 2);
+            autopow_tag::Create(game, kAutoGunSat);
             text = "Auto: Gun Sat";
             break;
         case 7:
-            trigpow_tag::Create(game, 1);
+            trigpow_tag::Create(game, kTriggerMines);
             text = "Trigger: Mines";
             break;
         case 8:
             // A second Hologram upgrades it; any other holding is replaced.
-            if (game.autopow.ptype == 3) {
-                autopow_tag::Create(game, 4);
+            if (game.autopow.ptype == kAutoHologram) {
+                autopow_tag::Create(game, kAutoTriForce);
                 text = "Auto: Tri-Force";
             } else {
-                autopow_tag::Create(game, 3);
+                autopow_tag::Create(game, kAutoHologram);
                 text = "Auto: Hologram";
             }
             break;
         case 9:
-            trigpow_tag::Create(game, 2);
+            trigpow_tag::Create(game, kTriggerRocket);
             text = "Trigger: Rocket";
             break;
         case 10:
-            trigpow_tag::Create(game, 3);
+            trigpow_tag::Create(game, kTriggerArmageddon);
             text = "Trigger: Armageddon";
             break;
         case 11:
-            trigpow_tag::Create(game, 4);
+            trigpow_tag::Create(game, kTriggerSmartBomb);
             // The popup reads "Auto" though the smart bomb is a trigger power-up;
             // the wording is kept on purpose.
             text = "Auto: Smart Bomb";
@@ -68,7 +69,7 @@ void powerup_tag::Create(Game& game) {
     powerup.alpha = 1.0f;
     powerup.scale = 0.1f;
     powerup.frame = static_cast<int>(5 + random.RandomReal(0, 7));
-    powerup.counter = static_cast<int>(250 + random.RandomReal(0, 1000));
+    powerup.counter = CrossingDelay(random);
 }
 
 void powerup_tag::update(Game& game) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "entities/hazards/crossing.hpp"
 #include "game/game.hpp"
 #include "platform/video/collision.hpp"
 
@@ -14,7 +15,7 @@ int Pixel(float coordinate) { return static_cast<int>(coordinate); }
 void LoseShip(Game& game) {
     game.player.lives -= 1;
     game.player.death_tmr = 150;
-    autopow_tag::Create(game, 0);
+    autopow_tag::Create(game, kAutoNone);
 }
 
 void WreckShip(Game& game) {
@@ -39,7 +40,7 @@ void ufo_tag::Create(Game& game) {
     ufo.alive = 1;
     ufo.y = static_cast<float>(random.RandomReal(25, 455));
     ufo.fry_alive = 0;
-    ufo.rel_tmr = static_cast<int>(250 + random.RandomReal(0, 1000));
+    ufo.rel_tmr = CrossingDelay(random);
     ufo.scale = 0.6f;
     if (game.player.level >= 5) {
         ufo.scale = static_cast<int>(random.RandomReal(0, 2)) == 1 ? 0.6f : 0.4f;
@@ -115,7 +116,7 @@ void ufo_tag::update(Game& game) {
     if (player.vulnerable(game) && player.touches(game, ufo_img, x, y, 0, rotation, scale, scale)) {
         // Ramming the ship destroys the UFO without points, shield or not.
         alive = 0;
-        bool shielded = game.autopow.ptype == 1;
+        bool shielded = game.autopow.ptype == kAutoShield;
         if (shielded) {
             player.ship_hit(game);
         } else {
@@ -165,7 +166,7 @@ void ufo_tag::fry_update(Game& game) {
     player_tag& player = game.player;
     if (player.vulnerable(game) && player.touches(game, fries_img, fry_x, fry_y, 0, fry_rot, fry_scale, fry_scale)) {
         fry_alive = 0;
-        if (game.autopow.ptype == 1) {
+        if (game.autopow.ptype == kAutoShield) {
             player.ship_hit(game);
             particle_tag::Create(game, fry_x, fry_y, 15);
         } else {

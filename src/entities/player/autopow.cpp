@@ -6,15 +6,15 @@
 
 void autopow_tag::Create(Game& game, int p) {
     switch (p) {
-    case 0:
-    case 2:
-    case 3:
-    case 4:
+    case kAutoNone:
+    case kAutoGunSat:
+    case kAutoHologram:
+    case kAutoTriForce:
         game.autopow.ptype = p;
         break;
-    case 1:
+    case kAutoShield:
         game.player.shieldhits = 255;
-        game.autopow.ptype = 1;
+        game.autopow.ptype = kAutoShield;
         break;
     default:
         break;
@@ -25,7 +25,7 @@ void autopow_tag::update(Game& game, int fire) {
     Graphics& gfx = game.gfx;
     const player_tag& player = game.player;
     switch (ptype) {
-    case 2: {
+    case kAutoGunSat: {
         gfx.SetBlend(BLEND_MASK);
         gfx.SetRotation(rotation);
         x = static_cast<float>(player.x + SinDeg(rotation) * 25);
@@ -38,7 +38,7 @@ void autopow_tag::update(Game& game, int fire) {
         if (fire) shipshot_tag::Create(game, x, y, rotation);
         break;
     }
-    case 3: {
+    case kAutoHologram: {
         const float a = player.rotation + 180.0f;
         gfx.SetColor(100, 100, 255);
         gfx.SetBlend(BLEND_ALPHA);
@@ -54,7 +54,7 @@ void autopow_tag::update(Game& game, int fire) {
         if (fire) shipshot_tag::Create(game, x, y, a);
         break;
     }
-    case 4: {
+    case kAutoTriForce: {
         gfx.SetColor(100, 100, 255);
         gfx.SetBlend(BLEND_ALPHA);
         gfx.SetAlpha(0.6f);

@@ -2,8 +2,11 @@
 
 class Game;
 
-// The automatic power-up the ship carries: 0 None, 1 Shield, 2 Gun Sat,
-// 3 Hologram, 4 Tri-Force.
+// The automatic power-up kinds, numbered as the trace and the HUD's name
+// table count them.
+enum AutoKind : int { kAutoNone = 0, kAutoShield = 1, kAutoGunSat = 2, kAutoHologram = 3, kAutoTriForce = 4 };
+
+// The automatic power-up the ship carries.
 struct autopow_tag {
     float x = 0, y = 0;
     float rotation = 0;

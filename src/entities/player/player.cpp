@@ -127,8 +127,8 @@ int player_tag::reset_ship(Game& game, int full) {
     if (full != 0) {
         death_tmr = 0;
         game.trigpow.uses = 0;
-        autopow_tag::Create(game, 0);
-        trigpow_tag::Create(game, 0);
+        autopow_tag::Create(game, kAutoNone);
+        trigpow_tag::Create(game, kTriggerHyperspace);
     }
     game.msg_alpha = 1.0f;
     game.sound.PlaySfx(game.sound.newlvl_snd);
@@ -167,24 +167,24 @@ int player_tag::get_inputs(Game& game) {
     if (controls && TriggerPressed(game) && trigpow.sb_scale == 0 && hspace_ctr == 0 && trigpow.aspin_ctr == 0) {
         flash_on = 0;
         switch (trigpow.ptype) {
-        case 0:
+        case kTriggerHyperspace:
             hspace_ctr = 200;
             hspace_tag::Create(game, x, y);
             game.sound.PlaySfx(game.sound.hyperspc_snd);
             break;
-        case 1:
+        case kTriggerMines:
             mine_tag::Create(game, x, y, rotation);
             game.sound.PlaySfx(game.sound.shootmine_snd);
             break;
-        case 2:
+        case kTriggerRocket:
             rocket_tag::Create(game, x, y, rotation);
             game.sound.PlaySfx(game.sound.shootrocket_snd);
             break;
-        case 3:
+        case kTriggerArmageddon:
             trigpow.aspin_ctr = 1;
             game.sound.PlaySfx(game.sound.armageddon_snd);
             break;
-        case 4:
+        case kTriggerSmartBomb:
             trigpow.sb_alpha = 1.0f;
             trigpow.sb_scale = 0.2f;
             trigpow.sb_flash = 1.0f;
@@ -196,11 +196,11 @@ int player_tag::get_inputs(Game& game) {
             break;
         }
         // A Smart-Bomb arrives with no uses left and still works once.
-        if (trigpow.ptype != 0) {
+        if (trigpow.ptype != kTriggerHyperspace) {
             trigpow.uses -= 1;
             if (trigpow.uses <= 0) {
                 trigpow.uses = 0;
-                trigpow.ptype = 0;
+                trigpow.ptype = kTriggerHyperspace;
             }
         }
     }
@@ -247,15 +247,15 @@ bool player_tag::vulnerable(const Game& game) const {
 }
 
 void player_tag::ship_hit(Game& game) {
-    if (game.autopow.ptype == 1) {
+    if (game.autopow.ptype == kAutoShield) {
         shieldhits -= 125;
         game.sound.PlaySfx(game.sound.shield_snd);
-        if (shieldhits <= 1) game.autopow.ptype = 0;
+        if (shieldhits <= 1) game.autopow.ptype = kAutoNone;
         return;
     }
     lives -= 1;
     death_tmr = 150;
-    autopow_tag::Create(game, 0);
+    autopow_tag::Create(game, kAutoNone);
     game.sound.PlaySfx(game.sound.death_snd);
     shipbits_tag::Create(game, x, y, 0);
     explosion_tag::Create(game, x, y, 0.3f, 0.01f);

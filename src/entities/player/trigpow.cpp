@@ -7,24 +7,24 @@
 void trigpow_tag::Create(Game& game, int p) {
     trigpow_tag& trigpow = game.trigpow;
     switch (p) {
-    case 0:
-        trigpow.ptype = 0;
+    case kTriggerHyperspace:
+        trigpow.ptype = kTriggerHyperspace;
         break;
-    case 1:
-        trigpow.ptype = 1;
+    case kTriggerMines:
+        trigpow.ptype = kTriggerMines;
         trigpow.uses = 8;
         break;
-    case 2:
-        trigpow.ptype = 2;
+    case kTriggerRocket:
+        trigpow.ptype = kTriggerRocket;
         trigpow.uses = 5;
         break;
-    case 3:
-        trigpow.ptype = 3;
+    case kTriggerArmageddon:
+        trigpow.ptype = kTriggerArmageddon;
         trigpow.uses = 3;
         break;
-    case 4:
+    case kTriggerSmartBomb:
         // No uses left, yet the trigger still fires it once.
-        trigpow.ptype = 4;
+        trigpow.ptype = kTriggerSmartBomb;
         trigpow.uses = 0;
         break;
     default:

@@ -2,9 +2,18 @@
 
 class Game;
 
-// The trigger power-up: 0 Hyper-Space, 1 Mines, 2 Rocket, 3 Armageddon,
-// 4 Smart-Bomb; with the Armageddon spin and the smart-bomb ring and flash it
-// sets off.
+// The trigger power-up kinds, numbered as the trace and the HUD's name table
+// count them.
+enum TriggerKind : int {
+    kTriggerHyperspace = 0,
+    kTriggerMines = 1,
+    kTriggerRocket = 2,
+    kTriggerArmageddon = 3,
+    kTriggerSmartBomb = 4
+};
+
+// The trigger power-up, with the Armageddon spin and the smart-bomb ring and
+// flash it sets off.
 struct trigpow_tag {
     int ptype = 0;
     int uses = 0;
