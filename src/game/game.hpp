@@ -27,6 +27,7 @@
 #include "game/settings.hpp"
 #include "game/sound.hpp"
 #include "platform/video/draw.hpp"
+#include "platform/system/angles.hpp"
 #include "platform/system/random.hpp"
 
 class Audio;
@@ -153,3 +154,9 @@ public:
     // FlushKeyboard, FlushMouse, then wait for the joystick buttons.
     void FlushInput();
 };
+
+// One frame of every object in the list; returns how many were visited.
+template <typename T>
+int UpdateAll(Game& game, EntityList<T>& list) {
+    return list.Walk([&game](T& object) { object.update(game); });
+}

@@ -45,10 +45,7 @@ void ActOn(Game& game, int row, int title_mode) {
     GameSound& sound = game.sound;
     switch (row) {
     case kStartNewGame:
-        ClearPlayfield(game);
-        game.title_on = 0;
-        game.paused = 0;
-        NewGame(game);
+        StartGame(game);
         break;
     case kResumeGame:
         if (game.paused) {
@@ -58,12 +55,7 @@ void ActOn(Game& game, int row, int title_mode) {
         break;
     case kQuitGame:
         if (!game.title_on) {
-            ClearPlayfield(game);
-            game.paused = 0;
-            ClearPhases(game);
-            game.title_on = 1;
-            sound.SwitchMusic(4);
-            game.input.MoveMouse(320, 204);
+            ReturnToTitle(game);
             game.input.FlushMouse();
             game.input.FlushKeyboard();
         }

@@ -33,6 +33,22 @@ void NewGame(Game& game) {
     game.FlushInput();
 }
 
+void StartGame(Game& game) {
+    ClearPlayfield(game);
+    game.title_on = 0;
+    game.paused = 0;
+    NewGame(game);
+}
+
+void ReturnToTitle(Game& game) {
+    ClearPlayfield(game);
+    game.paused = 0;
+    ClearPhases(game);
+    game.title_on = 1;
+    game.sound.SwitchMusic(4);
+    game.input.MoveMouse(320, 204);
+}
+
 void ClearPhases(Game& game) {
     game.warp_on = 0;
     game.bonus_on = 0;
@@ -98,12 +114,7 @@ void AdvanceGameOver(Game& game) {
     DrawGameOverCaption(game);
     game.msg_alpha -= 0.004f;
     if (game.msg_alpha <= 0) {
-        ClearPlayfield(game);
-        game.paused = 0;
-        ClearPhases(game);
-        game.title_on = 1;
-        game.sound.SwitchMusic(4);
-        game.input.MoveMouse(320, 204);
+        ReturnToTitle(game);
         game.FlushInput();
     }
 }

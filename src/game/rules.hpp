@@ -3,6 +3,11 @@
 class Game;
 
 void NewGame(Game& game);
+// From the title or the pause menu: the old playfield goes, a new game begins.
+void StartGame(Game& game);
+// A game quit or over: the title with its music. Input is left for the
+// caller to flush, the menu and the game-over caption do it differently.
+void ReturnToTitle(Game& game);
 void ClearPlayfield(Game& game);
 // Leaves the warp-in, its bonus line and the game-over caption, so that none
 // of them outlives the game it belongs to.

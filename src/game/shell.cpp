@@ -3,6 +3,7 @@
 #include "game/game.hpp"
 #include "game/hiscore.hpp"
 #include "game/hud.hpp"
+#include "game/keys.hpp"
 #include "game/menu.hpp"
 #include "game/rules.hpp"
 #include "game/settings.hpp"
@@ -13,11 +14,6 @@
 #include "platform/video/text.hpp"
 
 namespace {
-
-constexpr int kKeyEnter = 13;
-constexpr int kKeyEscape = 27;
-constexpr int kKeySpace = 32;
-constexpr int kKeyLeftControl = 162;
 
 // Where each sprite sits in the atlas; frame n of a strip is 16 pixels
 // further right.
@@ -58,10 +54,7 @@ void TitleScreen(Game& game) {
     RunMenu(game, 1);
     Input& input = game.input;
     if (input.KeyHits(kKeyLeftControl) || input.KeyHits(kKeySpace)) {
-        ClearPlayfield(game);
-        game.title_on = 0;
-        game.paused = 0;
-        NewGame(game);
+        StartGame(game);
         game.FlushInput();
     }
 }
@@ -83,90 +76,32 @@ void PauseScreen(Game& game) {
     }
 }
 
-template <typename T>
-int WalkList(Game& game, EntityList<T>& list) {
-    return list.Walk([&game](T& object) { object.update(game); });
-}
-
 // The ship and everything that follows it, run only while the ship is in
 // play (neither warping in nor game over).
 void ShipStep(Game& game) {
-    Graphics& gfx = game.gfx;
-    player_tag& player = game.player;
-    autopow_tag& autopow = game.autopow;
-    trigpow_tag& trigpow = game.trigpow;
-    player.gsfire = 0;
-    player.shieldrot += 10.0f;
-    if (autopow.ptype == kAutoGunSat) player.gsat_tmr += 1;
-    if ((autopow.ptype == kAutoHologram || autopow.ptype == kAutoTriForce) && player.sfired == 1) player.gsfire = 1;
-    if (player.gsat_tmr >= 40) {
-        player.gsfire = 1;
-        player.gsat_tmr = 0;
-        game.sound.PlaySfx(game.sound.shoot_snd);
-    }
-    // Without a shield, or in hyperspace, the segments neither move nor fade.
-    if (autopow.ptype == kAutoShield && player.hspace_ctr == 0) {
-        shield_tag::Create(game, player.shieldrot);
-        WalkList(game, game.shield_list);
-    }
-    autopow.update(game, player.gsfire);
-    player.sfired = 0;
-    player.update(game);
-    player.get_inputs(game);
-
-    if (trigpow.aspin_ctr > 0) {
-        trigpow.aspin_ctr += 1;
-        player.rotation += 15.0f;
-        shipshot_tag::Create(game, player.x, player.y, player.rotation);
-        if (trigpow.aspin_ctr > 72) {
-            trigpow.aspin_ctr = 0;
-            player.direction = player.rotation;
-        }
-    }
-    if (trigpow.sb_scale > 0) {
-        gfx.SetBlend(BLEND_ALPHA);
-        gfx.SetAlpha(trigpow.sb_alpha);
-        gfx.SetScale(trigpow.sb_scale, trigpow.sb_scale);
-        gfx.DrawImage(*game.ring_img, trigpow.sb_x, trigpow.sb_y, 0);
-        gfx.SetAlpha(1.0f);
-        gfx.SetScale(1, 1);
-        gfx.SetBlend(BLEND_MASK);
-        trigpow.sb_scale += 0.1f;
-        trigpow.sb_alpha -= 0.02f;
-        if (trigpow.sb_scale > 10) trigpow.sb_scale = 0;
-    }
-    WalkList(game, game.points_list);
+    game.autopow.update(game);
+    game.player.update(game);
+    game.player.get_inputs(game);
+    game.trigpow.update(game);
+    UpdateAll(game, game.points_list);
 }
 
 void PlayingScreen(Game& game) {
     game.screen = Screen::Playing;
     DrawBackground(game, 1);
     game.services.collision.ResetCollisionLayers(0);
-    powerup_tag& powerup = game.powerup;
-    if (powerup.alive) {
-        powerup.update(game);
-    } else {
-        powerup.counter -= 1;
-        if (powerup.counter <= 0) powerup_tag::Create(game);
-    }
-    int burger_count = WalkList(game, game.burger_list);
-    WalkList(game, game.shipshot_list);
-    WalkList(game, game.shiptrail_list);
-    WalkList(game, game.explosion_list);
-    WalkList(game, game.hspace_list);
-    WalkList(game, game.mine_list);
-    WalkList(game, game.rocket_list);
-    WalkList(game, game.shipbits_list);
-    ufo_tag& ufo = game.ufo;
-    if (ufo.fry_alive) ufo.fry_update(game);
-    if (ufo.alive) {
-        ufo.update(game);
-    } else {
-        ufo.rel_tmr -= 1;
-        if (ufo.rel_tmr <= 0) ufo_tag::Create(game);
-    }
-    int particle_count = WalkList(game, game.particle_list);
-    WalkList(game, game.smoke_list);
+    game.powerup.step(game);
+    int burger_count = UpdateAll(game, game.burger_list);
+    UpdateAll(game, game.shipshot_list);
+    UpdateAll(game, game.shiptrail_list);
+    UpdateAll(game, game.explosion_list);
+    UpdateAll(game, game.hspace_list);
+    UpdateAll(game, game.mine_list);
+    UpdateAll(game, game.rocket_list);
+    UpdateAll(game, game.shipbits_list);
+    game.ufo.step(game);
+    int particle_count = UpdateAll(game, game.particle_list);
+    UpdateAll(game, game.smoke_list);
     if (!game.game_over && !game.warp_on) ShipStep(game);
     if (game.warp_on) AdvanceWarp(game);
     // A level completed behind the caption is settled before the caption
@@ -283,15 +218,7 @@ void DrawBackground(Game& game, int animate) {
     gfx.DrawImage(*game.bg_img, 320, 240, 0);
     if (animate) game.bg_angle += game.bg_spin;
     gfx.SetTransform(0, 1, 1);
-    trigpow_tag& trigpow = game.trigpow;
-    if (trigpow.sb_flash > 0) {
-        gfx.SetColor(255, 255, 255);
-        gfx.SetBlend(BLEND_ALPHA);
-        gfx.SetAlpha(trigpow.sb_flash);
-        gfx.DrawRect(0, 0, 640, 480);
-        trigpow.sb_flash -= 0.04f;
-        gfx.SetAlpha(1.0f);
-    }
+    game.trigpow.draw_flash(game);
     gfx.SetBlend(BLEND_MASK);
 }
 

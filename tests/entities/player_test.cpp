@@ -6,11 +6,10 @@
 #include <string>
 
 #include "game/game.hpp"
+#include "game/keys.hpp"
 #include "support/game_harness.hpp"
 
 namespace {
-
-constexpr int kRight = 39, kUp = 38, kLeftControl = 162, kLeftAlt = 164;
 
 // A ship in normal flight at the centre, facing up, driven one frame at a
 // time without the rest of the main loop.
@@ -50,7 +49,7 @@ TEST_F(ShipTest, TurningWrapsAtZeroAndThreeSixtyAndCentresThePointer) {
     EXPECT_EQ(h.input.MouseX(), 320);
     EXPECT_EQ(h.input.MouseY(), 0);
 
-    h.Press(kRight);
+    h.Press(kKeyRight);
     Controls();
     EXPECT_EQ(ship.rotation, 0.0f);
     ship.rotation = 357;
@@ -63,7 +62,7 @@ TEST_F(ShipTest, ThrustComparesAnglesWithoutWrapAround) {
     ship.speed = 1;
     ship.direction = 350;
     ship.rotation = 5;
-    h.Press(kUp);
+    h.Press(kKeyUp);
     Controls();
     EXPECT_EQ(ship.speed, 1.0f - 0.01f);
     EXPECT_EQ(ship.direction, 350.0f);
@@ -74,7 +73,7 @@ TEST_F(ShipTest, ThrustComparesAnglesWithoutWrapAround) {
 TEST_F(ShipTest, ThrustAgainstTheMotionBrakesToATenthThenSnapsToTheFacing) {
     ship.speed = 0.25f;
     ship.direction = 180;
-    h.Press(kUp);
+    h.Press(kKeyUp);
     float before = ship.speed;
     while (ship.direction == 180.0f && game.shiptrail_list.Count() < 10) {
         before = ship.speed;
@@ -95,14 +94,14 @@ TEST_F(ShipTest, FrictionComesBeforeTheMoveEvenBelowZero) {
 }
 
 TEST_F(ShipTest, OneShotPerPressAndAPressDuringTheCooldownWaitsForIt) {
-    h.Press(kLeftControl);
+    h.Press(kKeyLeftControl);
     Controls();
     ASSERT_EQ(game.shipshot_list.Count(), 1);
     EXPECT_EQ(ship.sfired, 1);
     for (int i = 1; i < 15; ++i) {
         if (i == 5) {
-            h.Release(kLeftControl);
-            h.Press(kLeftControl);
+            h.Release(kKeyLeftControl);
+            h.Press(kKeyLeftControl);
         }
         Controls();
     }
@@ -131,7 +130,7 @@ TEST_F(ShipTest, RightButtonHeldTurnsALeftClickIntoTheTriggerAndABusyTriggerLose
     // A press swallowed by the smart-bomb ring is gone afterwards too.
     ship.hspace_ctr = 0;
     game.trigpow.sb_scale = 0.5f;
-    h.Tap(kLeftAlt);
+    h.Tap(kKeyLeftAlt);
     Controls();
     game.trigpow.sb_scale = 0;
     Controls();
@@ -141,7 +140,7 @@ TEST_F(ShipTest, RightButtonHeldTurnsALeftClickIntoTheTriggerAndABusyTriggerLose
 TEST_F(ShipTest, SmartBombAndLastUsesRevertToHyperSpace) {
     game.trigpow.ptype = 4;
     ship.x = 100;
-    h.Tap(kLeftAlt);
+    h.Tap(kKeyLeftAlt);
     Controls();
     EXPECT_EQ(game.trigpow.sb_scale, 0.2f);
     EXPECT_EQ(game.trigpow.sb_x, 100.0f);
@@ -151,11 +150,11 @@ TEST_F(ShipTest, SmartBombAndLastUsesRevertToHyperSpace) {
     game.trigpow.sb_scale = 0;
     game.trigpow.ptype = 3;
     game.trigpow.uses = 2;
-    h.Tap(kLeftAlt);
+    h.Tap(kKeyLeftAlt);
     Controls();
     EXPECT_EQ(game.trigpow.ptype, 3);
     game.trigpow.aspin_ctr = 0;
-    h.Tap(kLeftAlt);
+    h.Tap(kKeyLeftAlt);
     Controls();
     EXPECT_EQ(game.trigpow.ptype, 0);
     EXPECT_EQ(Sounds("armageddon"), 2);

@@ -7,12 +7,10 @@
 #include <vector>
 
 #include "game/game.hpp"
+#include "game/keys.hpp"
 #include "support/game_harness.hpp"
 
 namespace {
-
-constexpr int kLeftControl = 162;
-constexpr int kLeftAlt = 164;
 
 TEST(PowerUpCreate, ReplacesTheKindAndTheUsesButNeverARunningEffect) {
     GameHarness h;
@@ -148,7 +146,7 @@ TEST_F(ShipStepTest, GunSatTimerKeepsItsCountBetweenSatellites) {
 TEST_F(ShipStepTest, TriForceCopiesFireTheFrameAfterTheShip) {
     autopow_tag::Create(game, 4);
     ship.rotation = 30;
-    h.Tap(kLeftControl);
+    h.Tap(kKeyLeftControl);
     h.RunFrames(1);
     std::vector<shipshot_tag*> first = NewShots();
     ASSERT_EQ(first.size(), 1u);
@@ -169,7 +167,7 @@ TEST_F(ShipStepTest, TriForceCopiesFireTheFrameAfterTheShip) {
 
 TEST_F(ShipStepTest, HologramFiresBackwardsFromBehindTheShip) {
     autopow_tag::Create(game, 3);
-    h.Tap(kLeftControl);
+    h.Tap(kKeyLeftControl);
     h.RunFrames(2);
     std::vector<shipshot_tag*> copy = NewShots();
     ASSERT_EQ(copy.size(), 1u);
@@ -182,7 +180,7 @@ TEST_F(ShipStepTest, ArmageddonSpinsThreeTurnsFiringSeventyTwoUnechoedShots) {
     autopow_tag::Create(game, 3);
     trigpow_tag::Create(game, 3);
     ship.rotation = 10, ship.direction = 200, ship.speed = 1.0f;
-    h.Tap(kLeftAlt);
+    h.Tap(kKeyLeftAlt);
     for (int frame = 1; frame <= 72; ++frame) {
         h.RunFrames(1);
         std::vector<shipshot_tag*> fresh = NewShots();
@@ -209,7 +207,7 @@ TEST_F(ShipStepTest, SmartBombRingGoesOnDestroyingAfterItFadesOut) {
     burger->size = 3, burger->scale = 0.3f, burger->x = 560, burger->y = 400;
     game.burger_list.Add(std::move(burger));
 
-    h.Tap(kLeftAlt);
+    h.Tap(kKeyLeftAlt);
     h.RunFrames(1);
     EXPECT_EQ(game.trigpow.ptype, 0);
     EXPECT_FLOAT_EQ(game.trigpow.sb_scale, 0.3f);

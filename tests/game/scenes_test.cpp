@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "game/keys.hpp"
 #include "game/shell.hpp"
 #include "platform/video/display.hpp"
 #include "platform/video/gl_renderer.hpp"
@@ -20,10 +21,6 @@
 #include "support/game_harness.hpp"
 
 namespace {
-
-constexpr int kLeftControl = 162;
-constexpr int kLeftAlt = 164;
-constexpr int kSpace = 32;
 
 // Keeps the back buffer of the frames it is asked for, before they are shown.
 class FrameGrabber final : public FrameObserver {
@@ -177,7 +174,7 @@ TEST_F(ScenesTest, NormalPlayWithBurgersOfAllSizesSparksAndPopups) {
     burger_tag::Create(g, 130, 330, 3, 1);
     particle_tag::Create(g, 450, 330, 60);
     points_tag::Create(g, 220, 280, "150");
-    h().Tap(kLeftControl);
+    h().Tap(kKeyLeftControl);
     Run(4);
     Save("normal_play");
     EXPECT_EQ(g.burger_list.Count(), 4);
@@ -194,7 +191,7 @@ TEST_F(ScenesTest, PauseScreenWithItsMenu) {
     InPlay();
     Run(10);
     TPixmap playing = grabber_.picture;
-    h().Tap(kSpace);
+    h().Tap(kKeySpace);
     Run(2);
     Save("pause");
     EXPECT_EQ(game().screen, Screen::Paused);
@@ -209,7 +206,7 @@ TEST_F(ScenesTest, PauseScreenWithItsMenu) {
         was_dark += RedOf(before) + GreenOf(before) + BlueOf(before);
     });
     EXPECT_LT(dark, was_dark / 2 + 1);
-    h().Tap(kSpace);
+    h().Tap(kKeySpace);
     h().RunFrames(1);
 }
 
@@ -284,7 +281,7 @@ TEST_F(ScenesTest, TheHologramAndTriForceCopies) {
         InPlay();
         game().player.rotation = 30;
         autopow_tag::Create(game(), ptype);
-        h().Tap(kLeftControl);
+        h().Tap(kKeyLeftControl);
         Run(4);
         Save(ptype == 3 ? "hologram" : "tri_force");
         // The copies are blue ghosts of the ship; each fired a shot of its own.
@@ -298,7 +295,7 @@ TEST_F(ScenesTest, Mines) {
     Game& g = game();
     for (int i = 0; i < 6; ++i) mine_tag::Create(g, static_cast<float>(100 + 80 * i), 120, static_cast<float>(60 * i));
     trigpow_tag::Create(g, 1);
-    h().Tap(kLeftAlt);
+    h().Tap(kKeyLeftAlt);
     Run(30);
     Save("mines");
     EXPECT_EQ(g.mine_list.Count(), 7);
@@ -308,7 +305,7 @@ TEST_F(ScenesTest, Mines) {
 TEST_F(ScenesTest, RocketsWithSmoke) {
     InPlay();
     trigpow_tag::Create(game(), 2);
-    h().Tap(kLeftAlt);
+    h().Tap(kKeyLeftAlt);
     Run(40);
     Save("rockets");
     Game& g = game();
@@ -322,7 +319,7 @@ TEST_F(ScenesTest, RocketsWithSmoke) {
 TEST_F(ScenesTest, TheArmageddonSpin) {
     InPlay();
     trigpow_tag::Create(game(), 3);
-    h().Tap(kLeftAlt);
+    h().Tap(kKeyLeftAlt);
     Run(30);
     Save("armageddon");
     EXPECT_EQ(game().shipshot_list.Count(), 30);
@@ -336,7 +333,7 @@ TEST_F(ScenesTest, TheArmageddonSpin) {
 TEST_F(ScenesTest, TheSmartBombRingWithItsFlash) {
     InPlay();
     trigpow_tag::Create(game(), 4);
-    h().Tap(kLeftAlt);
+    h().Tap(kKeyLeftAlt);
     Run(8);
     Save("smart_bomb");
     EXPECT_GT(game().trigpow.sb_scale, 0.5f);
@@ -416,7 +413,7 @@ Pictures Draw(bool batching) {
         Crowd(harness.game);
         harness.RunFrames(12);
         pictures.scenes[1] = harness.game.gfx.GrabBackBuffer();
-        harness.Tap(kSpace);
+        harness.Tap(kKeySpace);
         harness.RunFrames(3);
         pictures.scenes[2] = harness.game.gfx.GrabBackBuffer();
     }

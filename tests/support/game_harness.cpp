@@ -58,10 +58,7 @@ GameHarness::~GameHarness() {
 }
 
 void GameHarness::StartPlaying() {
-    ClearPlayfield(game);
-    game.title_on = 0;
-    game.paused = 0;
-    NewGame(game);
+    StartGame(game);
     game.FlushInput();
 }
 

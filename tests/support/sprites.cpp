@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/video/png.hpp"
-#include "platform/system/random.hpp"
+#include "platform/system/angles.hpp"
 #include "platform/system/resources.hpp"
 
 TPixmap CutPixmap(const TPixmap& source, int x, int y, int width, int height) {

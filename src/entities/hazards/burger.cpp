@@ -174,14 +174,10 @@ void burger_tag::update(Game& game) {
     if (ufo.alive &&
         collision.ImagesCollide(*game.ufo_img, Pixel(ufo.x), Pixel(ufo.y), 0, ufo.rotation, ufo.scale, ufo.scale,
                                 burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale)) {
-        ufo.alive = 0;
         game.burger_list.Remove(this);
         game.sound.PlaySfx(game.sound.death_snd);
-        game.sound.StopUfoHum();
-        shipbits_tag::Create(game, ufo.x, ufo.y, 1);
         // The fries burst too, even when none is in the air.
-        particle_tag::Create(game, ufo.fry_x, ufo.fry_y, 15);
-        explosion_tag::Create(game, ufo.x, ufo.y, ufo.scale, 0.01f);
+        ufo.destroy(game, true);
         Sparks(game, *this);
         Split(game, *this);
     }

@@ -72,6 +72,15 @@ void powerup_tag::Create(Game& game) {
     powerup.counter = CrossingDelay(random);
 }
 
+void powerup_tag::step(Game& game) {
+    if (alive) {
+        update(game);
+    } else {
+        counter -= 1;
+        if (counter <= 0) Create(game);
+    }
+}
+
 void powerup_tag::update(Game& game) {
     Graphics& gfx = game.gfx;
     x += xstp;

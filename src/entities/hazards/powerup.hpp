@@ -14,5 +14,8 @@ struct powerup_tag {
 
     // Re-arms the one pickup for its next crossing.
     static void Create(Game& game);
+    // The pickup's whole frame: it floats, or the countdown to the next
+    // crossing runs.
+    void step(Game& game);
     void update(Game& game);
 };

@@ -10,19 +10,6 @@ namespace {
 
 int Pixel(float coordinate) { return static_cast<int>(coordinate); }
 
-// The unshielded ship is lost without its wreck: callers leave their own
-// debris first, and the wreck's random draws must come after it.
-void LoseShip(Game& game) {
-    game.player.lives -= 1;
-    game.player.death_tmr = 150;
-    autopow_tag::Create(game, kAutoNone);
-}
-
-void WreckShip(Game& game) {
-    shipbits_tag::Create(game, game.player.x, game.player.y, 0);
-    explosion_tag::Create(game, game.player.x, game.player.y, 0.3f, 0.01f);
-}
-
 bool InSmartBombRing(Game& game, TImage& image, float x, float y, float rotation, float scale) {
     const trigpow_tag& trigpow = game.trigpow;
     if (trigpow.sb_scale == 0) return false;
@@ -53,6 +40,24 @@ void ufo_tag::Create(Game& game) {
         ufo.direction = static_cast<float>(random.RandomReal(40, 140));
     }
     game.sound.StartUfoLoop();
+}
+
+void ufo_tag::step(Game& game) {
+    if (fry_alive) fry_update(game);
+    if (alive) {
+        update(game);
+    } else {
+        rel_tmr -= 1;
+        if (rel_tmr <= 0) Create(game);
+    }
+}
+
+void ufo_tag::destroy(Game& game, bool fries_burst) {
+    alive = 0;
+    game.sound.StopUfoHum();
+    shipbits_tag::Create(game, x, y, 1);
+    if (fries_burst) particle_tag::Create(game, fry_x, fry_y, 15);
+    explosion_tag::Create(game, x, y, scale, 0.01f);
 }
 
 // Every test below runs even once an earlier one has ended the UFO: a UFO
@@ -115,28 +120,17 @@ void ufo_tag::update(Game& game) {
     player_tag& player = game.player;
     if (player.vulnerable(game) && player.touches(game, ufo_img, x, y, 0, rotation, scale, scale)) {
         // Ramming the ship destroys the UFO without points, shield or not.
-        alive = 0;
         bool shielded = game.autopow.ptype == kAutoShield;
-        if (shielded) {
-            player.ship_hit(game);
-        } else {
-            LoseShip(game);
-        }
-        game.sound.StopUfoHum();
-        game.sound.PlaySfx(game.sound.death_snd);
-        shipbits_tag::Create(game, x, y, 1);
-        explosion_tag::Create(game, x, y, scale, 0.01f);
-        if (!shielded) WreckShip(game);
+        destroy(game);
+        player.ship_hit(game);
+        if (shielded) game.sound.PlaySfx(game.sound.death_snd);
     }
 
     if (InSmartBombRing(game, ufo_img, x, y, rotation, scale)) {
-        alive = 0;
-        game.sound.StopUfoHum();
+        destroy(game);
         int award = points(game);
         player.score += award;
         points_tag::Create(game, x, y, std::to_string(award));
-        shipbits_tag::Create(game, x, y, 1);
-        explosion_tag::Create(game, x, y, scale, 0.01f);
     }
 }
 
@@ -166,15 +160,9 @@ void ufo_tag::fry_update(Game& game) {
     player_tag& player = game.player;
     if (player.vulnerable(game) && player.touches(game, fries_img, fry_x, fry_y, 0, fry_rot, fry_scale, fry_scale)) {
         fry_alive = 0;
-        if (game.autopow.ptype == kAutoShield) {
-            player.ship_hit(game);
-            particle_tag::Create(game, fry_x, fry_y, 15);
-        } else {
-            LoseShip(game);
-            game.sound.PlaySfx(game.sound.death_snd);
-            particle_tag::Create(game, fry_x, fry_y, 15);
-            WreckShip(game);
-        }
+        // The fry bursts before the ship's wreck takes its random numbers.
+        particle_tag::Create(game, fry_x, fry_y, 15);
+        player.ship_hit(game);
     }
 
     if (InSmartBombRing(game, fries_img, fry_x, fry_y, fry_rot, fry_scale)) {

@@ -19,8 +19,15 @@ struct ufo_tag {
 
     // Re-arms the one UFO for its next crossing.
     static void Create(Game& game);
+    // The UFO's and its fry's whole frame: they fly, or the countdown to the
+    // next crossing runs.
+    void step(Game& game);
     void update(Game& game);
     void fry_update(Game& game);
+    // Shot down, blown up or rammed: the hum stops and the carton breaks up.
+    // With fries_burst a fry bursts at the fry's place as well, in the air or
+    // not, between the debris and the flash.
+    void destroy(Game& game, bool fries_burst = false);
     // What shooting it down pays: only the exact normal size (the
     // single-precision 0.6) is worth the lower amount.
     int points(const Game& game) const;

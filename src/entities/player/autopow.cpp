@@ -21,7 +21,27 @@ void autopow_tag::Create(Game& game, int p) {
     }
 }
 
-void autopow_tag::update(Game& game, int fire) {
+void autopow_tag::update(Game& game) {
+    player_tag& player = game.player;
+    player.gsfire = 0;
+    player.shieldrot += 10.0f;
+    if (ptype == kAutoGunSat) player.gsat_tmr += 1;
+    if ((ptype == kAutoHologram || ptype == kAutoTriForce) && player.sfired == 1) player.gsfire = 1;
+    if (player.gsat_tmr >= 40) {
+        player.gsfire = 1;
+        player.gsat_tmr = 0;
+        game.sound.PlaySfx(game.sound.shoot_snd);
+    }
+    // Without a shield, or in hyperspace, the segments neither move nor fade.
+    if (ptype == kAutoShield && player.hspace_ctr == 0) {
+        shield_tag::Create(game, player.shieldrot);
+        UpdateAll(game, game.shield_list);
+    }
+    follow(game, player.gsfire);
+    player.sfired = 0;
+}
+
+void autopow_tag::follow(Game& game, int fire) {
     Graphics& gfx = game.gfx;
     const player_tag& player = game.player;
     switch (ptype) {

@@ -14,5 +14,10 @@ struct autopow_tag {
 
     // Re-arms the one automatic power-up with kind p.
     static void Create(Game& game, int p);
-    void update(Game& game, int fire);
+    // Its whole frame ahead of the ship's: the gun-sat timer, the shield's
+    // segments, then the satellite or the copies following the ship.
+    void update(Game& game);
+    // Draws the satellite or the copies where the ship now is; with `fire`
+    // each fires a shot.
+    void follow(Game& game, int fire);
 };

@@ -58,14 +58,11 @@ bool StrikeUfo(Game& game, int frame, float x, float y, float rotation) {
                                 static_cast<int>(ufo.x), static_cast<int>(ufo.y), 0, ufo.rotation, ufo.scale,
                                 ufo.scale)) {
         hit = true;
-        ufo.alive = 0;
-        game.sound.StopUfoHum();
+        ufo.destroy(game);
         game.sound.PlaySfx(game.sound.death_snd);
         const int points = ufo.points(game);
         player.score += points;
         points_tag::Create(game, x, y, std::to_string(points));
-        shipbits_tag::Create(game, ufo.x, ufo.y, 1);
-        explosion_tag::Create(game, ufo.x, ufo.y, ufo.scale, 0.01f);
     }
     if (ufo.fry_alive != 0 &&
         collision.ImagesCollide(image, weapon_x, weapon_y, frame, rotation, 1, 1, *game.fries_img,

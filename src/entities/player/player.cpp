@@ -1,16 +1,12 @@
 #include "entities/player/player.hpp"
 
 #include "game/game.hpp"
+#include "game/keys.hpp"
 #include "platform/video/collision.hpp"
 #include "platform/input/input.hpp"
 
 namespace {
 
-constexpr int kKeyLeft = 37;
-constexpr int kKeyUp = 38;
-constexpr int kKeyRight = 39;
-constexpr int kKeyLeftControl = 162;
-constexpr int kKeyLeftAlt = 164;
 constexpr int kMouseLeft = 1;
 constexpr int kMouseRight = 2;
 constexpr int kJoyPort = 0;
@@ -166,43 +162,7 @@ int player_tag::get_inputs(Game& game) {
     trigpow_tag& trigpow = game.trigpow;
     if (controls && TriggerPressed(game) && trigpow.sb_scale == 0 && hspace_ctr == 0 && trigpow.aspin_ctr == 0) {
         flash_on = 0;
-        switch (trigpow.ptype) {
-        case kTriggerHyperspace:
-            hspace_ctr = 200;
-            hspace_tag::Create(game, x, y);
-            game.sound.PlaySfx(game.sound.hyperspc_snd);
-            break;
-        case kTriggerMines:
-            mine_tag::Create(game, x, y, rotation);
-            game.sound.PlaySfx(game.sound.shootmine_snd);
-            break;
-        case kTriggerRocket:
-            rocket_tag::Create(game, x, y, rotation);
-            game.sound.PlaySfx(game.sound.shootrocket_snd);
-            break;
-        case kTriggerArmageddon:
-            trigpow.aspin_ctr = 1;
-            game.sound.PlaySfx(game.sound.armageddon_snd);
-            break;
-        case kTriggerSmartBomb:
-            trigpow.sb_alpha = 1.0f;
-            trigpow.sb_scale = 0.2f;
-            trigpow.sb_flash = 1.0f;
-            trigpow.sb_x = x;
-            trigpow.sb_y = y;
-            game.sound.PlaySfx(game.sound.smartbomb_snd);
-            break;
-        default:
-            break;
-        }
-        // A Smart-Bomb arrives with no uses left and still works once.
-        if (trigpow.ptype != kTriggerHyperspace) {
-            trigpow.uses -= 1;
-            if (trigpow.uses <= 0) {
-                trigpow.uses = 0;
-                trigpow.ptype = kTriggerHyperspace;
-            }
-        }
+        trigpow.Fire(game);
     }
 
     if (controls && ThrustHeld(game)) {

@@ -50,11 +50,8 @@ void shipshot_tag::update(Game& game) {
                                 static_cast<int>(ufo.x), static_cast<int>(ufo.y), 0, ufo.rotation, ufo.scale,
                                 ufo.scale)) {
         spent = true;
-        ufo.alive = 0;
-        game.sound.StopUfoHum();
+        ufo.destroy(game);
         game.sound.PlaySfx(game.sound.death_snd);
-        shipbits_tag::Create(game, ufo.x, ufo.y, 1);
-        explosion_tag::Create(game, ufo.x, ufo.y, ufo.scale, 0.01f);
         int points = ufo.points(game);
         game.player.score += points;
         points_tag::Create(game, ufo.x, ufo.y, std::to_string(points));

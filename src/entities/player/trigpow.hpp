@@ -25,4 +25,11 @@ struct trigpow_tag {
 
     // Re-arms the one trigger power-up with kind p.
     static void Create(Game& game, int p);
+    // The trigger pressed while nothing is running: what it holds goes off
+    // and a use is spent.
+    void Fire(Game& game);
+    // The Armageddon spin and the smart-bomb ring, after the ship's frame.
+    void update(Game& game);
+    // The white flash of a smart bomb over the background.
+    void draw_flash(Game& game);
 };

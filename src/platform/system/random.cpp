@@ -1,11 +1,5 @@
 #include "platform/system/random.hpp"
 
-#include <cmath>
-
-namespace {
-constexpr double kRadiansPerDegree = 0.017453292519943295;
-}
-
 void Random::SeedRandom(int seed) {
     state_ = seed & 0x7fffffff;
     // Both would make the generator stick at one value.
@@ -38,6 +32,3 @@ int Random::RandomInt(int a, int b) {
     if (span > 0) return static_cast<int>(a + static_cast<long long>(r * static_cast<double>(span + 1)));
     return static_cast<int>(b + static_cast<long long>(r * static_cast<double>(1 - span)));
 }
-
-double SinDeg(double degrees) { return std::sin(degrees * kRadiansPerDegree); }
-double CosDeg(double degrees) { return std::cos(degrees * kRadiansPerDegree); }

@@ -22,6 +22,3 @@ private:
 
     int state_ = kDefaultState;
 };
-
-double SinDeg(double degrees);
-double CosDeg(double degrees);

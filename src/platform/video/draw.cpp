@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "platform/video/png.hpp"
-#include "platform/system/random.hpp"
+#include "platform/system/angles.hpp"
 #include "platform/system/resources.hpp"
 
 TImage::TImage(int width_, int height_, int frame_count, int flags_)

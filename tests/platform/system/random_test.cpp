@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/system/angles.hpp"
 #include "platform/system/random.hpp"
 
 TEST(RandomTest, FirstValuesFromTheDefaultState) {

@@ -1,0 +1,11 @@
+#pragma once
+
+// The virtual-key codes the game reads.
+constexpr int kKeyEnter = 13;
+constexpr int kKeyEscape = 27;
+constexpr int kKeySpace = 32;
+constexpr int kKeyLeft = 37;
+constexpr int kKeyUp = 38;
+constexpr int kKeyRight = 39;
+constexpr int kKeyLeftControl = 162;
+constexpr int kKeyLeftAlt = 164;

@@ -1,0 +1,6 @@
+#pragma once
+
+// Sine and cosine of angles in degrees, the game's unit: 0 points up and
+// angles grow clockwise.
+double SinDeg(double degrees);
+double CosDeg(double degrees);
