@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "platform/input/input.hpp"
 #include "platform/video/collision.hpp"
 #include "platform/video/display.hpp"
-#include "platform/input/input.hpp"
 #include "platform/video/text.hpp"
 
 Game::Game(Services& services_, GameFolders folders_)
@@ -15,24 +15,3 @@ Game::Game(Services& services_, GameFolders folders_)
       folders(std::move(folders_)) {}
 
 Game::~Game() = default;
-
-void Game::Flip() {
-    if (observer) observer->FrameDrawn(*this);
-    sound.frame_sounds.clear();
-    services.display.Flip(-1);
-}
-
-void Game::NextFrame() {
-    ++frame;
-    input.BeginFrame(frame);
-    if (frame_limit >= 0 && frame >= frame_limit) frame_limit_reached = 1;
-}
-
-void Game::WaitWhileSuspended() {
-    if (!input.IsSuspended()) return;
-    sound.PauseMusic();
-    ::WaitWhileSuspended(input);
-    sound.ResumeMusic();
-}
-
-void Game::FlushInput() { ::FlushInput(input); }

@@ -116,12 +116,6 @@ public:
     float joy_right = 1.0f;
     float joy_up = -1.0f;
 
-    std::vector<std::string> menu_items;
-    std::vector<std::string> volume_names;
-    std::vector<std::string> track_names;
-    std::vector<std::string> auto_names;
-    std::vector<std::string> trigger_names;
-
     std::unique_ptr<TImage> ship_img, shot_img, particle_img, icons_img, burger_img, ufo_img, fries_img, flame_img,
         ring_img, gameover_img, explosion_img, title_img, bg_img, pause_img;
     std::unique_ptr<TImageFont> game_font;

@@ -7,6 +7,9 @@ namespace {
 
 constexpr int kShadow = 20;
 
+const char* const auto_names[] = {"None", "Shield", "Gun Sat", "Hologram", "Tri-Force"};
+const char* const trigger_names[] = {"Hyper-Space", "Mines", "Rocket", "Armageddon", "Smart-Bomb"};
+
 // A dark shadow first, then the text in its colour on top, up and left.
 void ShadowedText(Game& game, const std::string& text, int shadow_x, int shadow_y, int x, int y, int red, int green,
                   int blue) {
@@ -41,9 +44,9 @@ std::string LevelText(const Game& game) { return "Level:" + TwoDigits(game.playe
 
 std::string PowerUpText(const Game& game) {
     std::string line = "Power-Up: [ Auto: ";
-    line += game.auto_names[static_cast<std::size_t>(game.autopow.ptype)];
+    line += auto_names[game.autopow.ptype];
     line += " ]  [ Trigger: ";
-    line += game.trigger_names[static_cast<std::size_t>(game.trigpow.ptype)];
+    line += trigger_names[game.trigpow.ptype];
     if (game.trigpow.uses > 0) {
         line += ' ';
         line += std::to_string(game.trigpow.uses);

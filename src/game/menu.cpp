@@ -10,6 +10,11 @@ const char* const kCreditLine = "v2.17 - Rezarudev - shoot the burgers, dodge th
 
 namespace {
 
+const char* const menu_items[] = {"Start New Game", "Resume Current Game", "Quit Current Game", "Sound Volume:",
+                                  "Music Volume:",  "Music Track:",        "Exit Rezarudev"};
+const char* const volume_names[] = {"Off", "10%", "20%", "30%", "40%", "50%", "60%", "70%", "80%", "90%", "100%"};
+const char* const track_names[] = {"Random", "Panic!", "Bunstorm", "Horizon"};
+
 enum MenuRow {
     kStartNewGame,
     kResumeGame,
@@ -33,11 +38,16 @@ void StepVolume(int& step, float& volume) {
 }
 
 std::string RowText(Game& game, int row) {
-    std::string text = game.menu_items[static_cast<std::size_t>(row)];
+    std::string text = menu_items[row];
     GameSound& sound = game.sound;
-    if (row == kSoundVolume) text += " " + game.volume_names[static_cast<std::size_t>(sound.sfx_vol_step)];
-    if (row == kMusicVolume) text += " " + game.volume_names[static_cast<std::size_t>(sound.music_vol_step)];
-    if (row == kMusicTrack) text += " " + game.track_names[static_cast<std::size_t>(sound.music_track)];
+    const char* setting = nullptr;
+    if (row == kSoundVolume) setting = volume_names[sound.sfx_vol_step];
+    if (row == kMusicVolume) setting = volume_names[sound.music_vol_step];
+    if (row == kMusicTrack) setting = track_names[sound.music_track];
+    if (setting) {
+        text += ' ';
+        text += setting;
+    }
     return text;
 }
 

@@ -2,22 +2,27 @@
 
 #include <optional>
 
+#include "game/assets.hpp"
+#include "game/screens.hpp"
+#include "game/splash.hpp"
+
 class Game;
 
 // Start-up up to the main loop: images, font, sounds, best score, title
 // music and the splash. The display is already open.
 void StartUp(Game& game, std::optional<int> seed);
-// The part of start-up before the title music: objects, tables, sprites,
-// channels, seed, font, sounds and best score.
+// The part of start-up before the title music: objects, sprites, channels,
+// seed, font, sounds and best score.
 void SetUpGame(Game& game, std::optional<int> seed);
-void LoadAssets(Game& game);
-void ShowSplash(Game& game);
-void DrawBackground(Game& game, int animate);
+// The part after the splash: level 1 for the title's HUD, and the picture
+// the pause screen freezes the playfield in.
+void FinishSetUp(Game& game);
 // Whether the mouse is the ship's (captured) for the next frame: only while a
 // game is being played, so on the title, paused, warping in or after the
 // game is over the system pointer is free.
 bool PointerCaptured(const Game& game);
-// One frame of the main loop; false once the loop is to be left.
+// One frame of the main loop: the screen, the HUD, the flip; false once the
+// loop is to be left.
 bool RunMainLoopFrame(Game& game);
 // Everything after the loop: music out, playfield cleared, best score and
 // changed settings saved.

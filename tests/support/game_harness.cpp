@@ -43,10 +43,10 @@ GameHarness::GameHarness(int seed, std::unique_ptr<Display> display_given, std::
     graphics.ApplyState();
     audio.AttachOutput(std::make_unique<ManualAudioOutput>(audio));
     game.fast_exit = true;
+    // Start-up without the settings, the title music, the splash and the
+    // pointer's placement.
     SetUpGame(game, seed);
-    game.player.level = 1;
-    game.pause_img = graphics.CreateImage(1024, 768, 1);
-    game.title_on = 1;
+    FinishSetUp(game);
     // Set-up made input queries of its own; the first frame starts afresh.
     input.BeginFrame(game.frame);
 }

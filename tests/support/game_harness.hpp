@@ -20,8 +20,9 @@
 // folder.
 class GameHarness {
 public:
-    // Set up as start-up leaves things before the title music: sprites cut,
-    // font and sounds loaded, best score read, seeded with `seed`.
+    // Set up as start-up leaves things, but for the settings, the title
+    // music, the splash and the pointer: sprites cut, font and sounds loaded,
+    // best score read, seeded with `seed`.
     explicit GameHarness(int seed = 0x1234);
     // The same on a display given by the caller (the real OpenGL one, say).
     GameHarness(int seed, std::unique_ptr<Display> display);
