@@ -4,6 +4,7 @@
 #include <string>
 
 #include "support/game_harness.hpp"
+#include "support/playfield.hpp"
 
 namespace {
 
@@ -12,8 +13,7 @@ protected:
     void SetUp() override {
         game.player.level = 2;
         game.player.lives = 3;
-        // Out of play unless a test brings the ship in.
-        game.player.death_tmr = 1;
+        PutShipOutOfPlay(game);
     }
 
     burger_tag& AddBurger(float size, float x, float y, float direction = 90, float speed = 0) {
@@ -40,11 +40,6 @@ protected:
         int count = 0;
         for (burger_tag* burger : game.burger_list.Objects()) count += burger->size == size;
         return count;
-    }
-    std::vector<std::string> Popups() {
-        std::vector<std::string> texts;
-        for (points_tag* popup : game.points_list.Objects()) texts.push_back(popup->str);
-        return texts;
     }
 
     GameHarness h;
@@ -104,7 +99,7 @@ TEST_F(BurgerTest, ShotPaysBySizeAndLevelAndSplitsAtTheTruncatedPosition) {
         AddShot(300, 200);
         WalkBurgers();
         EXPECT_EQ(game.player.score, c.points);
-        EXPECT_EQ(Popups(), std::vector<std::string>{std::to_string(c.points)});
+        EXPECT_EQ(PopupTexts(game), std::vector<std::string>{std::to_string(c.points)});
         EXPECT_EQ(game.particle_list.Count(), c.sparks);
         EXPECT_TRUE(game.shipshot_list.Empty());
         EXPECT_EQ(game.burger_list.Count(), c.pieces);
@@ -138,7 +133,7 @@ TEST_F(BurgerTest, TwoShotsOnOneBurgerInOneFrameBothScoreAndSplit) {
     WalkBurgers();
     EXPECT_TRUE(game.shipshot_list.Empty());
     EXPECT_EQ(game.player.score, 2 * 30 * 2);
-    EXPECT_EQ(Popups(), (std::vector<std::string>{"60", "60"}));
+    EXPECT_EQ(PopupTexts(game), (std::vector<std::string>{"60", "60"}));
     EXPECT_EQ(BurgersOfSize(2), 6);
 }
 
@@ -149,7 +144,7 @@ TEST_F(BurgerTest, HollowSmartBombRingPaysTwentyFivePerLevelAndLeavesNoPieces) {
     AddBurger(3, 384, 240);  // on its rim
     WalkBurgers();
     EXPECT_EQ(game.player.score, 2 * 2 * 25);
-    EXPECT_EQ(Popups(), (std::vector<std::string>{"50", "50"}));
+    EXPECT_EQ(PopupTexts(game), (std::vector<std::string>{"50", "50"}));
     EXPECT_EQ(game.particle_list.Count(), 150 + 50);
     ASSERT_EQ(game.burger_list.Count(), 1);
     EXPECT_EQ(game.burger_list.First()->x, 320.0f);
@@ -162,7 +157,7 @@ TEST_F(BurgerTest, MineIsUsedUpByTheFirstBurgerAndPaysOnlyForThatBurger) {
     WalkBurgers();
     EXPECT_TRUE(game.mine_list.Empty());
     EXPECT_EQ(game.player.score, 2 * 50);
-    EXPECT_EQ(Popups(), std::vector<std::string>{"100"});
+    EXPECT_EQ(PopupTexts(game), std::vector<std::string>{"100"});
     EXPECT_EQ(game.burger_list.Objects(), std::vector<burger_tag*>{&second});
     ASSERT_EQ(game.explosion_list.Count(), 1);
     EXPECT_EQ(game.explosion_list.First()->a_step, 0.02f);

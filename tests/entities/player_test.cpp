@@ -8,6 +8,7 @@
 #include "game/game.hpp"
 #include "game/keys.hpp"
 #include "support/game_harness.hpp"
+#include "support/playfield.hpp"
 
 namespace {
 
@@ -31,7 +32,6 @@ protected:
         h.source.Add(InputEvent::Mouse(button, true));
         h.source.Add(InputEvent::Mouse(button, false));
     }
-    long Sounds(const std::string& stem) const { return std::ranges::count(game.sound.frame_sounds, stem); }
 
     GameHarness h;
     Game& game = h.game;
@@ -83,7 +83,7 @@ TEST_F(ShipTest, ThrustAgainstTheMotionBrakesToATenthThenSnapsToTheFacing) {
     EXPECT_GT(before, 0.18f);
     EXPECT_EQ(ship.direction, 0.0f);
     EXPECT_EQ(ship.speed, before + 0.02f);
-    EXPECT_EQ(Sounds("thrust"), 1);
+    EXPECT_EQ(Sounds(game, "thrust"), 1);
 }
 
 TEST_F(ShipTest, FrictionComesBeforeTheMoveEvenBelowZero) {
@@ -125,7 +125,7 @@ TEST_F(ShipTest, RightButtonHeldTurnsALeftClickIntoTheTriggerAndABusyTriggerLose
     Controls();
     EXPECT_EQ(game.shipshot_list.Count(), 0);
     EXPECT_EQ(game.hspace_list.Count(), 18);
-    EXPECT_EQ(Sounds("hyperspc"), 1);
+    EXPECT_EQ(Sounds(game, "hyperspc"), 1);
 
     // A press swallowed by the smart-bomb ring is gone afterwards too.
     ship.hspace_ctr = 0;
@@ -157,7 +157,7 @@ TEST_F(ShipTest, SmartBombAndLastUsesRevertToHyperSpace) {
     h.Tap(kKeyLeftAlt);
     Controls();
     EXPECT_EQ(game.trigpow.ptype, 0);
-    EXPECT_EQ(Sounds("armageddon"), 2);
+    EXPECT_EQ(Sounds(game, "armageddon"), 2);
 }
 
 TEST_F(ShipTest, FullShieldAbsorbsThreeHits) {
@@ -171,7 +171,7 @@ TEST_F(ShipTest, FullShieldAbsorbsThreeHits) {
     ship.ship_hit(game);
     EXPECT_EQ(game.autopow.ptype, 0);
     EXPECT_EQ(ship.lives, 3);
-    EXPECT_EQ(Sounds("shield"), 3);
+    EXPECT_EQ(Sounds(game, "shield"), 3);
     ship.ship_hit(game);
     EXPECT_EQ(ship.lives, 2);
     EXPECT_EQ(ship.death_tmr, 150);

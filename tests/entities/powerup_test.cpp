@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/game_harness.hpp"
+#include "support/playfield.hpp"
 
 namespace {
 
@@ -12,9 +13,7 @@ class PowerupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         // The ship stays out of reach unless a test brings it into play.
-        game().player.death_tmr = 1;
-        game().player.x = 600;
-        game().player.y = 440;
+        PutShipOutOfPlay(game());
         game().autopow.ptype = 0;
         game().trigpow.ptype = 0;
         game().trigpow.uses = 0;
@@ -29,31 +28,13 @@ protected:
         pickup().frame = frame, pickup().alpha = 1.0f, pickup().scale = 0.1f;
     }
 
-    void PutShipInPlay(float x, float y) {
-        player_tag& player = game().player;
-        player.x = x, player.y = y, player.rotation = 0;
-        player.death_tmr = 0, player.hspace_ctr = 0, player.flash_on = 0;
-        game().game_over = 0, game().warp_on = 0;
-    }
-
     // Floats a pickup of this frame onto the ship and lets it be collected.
     void Collect(int frame) {
-        PutShipInPlay(320, 240);
+        PutShipInPlay(game(), 320, 240);
         game().points_list.Clear();
         game().sound.frame_sounds.clear();
         Float(321, 240, -1, frame);
         pickup().update(game());
-    }
-
-    int Sounds(const std::string& stem) {
-        const auto& sounds = game().sound.frame_sounds;
-        return static_cast<int>(std::count(sounds.begin(), sounds.end(), stem));
-    }
-
-    std::vector<std::string> PopupTexts() {
-        std::vector<std::string> texts;
-        for (points_tag* popup : game().points_list.Objects()) texts.push_back(popup->str);
-        return texts;
     }
 
     int UpdatesUntilGone() {
@@ -125,24 +106,24 @@ TEST_F(PowerupTest, EachFrameGrantsOnePowerUpWithOnePopup) {
         EXPECT_EQ(game().autopow.ptype, c.autopow) << c.frame;
         EXPECT_EQ(game().trigpow.ptype, c.trigpow) << c.frame;
         EXPECT_EQ(game().trigpow.uses, c.uses) << c.frame;
-        ASSERT_EQ(PopupTexts(), std::vector<std::string>{c.text});
+        ASSERT_EQ(PopupTexts(game()), std::vector<std::string>{c.text});
         EXPECT_EQ(game().points_list.Objects()[0]->x, 320.0f) << c.frame;
-        EXPECT_EQ(Sounds("powerup"), 1) << c.frame;
+        EXPECT_EQ(Sounds(game(), "powerup"), 1) << c.frame;
     }
 }
 
 TEST_F(PowerupTest, SecondHologramUpgradesToTriForceAndBack) {
     Collect(8);
     EXPECT_EQ(game().autopow.ptype, 3);
-    EXPECT_EQ(PopupTexts(), std::vector<std::string>{"Auto: Hologram"});
+    EXPECT_EQ(PopupTexts(game()), std::vector<std::string>{"Auto: Hologram"});
 
     Collect(8);
     EXPECT_EQ(game().autopow.ptype, 4);
-    EXPECT_EQ(PopupTexts(), std::vector<std::string>{"Auto: Tri-Force"});
+    EXPECT_EQ(PopupTexts(game()), std::vector<std::string>{"Auto: Tri-Force"});
 
     Collect(8);
     EXPECT_EQ(game().autopow.ptype, 3);
-    EXPECT_EQ(PopupTexts(), std::vector<std::string>{"Auto: Hologram"});
+    EXPECT_EQ(PopupTexts(game()), std::vector<std::string>{"Auto: Hologram"});
 
     // A shield is replaced, not upgraded.
     game().autopow.ptype = 1;
@@ -152,7 +133,7 @@ TEST_F(PowerupTest, SecondHologramUpgradesToTriForceAndBack) {
 
 TEST_F(PowerupTest, NotCollectedWhileTheShipIsDeadWarpingInOrTheGameIsOver) {
     for (int state = 0; state < 3; ++state) {
-        PutShipInPlay(320, 240);
+        PutShipInPlay(game(), 320, 240);
         if (state == 0) game().player.death_tmr = 80;
         if (state == 1) game().warp_on = 1;
         if (state == 2) game().game_over = 1;
@@ -164,7 +145,7 @@ TEST_F(PowerupTest, NotCollectedWhileTheShipIsDeadWarpingInOrTheGameIsOver) {
     }
 
     // A flashing ship, safe from hazards, still picks things up.
-    PutShipInPlay(320, 240);
+    PutShipInPlay(game(), 320, 240);
     game().player.flash_on = 1;
     Float(321, 240, -1, 6);
     pickup().update(game());

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/game_harness.hpp"
+#include "support/playfield.hpp"
 
 namespace {
 
@@ -15,8 +16,7 @@ protected:
         game().player.score = 0;
         game().player.lives = 3;
         // The ship stays out of reach unless a test brings it into play.
-        game().player.death_tmr = 1;
-        game().player.x = 600, game().player.y = 440;
+        PutShipOutOfPlay(game());
         game().trigpow.sb_scale = 0;
         game().sound.frame_sounds.clear();
     }
@@ -36,13 +36,6 @@ protected:
         ufo().fry_dir = direction, ufo().fry_rot = direction, ufo().fry_scale = scale;
     }
 
-    void PutShipInPlay(float x, float y) {
-        player_tag& player = game().player;
-        player.x = x, player.y = y, player.rotation = 0;
-        player.death_tmr = 0, player.hspace_ctr = 0, player.flash_on = 0;
-        game().game_over = 0;
-    }
-
     void PutRing(float x, float y) {
         game().trigpow.sb_x = x, game().trigpow.sb_y = y, game().trigpow.sb_scale = 1.0f;
     }
@@ -53,17 +46,6 @@ protected:
     }
 
     bool Humming() { return h.audio.ChannelPlaying(game().sound.ufo_chan) != 0; }
-
-    int Sounds(const std::string& stem) {
-        const auto& sounds = game().sound.frame_sounds;
-        return static_cast<int>(std::count(sounds.begin(), sounds.end(), stem));
-    }
-
-    std::vector<std::string> PopupTexts() {
-        std::vector<std::string> texts;
-        for (points_tag* popup : game().points_list.Objects()) texts.push_back(popup->str);
-        return texts;
-    }
 
     int DebrisOf(int ufo_hit) {
         int count = 0;
@@ -166,7 +148,7 @@ TEST_F(UfoTest, LeavesOnlyOncePastEitherEdge) {
 
 TEST_F(UfoTest, ShieldedShipDestroysTheUfoWithoutPoints) {
     StartHum();
-    PutShipInPlay(320, 240);
+    PutShipInPlay(game(), 320, 240);
     game().autopow.ptype = 1;
     game().player.shieldhits = 255;
     FlyUfo(320, 240, 90);
@@ -177,8 +159,8 @@ TEST_F(UfoTest, ShieldedShipDestroysTheUfoWithoutPoints) {
     EXPECT_EQ(game().player.shieldhits, 130);
     EXPECT_EQ(game().player.lives, 3);
     EXPECT_EQ(game().player.score, 0);
-    EXPECT_EQ(Sounds("shield"), 1);
-    EXPECT_EQ(Sounds("death"), 1);
+    EXPECT_EQ(Sounds(game(), "shield"), 1);
+    EXPECT_EQ(Sounds(game(), "death"), 1);
     EXPECT_EQ(game().shipbits_list.Count(), 40);
 }
 
@@ -196,7 +178,7 @@ TEST_F(UfoTest, SmartBombRingPaysByLevelAndSize) {
     FlyUfo(296, 200, 90, 0.4f);
     ufo().update(game());
     EXPECT_EQ(game().player.score, 450 + 1500);
-    EXPECT_EQ(PopupTexts(), (std::vector<std::string>{"450", "1500"}));
+    EXPECT_EQ(PopupTexts(game()), (std::vector<std::string>{"450", "1500"}));
     EXPECT_EQ(DebrisOf(1), 80);
     EXPECT_TRUE(game().sound.frame_sounds.empty());
 
@@ -207,7 +189,7 @@ TEST_F(UfoTest, SmartBombRingPaysByLevelAndSize) {
 }
 
 TEST_F(UfoTest, UfoRammingTheShipInsideTheRingIsDestroyedTwice) {
-    PutShipInPlay(320, 240);
+    PutShipInPlay(game(), 320, 240);
     PutRing(260, 240);
     game().autopow.ptype = 2;
     game().player.level = 2;
@@ -218,10 +200,10 @@ TEST_F(UfoTest, UfoRammingTheShipInsideTheRingIsDestroyedTwice) {
     EXPECT_EQ(game().player.death_tmr, 150);
     EXPECT_EQ(game().autopow.ptype, 0);
     EXPECT_EQ(game().player.score, 300);
-    EXPECT_EQ(Sounds("death"), 1);
+    EXPECT_EQ(Sounds(game(), "death"), 1);
     EXPECT_EQ(DebrisOf(1), 80);
     EXPECT_EQ(DebrisOf(0), 40);
-    EXPECT_EQ(PopupTexts(), std::vector<std::string>{"300"});
+    EXPECT_EQ(PopupTexts(game()), std::vector<std::string>{"300"});
 }
 
 TEST_F(UfoTest, FriesFlyStraightSpinAndLeaveTheArea) {
@@ -255,7 +237,7 @@ TEST_F(UfoTest, FriesFlyStraightSpinAndLeaveTheArea) {
 }
 
 TEST_F(UfoTest, FriesOutliveTheirUfoAndKillTheShip) {
-    PutShipInPlay(320, 240);
+    PutShipInPlay(game(), 320, 240);
     game().autopow.ptype = 3;
     ufo().alive = 0;
     ThrowFries(320, 246, 0);
@@ -265,13 +247,13 @@ TEST_F(UfoTest, FriesOutliveTheirUfoAndKillTheShip) {
     EXPECT_EQ(game().player.lives, 2);
     EXPECT_EQ(game().player.death_tmr, 150);
     EXPECT_EQ(game().autopow.ptype, 0);
-    EXPECT_EQ(Sounds("death"), 1);
+    EXPECT_EQ(Sounds(game(), "death"), 1);
     EXPECT_EQ(game().particle_list.Count(), 15);
     EXPECT_EQ(DebrisOf(0), 40);
 }
 
 TEST_F(UfoTest, ShieldOrRingStopsTheFriesWithoutLossOrPoints) {
-    PutShipInPlay(320, 240);
+    PutShipInPlay(game(), 320, 240);
     game().autopow.ptype = 1;
     game().player.shieldhits = 255;
     ThrowFries(320, 246, 0);
@@ -279,8 +261,8 @@ TEST_F(UfoTest, ShieldOrRingStopsTheFriesWithoutLossOrPoints) {
     EXPECT_EQ(ufo().fry_alive, 0);
     EXPECT_EQ(game().player.lives, 3);
     EXPECT_EQ(game().player.shieldhits, 130);
-    EXPECT_EQ(Sounds("shield"), 1);
-    EXPECT_EQ(Sounds("death"), 0);
+    EXPECT_EQ(Sounds(game(), "shield"), 1);
+    EXPECT_EQ(Sounds(game(), "death"), 0);
     EXPECT_EQ(game().particle_list.Count(), 15);
     EXPECT_EQ(game().shipbits_list.Count(), 0);
 

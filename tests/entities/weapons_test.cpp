@@ -5,6 +5,7 @@
 
 #include "game/game.hpp"
 #include "support/game_harness.hpp"
+#include "support/playfield.hpp"
 
 namespace {
 
@@ -37,11 +38,6 @@ protected:
     }
     void PutFry(float x, float y) {
         game.ufo.fry_alive = 1, game.ufo.fry_x = x, game.ufo.fry_y = y, game.ufo.fry_scale = 0.5f;
-    }
-    int Sounds(const std::string& stem) const {
-        int count = 0;
-        for (const std::string& played : game.sound.frame_sounds) count += played == stem;
-        return count;
     }
 
     GameHarness h;
@@ -145,7 +141,7 @@ TEST_F(WeaponTest, MineOnTheUfoPaysByItsSizeWithThePopupAtTheMine) {
     EXPECT_EQ(game.points_list.First()->y, 200.0f);
     EXPECT_EQ(game.shipbits_list.Count(), 40);
     EXPECT_EQ(game.explosion_list.Count(), 1);
-    EXPECT_EQ(Sounds("death"), 1);
+    EXPECT_EQ(Sounds(game, "death"), 1);
 
     AddRocket(100, 105, 0, 50);
     PutUfo(100, 95, 0.4f);
@@ -170,7 +166,7 @@ TEST_F(WeaponTest, MineOnTheFriesPaysLikeTheUfoAndBurstsTheFry) {
     EXPECT_EQ(game.particle_list.Count(), 15);
     EXPECT_EQ(game.explosion_list.Count(), 1);
     EXPECT_TRUE(game.shipbits_list.Empty());
-    EXPECT_EQ(Sounds("death"), 1);
+    EXPECT_EQ(Sounds(game, "death"), 1);
 }
 
 TEST_F(WeaponTest, OneRocketCanEndTheUfoAndItsFryTogether) {
@@ -184,7 +180,7 @@ TEST_F(WeaponTest, OneRocketCanEndTheUfoAndItsFryTogether) {
     EXPECT_EQ(game.rocket_list.Count(), 1);
     EXPECT_EQ(game.player.score, 600);
     EXPECT_EQ(game.points_list.Count(), 2);
-    EXPECT_EQ(Sounds("death"), 2);
+    EXPECT_EQ(Sounds(game, "death"), 2);
 }
 
 TEST_F(WeaponTest, GoneUfoAndFryAreNotTested) {
