@@ -20,8 +20,6 @@ struct BestScoreRead {
     bool may_save = true;
 };
 BestScoreRead ReadBestScore(const std::string& path);
-// Writes through a temporary file of this process's own, flushed to the disk
-// and renamed over the old one, so the file is never left half written; a
-// symbolic link is written through to its target. Only the file's own folder
-// is created when it is missing. A failure is one line on standard error.
+// Writes the file safely (WriteFileSafely). Only the file's own folder is
+// created when it is missing. A failure is one line on standard error.
 bool WriteBestScore(const std::string& path, int best);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/options.hpp"
+#include "game/paths.hpp"
 #include "game/session.hpp"
 #include "game/settings.hpp"
 #include "platform/audio/audio.hpp"
@@ -58,17 +59,16 @@ int main(int argc, char** argv) {
     std::string settings_path = SettingsPath(options.data_dir);
     Settings settings = LoadSettings(settings_path);
     if (replay) {
-        settings.sfx_vol_step = replay->settings.sfx_vol_step;
-        settings.music_vol_step = replay->settings.music_vol_step;
-        settings.music_track = replay->settings.music_track;
+        bool fullscreen = settings.fullscreen;
+        settings = replay->settings;
+        settings.fullscreen = fullscreen;
         settings_path.clear();
     }
 
     SystemClock clock;
     int seed = replay ? replay->seed : options.seed ? *options.seed : clock.Milliseconds();
     ReplayWriter recorder;
-    ReplaySettings recorded{settings.sfx_vol_step, settings.music_vol_step, settings.music_track};
-    if (!options.record.empty() && !recorder.Open(options.record, seed, recorded, error)) return Fail(error, false);
+    if (!options.record.empty() && !recorder.Open(options.record, seed, settings, error)) return Fail(error, false);
 
     std::unique_ptr<Display> display = OpenSdlDisplay("Rezarudev", 640, 480, options.windowed || !settings.fullscreen,
                                                       60, options.fast, clock, error);

@@ -72,3 +72,13 @@ std::string InstalledDataFolder() {
 }
 
 std::string UserDataFolder() { return DataFolder(); }
+
+std::string SettingsPath(const std::string& data_dir) {
+    if (!data_dir.empty()) return data_dir + "/data/settings";
+    // Relative values are to be ignored, as if unset.
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/') return std::string(config) + "/rezarudev/settings";
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return std::string(home) + "/.config/rezarudev/settings";
+    return {};
+}

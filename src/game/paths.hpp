@@ -35,5 +35,10 @@ std::string InstalledDataFolder();
 // The per-user folder for the best score, ending in '/', created when
 // missing: $XDG_DATA_HOME/rezarudev/, with the usual fallback under $HOME.
 // Empty, after one line on stderr, when there is no home folder or it cannot
-// be created. (The settings file finds its own folder: SettingsPath.)
+// be created.
 std::string UserDataFolder();
+
+// The settings file: DIR/data/settings with --data-dir DIR, otherwise
+// $XDG_CONFIG_HOME/rezarudev/settings, falling back to
+// ~/.config/rezarudev/settings. Empty when there is no such folder.
+std::string SettingsPath(const std::string& data_dir);

@@ -3,19 +3,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system/player_settings.hpp"
+
 class Game;
-
-// What the player chose and finds again on the next run: the two volume
-// steps (0 Off, 1..10 for 10 %..100 %), the music track and full screen or
-// window.
-struct Settings {
-    int sfx_vol_step = 10;
-    int music_vol_step = 10;
-    int music_track = 2;
-    bool fullscreen = true;
-
-    bool operator==(const Settings&) const = default;
-};
 
 struct ParsedSettings {
     Settings settings;
@@ -29,11 +19,6 @@ struct ParsedSettings {
 // lines are skipped and the rest still count.
 ParsedSettings ParseSettings(std::string_view text);
 std::string FormatSettings(const Settings& settings);
-
-// The settings file: DIR/data/settings with --data-dir DIR, otherwise
-// $XDG_CONFIG_HOME/rezarudev/settings, falling back to
-// ~/.config/rezarudev/settings. Empty when there is no such folder.
-std::string SettingsPath(const std::string& data_dir);
 
 // The saved settings, or the defaults when there are none. A file that cannot
 // be read, and skipped lines, get one warning on stderr.

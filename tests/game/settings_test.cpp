@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "game/paths.hpp"
 #include "game/settings.hpp"
 #include "game/shell.hpp"
 #include "support/game_harness.hpp"
