@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/system/manual_clock.hpp"
 #include "platform/video/soft_renderer.hpp"
 
 namespace {
