@@ -1,5 +1,6 @@
 #include "game/hiscore.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,18 +39,18 @@ void WarnUnreadable(const std::string& path, const std::string& why) {
 
 std::string BestScorePath(const Game& game) { return game.folders.best_score; }
 
-BestScoreRead ReadBestScore(const std::string& path) {
+BestScoreRead ReadBestScore(const std::string& path, bool warn) {
     // Not blocking, so that a FIFO put in the file's place cannot hold up the start.
     int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
         if (errno == ENOENT) return {};
-        WarnUnreadable(path, std::strerror(errno));
+        if (warn) WarnUnreadable(path, std::strerror(errno));
         return {0, false};
     }
     struct stat info {};
     if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(descriptor);
-        WarnUnreadable(path, S_ISDIR(info.st_mode) ? "a folder, not a file" : "not a plain file");
+        if (warn) WarnUnreadable(path, S_ISDIR(info.st_mode) ? "a folder, not a file" : "not a plain file");
         return {0, false};
     }
     unsigned char bytes[4] = {};
@@ -57,13 +58,15 @@ BestScoreRead ReadBestScore(const std::string& path) {
     int problem = errno;
     ::close(descriptor);
     if (got < 0) {
-        WarnUnreadable(path, std::strerror(problem));
+        if (warn) WarnUnreadable(path, std::strerror(problem));
         return {0, false};
     }
     if (got < 4) {
         // Nothing worth keeping is lost by writing over a file this short.
-        std::fprintf(stderr, "rezarudev: %s holds fewer than 4 bytes; the best score starts at 0\n",
-                     Printable(path).c_str());
+        if (warn) {
+            std::fprintf(stderr, "rezarudev: %s holds fewer than 4 bytes; the best score starts at 0\n",
+                         Printable(path).c_str());
+        }
         return {};
     }
     std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
@@ -96,5 +99,10 @@ void LoadBest(Game& game) {
 }
 
 void SaveBest(Game& game) {
-    if (game.save_best) WriteBestScore(BestScorePath(game), game.player.best);
+    if (!game.save_best) return;
+    // Another game may have left meanwhile with a higher best score: the best
+    // is a maximum, so the larger of the two stays. Its faults were told at start-up.
+    std::string path = BestScorePath(game);
+    BestScoreRead stored = ReadBestScore(path, false);
+    WriteBestScore(path, stored.may_save ? std::max(stored.best, game.player.best) : game.player.best);
 }

@@ -56,8 +56,10 @@ int main(int argc, char** argv) {
 
     // A replay plays with the settings it was recorded with and never saves
     // any; only the choice of full screen comes from the saved ones.
-    std::string settings_path = SettingsPath(options.data_dir);
-    Settings settings = LoadSettings(settings_path);
+    GameFolders folders = FindFolders(options.data_dir);
+    bool may_save = true;
+    Settings settings = LoadSettings(folders.settings, &may_save);
+    std::string settings_path = may_save ? folders.settings : std::string();
     if (replay) {
         bool fullscreen = settings.fullscreen;
         settings = replay->settings;
@@ -99,7 +101,7 @@ int main(int argc, char** argv) {
     Collision collision(graphics);
 
     Services services{clock, *display, graphics, input, audio, text, collision};
-    RunGame(services, options, seed, &observer, settings, settings_path);
+    RunGame(services, options, folders, seed, &observer, settings, settings_path);
     // The best score is saved by now; what failed was said when it happened.
     return observer.failed() ? 1 : 0;
 }

@@ -43,9 +43,9 @@ void SessionObserver::FrameDrawn(Game& game) {
     }
 }
 
-void RunGame(Services& services, const RunOptions& options, int seed, FrameObserver* observer,
-             const Settings& settings, const std::string& settings_path) {
-    Game game(services, FindFolders(options.data_dir));
+void RunGame(Services& services, const RunOptions& options, const GameFolders& folders, int seed,
+             FrameObserver* observer, const Settings& settings, const std::string& settings_path) {
+    Game game(services, folders);
     game.settings = settings;
     game.settings_path = settings_path;
     game.observer = observer;

@@ -31,8 +31,8 @@ private:
     std::vector<Screenshot> screenshots_;
 };
 
-// Start-up, splash, main loop and shut-down on the given platform, starting
-// from `settings`; changed settings are saved to `settings_path` on the way
-// out unless it is empty.
-void RunGame(Services& services, const RunOptions& options, int seed, FrameObserver* observer,
-             const Settings& settings, const std::string& settings_path);
+// Start-up, splash, main loop and shut-down on the given platform with the
+// files of `folders`, starting from `settings`; changed settings are saved to
+// `settings_path` on the way out unless it is empty.
+void RunGame(Services& services, const RunOptions& options, const GameFolders& folders, int seed,
+             FrameObserver* observer, const Settings& settings, const std::string& settings_path);

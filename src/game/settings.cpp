@@ -4,13 +4,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "game/game.hpp"
+#include "game/paths.hpp"
+#include "platform/system/message.hpp"
 #include "platform/system/safe_write.hpp"
 #include "platform/system/text_parse.hpp"
 #include "platform/video/display.hpp"
@@ -38,20 +43,6 @@ bool ParseLine(std::string_view line, Settings& settings) {
         if (value) settings.fullscreen = *value != 0;
     }
     return value.has_value();
-}
-
-bool MakeFolders(const std::string& folder) {
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) return true;
-    }
-}
-
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -84,8 +75,20 @@ std::string FormatSettings(const Settings& settings) {
            "fullscreen " + (settings.fullscreen ? "1" : "0") + "\n";
 }
 
-Settings LoadSettings(const std::string& path) {
+Settings LoadSettings(const std::string& path, bool* may_save) {
+    if (may_save) *may_save = true;
     if (path.empty()) return {};
+    // Not blocking, so that a FIFO put in the file's place cannot hold up the start.
+    int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    bool plain = descriptor < 0 || (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode));
+    if (descriptor >= 0) ::close(descriptor);
+    if (!plain) {
+        std::fprintf(stderr, "rezarudev: %s is not a plain file, using the default settings and leaving it as it is\n",
+                     Printable(path).c_str());
+        if (may_save) *may_save = false;
+        return {};
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         if (errno != ENOENT) std::fprintf(stderr, "rezarudev: cannot read %s, using the default settings\n", path.c_str());
@@ -110,8 +113,8 @@ Settings LoadSettings(const std::string& path) {
 }
 
 bool SaveSettings(const std::string& path, const Settings& settings, std::string& error) {
-    std::string folder = FolderOf(path);
-    if (!MakeFolders(folder)) {
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    if (!folder.empty() && !MakeFolders(folder)) {
         error = "cannot create " + folder + ": " + std::strerror(errno);
         return false;
     }
@@ -152,9 +155,14 @@ Settings CurrentSettings(const Game& game) {
 }
 
 void SaveChangedSettings(const Game& game) {
-    if (game.settings_path.empty()) return;
     Settings current = CurrentSettings(game);
     if (current == game.settings) return;
+    if (game.settings_path.empty()) {
+        // A replay or a test keeps its settings' file name; a run without a home folder has none.
+        if (game.folders.settings.empty())
+            std::fprintf(stderr, "rezarudev: no per-user folder (HOME is not set); the changed settings are not kept\n");
+        return;
+    }
     std::string error;
     if (!SaveSettings(game.settings_path, current, error)) std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
 }

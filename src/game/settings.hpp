@@ -21,8 +21,10 @@ ParsedSettings ParseSettings(std::string_view text);
 std::string FormatSettings(const Settings& settings);
 
 // The saved settings, or the defaults when there are none. A file that cannot
-// be read, and skipped lines, get one warning on stderr.
-Settings LoadSettings(const std::string& path);
+// be read, and skipped lines, get one warning on stderr. Something other than
+// a plain file (a FIFO, a folder) is not read, and `may_save` is cleared so
+// that leaving does not write over it.
+Settings LoadSettings(const std::string& path, bool* may_save = nullptr);
 // Writes the file through a temporary one, so a crash never leaves it half
 // written. False, with a one-line message in `error`, on failure.
 bool SaveSettings(const std::string& path, const Settings& settings, std::string& error);
