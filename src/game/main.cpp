@@ -102,6 +102,7 @@ int main(int argc, char** argv) {
 
     Services services{clock, *display, graphics, input, audio, text, collision};
     RunGame(services, options, folders, seed, &observer, settings, settings_path);
+    observer.RunEnded();
     // The best score is saved by now; what failed was said when it happened.
     return observer.failed() ? 1 : 0;
 }

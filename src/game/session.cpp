@@ -34,12 +34,22 @@ void SessionObserver::FrameDrawn(Game& game) {
             failed_ = true;
         }
     }
+    last_frame_ = game.frame;
     for (const Screenshot& screenshot : screenshots_) {
         if (screenshot.frame != game.frame) continue;
         if (!WritePng(screenshot.path, game.gfx.GrabBackBuffer())) {
             std::fprintf(stderr, "rezarudev: cannot write the screenshot %s\n", Printable(screenshot.path).c_str());
             failed_ = true;
         }
+    }
+}
+
+void SessionObserver::RunEnded() {
+    for (const Screenshot& screenshot : screenshots_) {
+        if (screenshot.frame <= last_frame_) continue;
+        std::fprintf(stderr, "rezarudev: the screenshot %s of frame %d was never taken: the run ended at frame %d\n",
+                     Printable(screenshot.path).c_str(), screenshot.frame, last_frame_);
+        failed_ = true;
     }
 }
 

@@ -20,14 +20,17 @@ public:
     // be created.
     bool Open(const RunOptions& options, std::string& error);
     void FrameDrawn(Game& game) override;
-    // True once a trace line or a screenshot could not be written: the run
-    // then ends with status 1.
+    // Names each screenshot of a frame the run never reached.
+    void RunEnded();
+    // True once a trace line or a screenshot could not be written, or a
+    // screenshot was never taken: the run then ends with status 1.
     bool failed() const { return failed_; }
 
 private:
     std::FILE* trace_ = nullptr;
     bool trace_failed_ = false;
     bool failed_ = false;
+    int last_frame_ = -1;
     std::vector<Screenshot> screenshots_;
 };
 

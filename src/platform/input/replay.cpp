@@ -80,7 +80,12 @@ private:
 
     std::string ParseEvent(const std::vector<std::string_view>& words) {
         std::optional<int> frame = ParseIntIn(words[0], 0, 0x7fffffff);
-        if (!frame) return "unknown line start " + Quoted(words[0]) + ": expected 'seed' or a frame number";
+        if (!frame) {
+            std::string_view digits = words[0].substr(words[0][0] == '-' ? 1 : 0);
+            if (!digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos)
+                return "frame number " + Quoted(words[0]) + " is out of range (0..2147483647)";
+            return "unknown line start " + Quoted(words[0]) + ": expected 'seed' or a frame number";
+        }
         if (!replay_.events.empty() && *frame < replay_.events.back().frame) {
             return "frame " + std::to_string(*frame) + " comes after frame " +
                    std::to_string(replay_.events.back().frame);

@@ -64,8 +64,9 @@ TEST(Replay, BadLinesNameFileLineAndProblem) {
     EXPECT_EQ(ParseError("seed 1\n\n5 jump\n"), "bad.replay:3: unknown event 'jump'");
     EXPECT_EQ(ParseError("seed 1\nfive key 32 down\n"),
               "bad.replay:2: unknown line start 'five': expected 'seed' or a frame number");
-    EXPECT_EQ(ParseError("seed 1\n-1 close\n"),
-              "bad.replay:2: unknown line start '-1': expected 'seed' or a frame number");
+    EXPECT_EQ(ParseError("seed 1\n-1 close\n"), "bad.replay:2: frame number '-1' is out of range (0..2147483647)");
+    EXPECT_EQ(ParseError("seed 1\n2147483648 close\n"),
+              "bad.replay:2: frame number '2147483648' is out of range (0..2147483647)");
     EXPECT_EQ(ParseError("seed 1\n7 close\n6 close\n"), "bad.replay:3: frame 6 comes after frame 7");
     EXPECT_EQ(ParseError("seed 1\n7\n"), "bad.replay:2: frame 7 has no event");
     EXPECT_EQ(ParseError("seed 1\n1 key 256 down\n"), "bad.replay:2: key code '256' is not in 1..255");
