@@ -4,8 +4,13 @@
 # UndefinedBehaviorSanitizer, so every run compiles with both compilers.
 # Warnings are errors here (not in a plain build, where a newer compiler's
 # new warnings must not stop a player's build).
-# Tests that need OpenGL run under Xvfb with Mesa's software renderer. Last,
-# each libFuzzer target runs for 20 seconds.
+# Tests that need OpenGL run under Xvfb with Mesa's software renderer.
+#
+# The sanitizer build also holds the libFuzzer targets (its libraries carry
+# the fuzzer's coverage hooks), and its soak test, the longest part, starts
+# as soon as the game is built and runs beside everything else. Last, each
+# fuzz target runs for a few seconds from its committed seeds.
+# tools/long_run.sh is the same sanitizer build played and fuzzed for longer.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash tools/install_deps.sh
@@ -21,23 +26,65 @@ if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
     XDG_RUNTIME_DIR="$(mktemp -d)"
     export XDG_RUNTIME_DIR
 fi
+jobs=$(nproc)
+started=$SECONDS
+timings=()
+lap() {
+    timings+=("$(printf '%-32s %4d s' "$1" $((SECONDS - $2)))")
+}
 
 # -noreset: an X server that resets when its last client leaves refuses the
 # next connection for a moment, and a test may be its only client.
-run_suite() {
+run_tests() {
     local dir=$1
     shift
-    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-    cmake --build "$dir" -j "$(nproc)"
-    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@"
 }
 
-run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREZARUDEV_WERROR=ON
-# A cache made with another compiler cannot be switched over.
-if [[ -f build-sanitize/CMakeCache.txt ]] && ! grep -q '^CMAKE_CXX_COMPILER:.*clang++' build-sanitize/CMakeCache.txt; then
-    rm -rf build-sanitize
-fi
-run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DREZARUDEV_SANITIZE=ON -DREZARUDEV_BENCH=OFF -DREZARUDEV_TOOLS=OFF \
-    -DREZARUDEV_WERROR=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+# The soak first: it needs only the game and the soak tool of the sanitizer build.
+step=$SECONDS
+bash tools/sanitize_build.sh build-sanitize rezarudev soak
+lap "sanitizer build: game and soak" "$step"
+soak_log=build-sanitize/soak.log
+soak_start=$SECONDS
+frames=$(sed -n 's/^REZARUDEV_SOAK_FRAMES:STRING=//p' build-sanitize/CMakeCache.txt)
+bash tools/soak/run.sh build-sanitize/rezarudev build-sanitize/tools/soak/soak "${frames:-20000}" >"$soak_log" 2>&1 &
+soak_pid=$!
+# A soak that fails early is reported at the end like one that fails late.
+trap 'kill "$soak_pid" 2>/dev/null || true' EXIT
+
+step=$SECONDS
+bash tools/sanitize_build.sh build-sanitize
+lap "sanitizer build: the rest" "$step"
+step=$SECONDS
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREZARUDEV_WERROR=ON >/dev/null
+cmake --build build -j "$jobs"
+lap "GCC build" "$step"
+
+step=$SECONDS
+run_tests build
+lap "GCC suite" "$step"
+step=$SECONDS
+run_tests build-sanitize -E '^soak$'
+lap "sanitizer suite (soak aside)" "$step"
 # Every fuzz target for a short while, from its committed seeds.
-bash tools/fuzz.sh 20
+step=$SECONDS
+REZARUDEV_FUZZ_BUILD=build-sanitize bash tools/fuzz.sh 10
+lap "fuzz targets, 10 s each" "$step"
+
+# The browser build's own part goes here, once it exists:
+#   bash tools/web/test.sh
+
+step=$SECONDS
+soak_status=0
+wait "$soak_pid" || soak_status=$?
+trap - EXIT
+cat "$soak_log"
+lap "waiting for the soak" "$step"
+timings+=("$(printf '%-32s %4d s' "soak (beside the rest)" $((SECONDS - soak_start)))")
+if ((soak_status != 0)); then
+    echo "test.sh: the soak failed" >&2
+    exit 1
+fi
+lap "total" "$started"
+printf '%s\n' "${timings[@]}"

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/audio/audio.hpp"
+#include "platform/system/manual_clock.hpp"
 #include "platform/system/resources.hpp"
 
 namespace {

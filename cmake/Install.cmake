@@ -24,7 +24,13 @@ foreach(size 16 32 48 64 128 256)
           RENAME rezarudev.png)
 endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/${REZARUDEV_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES dist/rezarudev.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+# Compressed, as Debian installs man pages.
+configure_file(dist/rezarudev.6.in ${CMAKE_BINARY_DIR}/rezarudev.6 @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/rezarudev.6.gz
+                   COMMAND gzip -9nf -k ${CMAKE_BINARY_DIR}/rezarudev.6
+                   DEPENDS ${CMAKE_BINARY_DIR}/rezarudev.6 VERBATIM)
+add_custom_target(man_page ALL DEPENDS ${CMAKE_BINARY_DIR}/rezarudev.6.gz)
+install(FILES ${CMAKE_BINARY_DIR}/rezarudev.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES LICENSE README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES assets/256bytes-LICENSE.txt DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME font-LICENSE.txt)
 

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(error.rfind("input", 0) == 0, "refusal without the file's name: %s", error.c_str());
         return 0;
     }
-    const ReplaySettings& settings = first->settings;
+    const Settings& settings = first->settings;
     std::string written = "seed " + std::to_string(first->seed) + "\nsettings " +
                           std::to_string(settings.sfx_vol_step) + " " + std::to_string(settings.music_vol_step) + " " +
                           std::to_string(settings.music_track) + "\n";

@@ -13,10 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view text(reinterpret_cast<const char*>(data), size);
     ParsedSettings parsed = ParseSettings(text);
     const Settings& settings = parsed.settings;
-    FUZZ_CHECK(settings.sfx_vol_step >= 0 && settings.sfx_vol_step <= 10, "sound volume %d", settings.sfx_vol_step);
-    FUZZ_CHECK(settings.music_vol_step >= 0 && settings.music_vol_step <= 10, "music volume %d",
-               settings.music_vol_step);
-    FUZZ_CHECK(settings.music_track >= 0 && settings.music_track <= 3, "music track %d", settings.music_track);
+    auto within = [](int value, SettingRange range) { return value >= range.low && value <= range.high; };
+    FUZZ_CHECK(within(settings.sfx_vol_step, kVolumeSteps), "sound volume %d", settings.sfx_vol_step);
+    FUZZ_CHECK(within(settings.music_vol_step, kVolumeSteps), "music volume %d", settings.music_vol_step);
+    FUZZ_CHECK(within(settings.music_track, kMusicTracks), "music track %d", settings.music_track);
     FUZZ_CHECK(parsed.skipped >= 0 && (parsed.skipped == 0) == parsed.first_problem.empty(),
                "%d skipped lines, problem '%s'", parsed.skipped, parsed.first_problem.c_str());
 

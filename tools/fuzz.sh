@@ -8,7 +8,9 @@
 # next run; the committed seeds in fuzz/corpus/NAME are only read. A crash or
 # a broken property leaves its input in BUILD/findings/NAME and makes the
 # script fail once every target has had its turn. REZARUDEV_FUZZ_BUILD names
-# the build folder (default build-fuzz).
+# the build folder (default build-fuzz); one already configured with the fuzz
+# targets, such as the sanitizer build of tools/sanitize_build.sh, is used as
+# it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,9 +21,11 @@ if ! [[ $seconds =~ ^[0-9]+$ ]] || ((seconds < 1)); then
 fi
 build=${REZARUDEV_FUZZ_BUILD:-build-fuzz}
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DREZARUDEV_FUZZ=ON \
-    -DREZARUDEV_TESTS=OFF -DREZARUDEV_BENCH=OFF -DREZARUDEV_TOOLS=OFF >/dev/null
+if ! grep -qs '^REZARUDEV_FUZZ:BOOL=ON' "$build/CMakeCache.txt"; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DREZARUDEV_FUZZ=ON \
+        -DREZARUDEV_TESTS=OFF -DREZARUDEV_BENCH=OFF -DREZARUDEV_TOOLS=OFF >/dev/null
+fi
 cmake --build "$build" --target fuzz_targets
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"

@@ -7,7 +7,8 @@ class Game;
 // hiscore.dat: the best score as 4 bytes, little-endian.
 std::string BestScorePath(const Game& game);
 void LoadBest(Game& game);
-// Writes the best score, unless the file was there at start-up but could not
+// Writes the best score, or the one in the file when that is higher (another
+// game left meanwhile), unless the file was there at start-up but could not
 // be read: then it is left as it is.
 void SaveBest(Game& game);
 
@@ -19,9 +20,7 @@ struct BestScoreRead {
     int best = 0;
     bool may_save = true;
 };
-BestScoreRead ReadBestScore(const std::string& path);
-// Writes through a temporary file of this process's own, flushed to the disk
-// and renamed over the old one, so the file is never left half written; a
-// symbolic link is written through to its target. Only the file's own folder
-// is created when it is missing. A failure is one line on standard error.
+BestScoreRead ReadBestScore(const std::string& path, bool warn = true);
+// Writes the file safely (WriteFileSafely). Only the file's own folder is
+// created when it is missing. A failure is one line on standard error.
 bool WriteBestScore(const std::string& path, int best);

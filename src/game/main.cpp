@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/options.hpp"
+#include "game/paths.hpp"
 #include "game/session.hpp"
 #include "game/settings.hpp"
 #include "platform/audio/audio.hpp"
@@ -55,20 +56,21 @@ int main(int argc, char** argv) {
 
     // A replay plays with the settings it was recorded with and never saves
     // any; only the choice of full screen comes from the saved ones.
-    std::string settings_path = SettingsPath(options.data_dir);
-    Settings settings = LoadSettings(settings_path);
+    GameFolders folders = FindFolders(options.data_dir);
+    bool may_save = true;
+    Settings settings = LoadSettings(folders.settings, &may_save);
+    std::string settings_path = may_save ? folders.settings : std::string();
     if (replay) {
-        settings.sfx_vol_step = replay->settings.sfx_vol_step;
-        settings.music_vol_step = replay->settings.music_vol_step;
-        settings.music_track = replay->settings.music_track;
+        bool fullscreen = settings.fullscreen;
+        settings = replay->settings;
+        settings.fullscreen = fullscreen;
         settings_path.clear();
     }
 
     SystemClock clock;
     int seed = replay ? replay->seed : options.seed ? *options.seed : clock.Milliseconds();
     ReplayWriter recorder;
-    ReplaySettings recorded{settings.sfx_vol_step, settings.music_vol_step, settings.music_track};
-    if (!options.record.empty() && !recorder.Open(options.record, seed, recorded, error)) return Fail(error, false);
+    if (!options.record.empty() && !recorder.Open(options.record, seed, settings, error)) return Fail(error, false);
 
     std::unique_ptr<Display> display = OpenSdlDisplay("Rezarudev", 640, 480, options.windowed || !settings.fullscreen,
                                                       60, options.fast, clock, error);
@@ -99,7 +101,8 @@ int main(int argc, char** argv) {
     Collision collision(graphics);
 
     Services services{clock, *display, graphics, input, audio, text, collision};
-    RunGame(services, options, seed, &observer, settings, settings_path);
+    RunGame(services, options, folders, seed, &observer, settings, settings_path);
+    observer.RunEnded();
     // The best score is saved by now; what failed was said when it happened.
     return observer.failed() ? 1 : 0;
 }

@@ -6,7 +6,7 @@
 #include "platform/input/input.hpp"
 #include "platform/video/text.hpp"
 
-const char* const kCreditLine = "v2.17 - Rezarudev - shoot the burgers, dodge the fries";
+const char* const kCreditLine = "v" REZARUDEV_SHORT_VERSION " - Rezarudev - shoot the burgers, dodge the fries";
 
 namespace {
 

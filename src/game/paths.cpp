@@ -2,10 +2,14 @@
 
 #include <SDL.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -17,22 +21,31 @@ bool HoldsSounds(const fs::path& folder) {
     return fs::is_regular_file(folder / "title.ogg", error);
 }
 
-std::string DataFolder() {
-    char* path = SDL_GetPrefPath("", "rezarudev");
-    if (!path) {
-        std::fprintf(stderr, "rezarudev: no per-user folder (%s); the best score stays in data/\n", SDL_GetError());
-        return {};
-    }
-    std::string folder = path;
-    SDL_free(path);
-    return folder;
+// An empty or relative value counts as unset.
+const char* AbsoluteVariable(const char* name) {
+    const char* value = std::getenv(name);
+    return value && value[0] == '/' ? value : nullptr;
 }
 
 }  // namespace
 
+std::string PerUserFolder(const char* variable, const char* under_home) {
+    if (const char* value = AbsoluteVariable(variable)) return std::string(value) + "/rezarudev";
+    if (const char* home = AbsoluteVariable("HOME")) return std::string(home) + "/" + under_home + "/rezarudev";
+    return {};
+}
+
+bool MakeFolders(const std::string& folder) {
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        std::string part = folder.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (slash == std::string::npos) return true;
+    }
+}
+
 GameFolders FoldersUnder(const std::string& data_dir) {
     std::string data = (fs::path(data_dir) / "data").string();
-    return {data, data + "/hiscore.dat", {}};
+    return {data, data + "/hiscore.dat", {}, data + "/settings"};
 }
 
 GameFolders ChooseFolders(const std::string& working, const std::string& installed, const std::string& per_user) {
@@ -60,7 +73,9 @@ std::string BestScoreToRead(const GameFolders& folders) {
 
 GameFolders FindFolders(const std::string& data_dir) {
     if (!data_dir.empty()) return FoldersUnder(data_dir);
-    return ChooseFolders(".", InstalledDataFolder(), UserDataFolder());
+    GameFolders folders = ChooseFolders(".", InstalledDataFolder(), UserDataFolder());
+    folders.settings = SettingsPath("");
+    return folders;
 }
 
 std::string InstalledDataFolder() {
@@ -71,4 +86,22 @@ std::string InstalledDataFolder() {
     return folder.lexically_normal().string();
 }
 
-std::string UserDataFolder() { return DataFolder(); }
+std::string UserDataFolder() {
+    std::string folder = PerUserFolder("XDG_DATA_HOME", ".local/share");
+    if (folder.empty()) {
+        std::fprintf(stderr, "rezarudev: no per-user folder (HOME is not set); the best score stays in data/\n");
+        return {};
+    }
+    if (!MakeFolders(folder)) {
+        std::fprintf(stderr, "rezarudev: cannot create %s: %s; the best score stays in data/\n", folder.c_str(),
+                     std::strerror(errno));
+        return {};
+    }
+    return folder + "/";
+}
+
+std::string SettingsPath(const std::string& data_dir) {
+    if (!data_dir.empty()) return FoldersUnder(data_dir).settings;
+    std::string folder = PerUserFolder("XDG_CONFIG_HOME", ".config");
+    return folder.empty() ? folder : folder + "/settings";
+}

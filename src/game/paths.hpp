@@ -9,9 +9,11 @@ struct GameFolders {
     // Read instead of best_score while that does not exist yet, so a best
     // score from before the per-user folder is taken over once. May be empty.
     std::string earlier_best_score;
+    // The settings file; empty when there is no per-user folder for it.
+    std::string settings;
 };
 
-// --data-dir DIR: everything in DIR/data.
+// --data-dir DIR: everything in DIR/data, the settings file too.
 GameFolders FoldersUnder(const std::string& data_dir);
 
 // Without --data-dir: the sounds from data/ under `working` when it holds
@@ -32,8 +34,22 @@ GameFolders FindFolders(const std::string& data_dir);
 // an install under any prefix works; empty when the platform cannot say.
 std::string InstalledDataFolder();
 
+// The game's folder under the per-user base folder that `variable` names,
+// else under $HOME/`under_home`. As the XDG rules have it, an empty or
+// relative value counts as unset. Empty when neither gives an absolute path.
+std::string PerUserFolder(const char* variable, const char* under_home);
+
+// Creates the folder and any missing above it, for this user only. False,
+// with errno set, on failure.
+bool MakeFolders(const std::string& folder);
+
 // The per-user folder for the best score, ending in '/', created when
-// missing: $XDG_DATA_HOME/rezarudev/, with the usual fallback under $HOME.
-// Empty, after one line on stderr, when there is no home folder or it cannot
-// be created. (The settings file finds its own folder: SettingsPath.)
+// missing: $XDG_DATA_HOME/rezarudev/, falling back to
+// ~/.local/share/rezarudev/. Empty, after one line on stderr, when there is
+// no home folder or it cannot be created.
 std::string UserDataFolder();
+
+// The settings file: DIR/data/settings with --data-dir DIR, otherwise
+// $XDG_CONFIG_HOME/rezarudev/settings, falling back to
+// ~/.config/rezarudev/settings. Empty when there is no such folder.
+std::string SettingsPath(const std::string& data_dir);

@@ -34,6 +34,7 @@ void SessionObserver::FrameDrawn(Game& game) {
             failed_ = true;
         }
     }
+    last_frame_ = game.frame;
     for (const Screenshot& screenshot : screenshots_) {
         if (screenshot.frame != game.frame) continue;
         if (!WritePng(screenshot.path, game.gfx.GrabBackBuffer())) {
@@ -43,9 +44,18 @@ void SessionObserver::FrameDrawn(Game& game) {
     }
 }
 
-void RunGame(Services& services, const RunOptions& options, int seed, FrameObserver* observer,
-             const Settings& settings, const std::string& settings_path) {
-    Game game(services, FindFolders(options.data_dir));
+void SessionObserver::RunEnded() {
+    for (const Screenshot& screenshot : screenshots_) {
+        if (screenshot.frame <= last_frame_) continue;
+        std::fprintf(stderr, "rezarudev: the screenshot %s of frame %d was never taken: the run ended at frame %d\n",
+                     Printable(screenshot.path).c_str(), screenshot.frame, last_frame_);
+        failed_ = true;
+    }
+}
+
+void RunGame(Services& services, const RunOptions& options, const GameFolders& folders, int seed,
+             FrameObserver* observer, const Settings& settings, const std::string& settings_path) {
+    Game game(services, folders);
     game.settings = settings;
     game.settings_path = settings_path;
     game.observer = observer;

@@ -20,19 +20,22 @@ public:
     // be created.
     bool Open(const RunOptions& options, std::string& error);
     void FrameDrawn(Game& game) override;
-    // True once a trace line or a screenshot could not be written: the run
-    // then ends with status 1.
+    // Names each screenshot of a frame the run never reached.
+    void RunEnded();
+    // True once a trace line or a screenshot could not be written, or a
+    // screenshot was never taken: the run then ends with status 1.
     bool failed() const { return failed_; }
 
 private:
     std::FILE* trace_ = nullptr;
     bool trace_failed_ = false;
     bool failed_ = false;
+    int last_frame_ = -1;
     std::vector<Screenshot> screenshots_;
 };
 
-// Start-up, splash, main loop and shut-down on the given platform, starting
-// from `settings`; changed settings are saved to `settings_path` on the way
-// out unless it is empty.
-void RunGame(Services& services, const RunOptions& options, int seed, FrameObserver* observer,
-             const Settings& settings, const std::string& settings_path);
+// Start-up, splash, main loop and shut-down on the given platform with the
+// files of `folders`, starting from `settings`; changed settings are saved to
+// `settings_path` on the way out unless it is empty.
+void RunGame(Services& services, const RunOptions& options, const GameFolders& folders, int seed,
+             FrameObserver* observer, const Settings& settings, const std::string& settings_path);

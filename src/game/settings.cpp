@@ -1,10 +1,10 @@
 #include "game/settings.hpp"
 
-#include <charconv>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -14,77 +14,45 @@
 #include <unistd.h>
 
 #include "game/game.hpp"
+#include "game/paths.hpp"
+#include "platform/system/message.hpp"
+#include "platform/system/safe_write.hpp"
+#include "platform/system/text_parse.hpp"
 #include "platform/video/display.hpp"
 
 namespace {
 
-constexpr std::string_view kSpace = " \t\r\v\f";
-
-std::string_view Trim(std::string_view text) {
-    std::size_t start = text.find_first_not_of(kSpace);
-    if (start == std::string_view::npos) return {};
-    return text.substr(start, text.find_last_not_of(kSpace) - start + 1);
-}
-
-bool ParseIntIn(std::string_view word, int low, int high, int& value) {
-    int parsed = 0;
-    auto [end, status] = std::from_chars(word.data(), word.data() + word.size(), parsed);
-    if (status != std::errc() || end != word.data() + word.size() || parsed < low || parsed > high) return false;
-    value = parsed;
-    return true;
-}
-
 // One "name value" line; false when the name is unknown or the value broken.
 bool ParseLine(std::string_view line, Settings& settings) {
-    std::size_t gap = line.find_first_of(kSpace);
+    std::size_t gap = line.find_first_of(kBlanks);
     if (gap == std::string_view::npos) return false;
     std::string_view name = line.substr(0, gap);
-    std::string_view value = Trim(line.substr(gap));
-    if (name == "sound_volume") return ParseIntIn(value, 0, 10, settings.sfx_vol_step);
-    if (name == "music_volume") return ParseIntIn(value, 0, 10, settings.music_vol_step);
-    if (name == "music_track") return ParseIntIn(value, 0, 3, settings.music_track);
-    if (name == "fullscreen") {
-        int on = 0;
-        if (!ParseIntIn(value, 0, 1, on)) return false;
-        settings.fullscreen = on != 0;
-        return true;
+    std::string_view word = Trim(line.substr(gap));
+    std::optional<int> value;
+    if (name == "sound_volume") {
+        value = ParseSetting(word, kVolumeSteps);
+        if (value) settings.sfx_vol_step = *value;
+    } else if (name == "music_volume") {
+        value = ParseSetting(word, kVolumeSteps);
+        if (value) settings.music_vol_step = *value;
+    } else if (name == "music_track") {
+        value = ParseSetting(word, kMusicTracks);
+        if (value) settings.music_track = *value;
+    } else if (name == "fullscreen") {
+        value = ParseIntIn(word, 0, 1);
+        if (value) settings.fullscreen = *value != 0;
     }
-    return false;
-}
-
-bool MakeFolders(const std::string& folder) {
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) return true;
-    }
-}
-
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return value.has_value();
 }
 
 }  // namespace
 
 ParsedSettings ParseSettings(std::string_view text) {
     ParsedSettings parsed;
-    int line_number = 0;
-    while (!text.empty()) {
-        std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        ++line_number;
-        if (std::size_t comment = line.find('#'); comment != std::string_view::npos) line = line.substr(0, comment);
-        line = Trim(line);
-        if (line.empty()) continue;
+    ForEachLine(text, [&parsed](std::string_view line, int line_number) {
+        line = Trim(StripComment(line));
         // A broken line leaves the setting it names as it was.
-        Settings attempt = parsed.settings;
-        if (ParseLine(line, attempt)) {
-            parsed.settings = attempt;
-            continue;
-        }
+        if (line.empty() || ParseLine(line, parsed.settings)) return true;
         if (parsed.skipped++ == 0) {
             constexpr std::size_t kShown = 40;
             std::string shown(line.substr(0, kShown));
@@ -94,7 +62,8 @@ ParsedSettings ParseSettings(std::string_view text) {
             parsed.first_problem = "line " + std::to_string(line_number) + " '" + shown +
                                    (line.size() > kShown ? "...'" : "'");
         }
-    }
+        return true;
+    });
     return parsed;
 }
 
@@ -106,18 +75,20 @@ std::string FormatSettings(const Settings& settings) {
            "fullscreen " + (settings.fullscreen ? "1" : "0") + "\n";
 }
 
-std::string SettingsPath(const std::string& data_dir) {
-    if (!data_dir.empty()) return data_dir + "/data/settings";
-    // Relative values are to be ignored, as if unset.
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/') return std::string(config) + "/rezarudev/settings";
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/') return std::string(home) + "/.config/rezarudev/settings";
-    return {};
-}
-
-Settings LoadSettings(const std::string& path) {
+Settings LoadSettings(const std::string& path, bool* may_save) {
+    if (may_save) *may_save = true;
     if (path.empty()) return {};
+    // Not blocking, so that a FIFO put in the file's place cannot hold up the start.
+    int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    bool plain = descriptor < 0 || (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode));
+    if (descriptor >= 0) ::close(descriptor);
+    if (!plain) {
+        std::fprintf(stderr, "rezarudev: %s is not a plain file, using the default settings and leaving it as it is\n",
+                     Printable(path).c_str());
+        if (may_save) *may_save = false;
+        return {};
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         if (errno != ENOENT) std::fprintf(stderr, "rezarudev: cannot read %s, using the default settings\n", path.c_str());
@@ -142,33 +113,16 @@ Settings LoadSettings(const std::string& path) {
 }
 
 bool SaveSettings(const std::string& path, const Settings& settings, std::string& error) {
-    std::string folder = FolderOf(path);
-    if (!MakeFolders(folder)) {
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    if (!folder.empty() && !MakeFolders(folder)) {
         error = "cannot create " + folder + ": " + std::strerror(errno);
         return false;
     }
-    std::string temporary = path + ".tmp";
-    std::string text = FormatSettings(settings);
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool written = fd >= 0;
-    std::size_t done = 0;
-    while (written && done < text.size()) {
-        ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        written = wrote > 0;
-        if (written) done += static_cast<std::size_t>(wrote);
+    if (int problem = WriteFileSafely(path, FormatSettings(settings))) {
+        error = "cannot write " + path + ": " + std::strerror(problem);
+        return false;
     }
-    written = written && ::fsync(fd) == 0;
-    int saved_errno = errno;
-    if (fd >= 0 && ::close(fd) != 0 && written) {
-        written = false;
-        saved_errno = errno;
-    }
-    if (written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
-    if (written) saved_errno = errno;
-    if (fd >= 0) ::unlink(temporary.c_str());
-    error = "cannot write " + path + ": " + std::strerror(saved_errno);
-    return false;
+    return true;
 }
 
 float VolumeOfStep(int step) {
@@ -201,9 +155,14 @@ Settings CurrentSettings(const Game& game) {
 }
 
 void SaveChangedSettings(const Game& game) {
-    if (game.settings_path.empty()) return;
     Settings current = CurrentSettings(game);
     if (current == game.settings) return;
+    if (game.settings_path.empty()) {
+        // A replay or a test keeps its settings' file name; a run without a home folder has none.
+        if (game.folders.settings.empty())
+            std::fprintf(stderr, "rezarudev: no per-user folder (HOME is not set); the changed settings are not kept\n");
+        return;
+    }
     std::string error;
     if (!SaveSettings(game.settings_path, current, error)) std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
 }

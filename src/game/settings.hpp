@@ -3,19 +3,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system/player_settings.hpp"
+
 class Game;
-
-// What the player chose and finds again on the next run: the two volume
-// steps (0 Off, 1..10 for 10 %..100 %), the music track and full screen or
-// window.
-struct Settings {
-    int sfx_vol_step = 10;
-    int music_vol_step = 10;
-    int music_track = 2;
-    bool fullscreen = true;
-
-    bool operator==(const Settings&) const = default;
-};
 
 struct ParsedSettings {
     Settings settings;
@@ -30,14 +20,11 @@ struct ParsedSettings {
 ParsedSettings ParseSettings(std::string_view text);
 std::string FormatSettings(const Settings& settings);
 
-// The settings file: DIR/data/settings with --data-dir DIR, otherwise
-// $XDG_CONFIG_HOME/rezarudev/settings, falling back to
-// ~/.config/rezarudev/settings. Empty when there is no such folder.
-std::string SettingsPath(const std::string& data_dir);
-
 // The saved settings, or the defaults when there are none. A file that cannot
-// be read, and skipped lines, get one warning on stderr.
-Settings LoadSettings(const std::string& path);
+// be read, and skipped lines, get one warning on stderr. Something other than
+// a plain file (a FIFO, a folder) is not read, and `may_save` is cleared so
+// that leaving does not write over it.
+Settings LoadSettings(const std::string& path, bool* may_save = nullptr);
 // Writes the file through a temporary one, so a crash never leaves it half
 // written. False, with a one-line message in `error`, on failure.
 bool SaveSettings(const std::string& path, const Settings& settings, std::string& error);

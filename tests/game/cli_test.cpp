@@ -304,3 +304,15 @@ TEST_F(CommandLineTest, AnUnwritableTraceOrScreenshotEndsTheRunWithStatusOne) {
     EXPECT_NE(Read("err.txt").find("screenshot"), std::string::npos);
     EXPECT_EQ(fs::file_size(Path("data/hiscore.dat")), 4u);
 }
+
+TEST_F(CommandLineTest, AScreenshotThatFailsOrIsNeverTakenIsNamedOnOneLine) {
+    if (!HasDisplay()) GTEST_SKIP() << "no display";
+    // The game's own line, and none of libpng's.
+    EXPECT_EQ(Run("--frames 3 --screenshot 1:/dev/full"), 1);
+    std::string message;
+    message = Read("err.txt");
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    // A screenshot of a frame the run never reached is named too.
+    EXPECT_EQ(Run("--frames 3 --screenshot 100:'" + Path("late.png") + "'"), 1);
+    EXPECT_NE(Read("err.txt").find("late.png of frame 100 was never taken"), std::string::npos) << Read("err.txt");
+}

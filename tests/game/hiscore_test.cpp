@@ -141,3 +141,19 @@ TEST_F(BestScoreFileTest, WritingCreatesTheDataFolderButNothingAboveIt) {
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(std::filesystem::exists(folder_));
 }
+
+TEST_F(BestScoreFileTest, OfTwoGamesLeavingAtOnceTheHigherBestScoreStays) {
+    GameHarness first;
+    GameHarness second;
+    second.game.folders = first.game.folders;
+    LoadBest(first.game);
+    LoadBest(second.game);
+    first.game.player.best = 900;
+    second.game.player.best = 300;
+    SaveBest(first.game);
+    SaveBest(second.game);
+    EXPECT_EQ(ReadBestScore(BestScorePath(first.game)).best, 900);
+    second.game.player.best = 1200;
+    SaveBest(second.game);
+    EXPECT_EQ(ReadBestScore(BestScorePath(first.game)).best, 1200);
+}

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "game/hiscore.hpp"
@@ -73,18 +75,55 @@ TEST_F(PathsTest, AnEarlierBestScoreIsTakenOverOnce) {
     EXPECT_EQ(ReadBestScore(folders.earlier_best_score).best, 9999);
 }
 
-TEST_F(PathsTest, PerUserFolderFollowsXdgAndIsCreated) {
+// The XDG rules for every per-user path: an empty or relative value counts
+// as unset, then $HOME decides; without an absolute $HOME there is none.
+TEST_F(PathsTest, PerUserPathsFollowXdgThenHomeAndIgnoreEmptyOrRelativeValues) {
+    const char* names[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "HOME"};
+    std::vector<std::optional<std::string>> saved;
+    for (const char* name : names) {
+        const char* value = std::getenv(name);
+        saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+    }
     setenv("XDG_DATA_HOME", Path("data home").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", Path("config home").c_str(), 1);
+    setenv("HOME", Path("home").c_str(), 1);
     EXPECT_EQ(UserDataFolder(), Path("data home") + "/rezarudev/");
     EXPECT_TRUE(fs::is_directory(Path("data home/rezarudev")));
+    EXPECT_EQ(SettingsPath(""), Path("config home") + "/rezarudev/settings");
     EXPECT_EQ(FindFolders("").best_score, Path("data home") + "/rezarudev/hiscore.dat");
-    EXPECT_EQ(FindFolders(Path("dir")).best_score, Path("dir") + "/data/hiscore.dat");
+    EXPECT_EQ(FindFolders("").settings, Path("config home") + "/rezarudev/settings");
+    GameFolders under = FindFolders(Path("dir"));
+    EXPECT_EQ(under.best_score, Path("dir") + "/data/hiscore.dat");
+    EXPECT_EQ(under.settings, Path("dir") + "/data/settings");
+
+    for (const char* value : {"", "relative/share"}) {
+        setenv("XDG_DATA_HOME", value, 1);
+        setenv("XDG_CONFIG_HOME", value, 1);
+        EXPECT_EQ(UserDataFolder(), Path("home") + "/.local/share/rezarudev/") << "'" << value << "'";
+        EXPECT_EQ(SettingsPath(""), Path("home") + "/.config/rezarudev/settings") << "'" << value << "'";
+    }
+    EXPECT_FALSE(fs::exists("relative")) << "nothing made under the working folder";
+
     unsetenv("XDG_DATA_HOME");
-    setenv("HOME", Path("home").c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(UserDataFolder(), Path("home") + "/.local/share/rezarudev/");
     // Without any home folder nothing is kept per user, and a line says so.
-    unsetenv("HOME");
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(UserDataFolder(), "");
-    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    for (const char* home : std::vector<const char*>{"", "relative", nullptr}) {
+        if (home) {
+            setenv("HOME", home, 1);
+        } else {
+            unsetenv("HOME");
+        }
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(UserDataFolder(), "");
+        EXPECT_EQ(SettingsPath(""), "");
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("no per-user folder"), std::string::npos);
+    }
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        if (saved[i]) {
+            setenv(names[i], saved[i]->c_str(), 1);
+        } else {
+            unsetenv(names[i]);
+        }
+    }
 }

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 
 #include "game/settings.hpp"
 #include "game/shell.hpp"
@@ -75,22 +77,24 @@ TEST_F(SettingsFileTest, SavedIntoNewFoldersAtomicallyAndLoadedBack) {
     EXPECT_NE(error.find("blocked/file"), std::string::npos) << error;
 }
 
-TEST_F(SettingsFileTest, FolderFollowsDataDirThenXdgConfigHomeThenHome) {
-    EXPECT_EQ(SettingsPath("/games/rz"), "/games/rz/data/settings");
-    const char* saved_config = std::getenv("XDG_CONFIG_HOME");
-    const char* saved_home = std::getenv("HOME");
-    std::string config = saved_config ? saved_config : "", home = saved_home ? saved_home : "";
-    ::setenv("XDG_CONFIG_HOME", "/xdg", 1);
-    ::setenv("HOME", "/home/player", 1);
-    EXPECT_EQ(SettingsPath(""), "/xdg/rezarudev/settings");
-    ::setenv("XDG_CONFIG_HOME", "relative", 1);
-    EXPECT_EQ(SettingsPath(""), "/home/player/.config/rezarudev/settings");
-    ::unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(SettingsPath(""), "/home/player/.config/rezarudev/settings");
-    ::unsetenv("HOME");
-    EXPECT_EQ(SettingsPath(""), "");
-    if (saved_config) ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    if (saved_home) ::setenv("HOME", home.c_str(), 1);
+// A FIFO in the file's place would block the start for ever: it is refused
+// with a line, and leaving does not write over it.
+TEST_F(SettingsFileTest, SomethingOtherThanAPlainFileIsNeitherReadNorWrittenOver) {
+    fs::create_directories(folder_);
+    std::string path = (folder_ / "settings").string();
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    bool may_save = true;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadSettings(path, &may_save), Settings{});
+    std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    EXPECT_FALSE(may_save);
+    fs::remove(path);
+    fs::create_directory(path);
+    testing::internal::CaptureStderr();
+    LoadSettings(path, &may_save);
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(may_save);
 }
 
 TEST_F(SettingsFileTest, ARunStartsFromItsSettingsAndSavesOnlyWhatChanged) {
@@ -113,6 +117,14 @@ TEST_F(SettingsFileTest, ARunStartsFromItsSettingsAndSavesOnlyWhatChanged) {
     EXPECT_TRUE(h.display.fullscreen());
     ShutDown(h.game);
     EXPECT_EQ(ParseSettings(ReadFile(folder_ / "settings")).settings, (Settings{3, 5, 1, true}));
+
+    // Without a home folder there is nowhere to keep them, and a line says so.
+    h.game.settings_path.clear();
+    h.game.folders.settings.clear();
+    sound.music_vol_step = 2;
+    testing::internal::CaptureStderr();
+    SaveChangedSettings(h.game);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("changed settings are not kept"), std::string::npos);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 
+#include "platform/system/manual_clock.hpp"
 #include "platform/system/message.hpp"
 #include "platform/system/random.hpp"
 #include "platform/system/resources.hpp"

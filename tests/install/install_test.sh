@@ -33,8 +33,9 @@ command=$(sed -n 's/^Exec=//p' "$desktop")
 [[ -x $usr/games/$command ]] || fail "the desktop entry runs '$command', which is not installed"
 appstreamcli validate --no-net "$usr"/share/metainfo/*.metainfo.xml >/dev/null ||
     fail "metainfo does not validate: $(appstreamcli validate --no-net "$usr"/share/metainfo/*.metainfo.xml)"
-page="$usr/share/man/man6/rezarudev.6"
-warnings=$(groff -man -ww -z "$page" 2>&1)
+page="$usr/share/man/man6/rezarudev.6.gz"
+gzip -t "$page" 2>/dev/null || fail "the man page is not compressed"
+warnings=$(zcat "$page" | groff -man -ww -z 2>&1)
 [[ -z $warnings ]] || fail "man page warnings: $warnings"
 [[ -f $usr/share/doc/rezarudev/LICENSE && -f $usr/share/doc/rezarudev/font-LICENSE.txt ]] || fail "licences missing"
 

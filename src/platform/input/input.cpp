@@ -301,20 +301,3 @@ void WaitWhileSuspended(Input& input) {
         if (!input.WaitPoll()) break;
     }
 }
-
-void ScriptedInputSource::FetchFrame(int, std::vector<InputEvent>& events) {
-    ++frame_fetches_;
-    events.insert(events.end(), pending_.begin(), pending_.end());
-    pending_.clear();
-}
-
-bool ScriptedInputSource::FetchWait(int, std::vector<InputEvent>& events) {
-    ++wait_fetches_;
-    events.insert(events.end(), pending_.begin(), pending_.end());
-    pending_.clear();
-    if (!wait_batches_.empty()) {
-        events.insert(events.end(), wait_batches_.front().begin(), wait_batches_.front().end());
-        wait_batches_.pop_front();
-    }
-    return !wait_batches_.empty();
-}

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <deque>
 #include <vector>
 
 // One thing that happened to the keyboard, mouse, joystick or window, in the
@@ -175,32 +174,3 @@ void WaitJoyRelease(Input& input);
 void FlushInput(Input& input);
 // Returns once the application is active again, or a close request came.
 void WaitWhileSuspended(Input& input);
-
-// A source for tests: events added with Add arrive at the next fetch of
-// either kind; each batch added with AddForWait arrives at one busy-wait fetch.
-class ScriptedInputSource final : public InputSource {
-public:
-    void Add(const InputEvent& event) { pending_.push_back(event); }
-    void AddForWait(std::vector<InputEvent> batch) { wait_batches_.push_back(std::move(batch)); }
-    void SetJoystickCount(int count) { joysticks_ = count; }
-
-    void FetchFrame(int frame, std::vector<InputEvent>& events) override;
-    bool FetchWait(int frame, std::vector<InputEvent>& events) override;
-    int JoystickCount() override { return joysticks_; }
-    void SetMouseVisible(bool visible) override { mouse_visible_ = visible; }
-    void SetPointerCaptured(bool captured, int, int) override { pointer_captured_ = captured; }
-
-    bool mouse_visible() const { return mouse_visible_; }
-    bool pointer_captured() const { return pointer_captured_; }
-    int frame_fetches() const { return frame_fetches_; }
-    int wait_fetches() const { return wait_fetches_; }
-
-private:
-    std::vector<InputEvent> pending_;
-    std::deque<std::vector<InputEvent>> wait_batches_;
-    int joysticks_ = 0;
-    bool mouse_visible_ = true;
-    bool pointer_captured_ = false;
-    int frame_fetches_ = 0;
-    int wait_fetches_ = 0;
-};

@@ -9,35 +9,9 @@
 #include <system_error>
 
 #include "platform/system/message.hpp"
+#include "platform/system/text_parse.hpp"
 
 namespace {
-
-std::vector<std::string_view> SplitWords(std::string_view line) {
-    if (std::size_t comment = line.find('#'); comment != std::string_view::npos) line = line.substr(0, comment);
-    std::vector<std::string_view> words;
-    constexpr std::string_view kSpace = " \t\r\v\f";
-    std::size_t start = line.find_first_not_of(kSpace);
-    while (start != std::string_view::npos) {
-        std::size_t end = line.find_first_of(kSpace, start);
-        if (end == std::string_view::npos) end = line.size();
-        words.push_back(line.substr(start, end - start));
-        start = line.find_first_not_of(kSpace, end);
-    }
-    return words;
-}
-
-std::optional<int> ParseInt(std::string_view word) {
-    int value = 0;
-    auto [end, status] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (status != std::errc() || end != word.data() + word.size()) return std::nullopt;
-    return value;
-}
-
-std::optional<int> ParseIntIn(std::string_view word, int low, int high) {
-    std::optional<int> value = ParseInt(word);
-    if (!value || *value < low || *value > high) return std::nullopt;
-    return value;
-}
 
 std::optional<double> ParseReal(std::string_view word) {
     double value = 0.0;
@@ -90,21 +64,28 @@ private:
         if (has_settings_) return "a second settings line";
         if (!has_seed_ || !replay_.events.empty()) return "settings must come right after the seed";
         if (words.size() < 4) return "settings needs S M T";
-        std::optional<int> sound = ParseIntIn(words[1], 0, 10);
-        std::optional<int> music = ParseIntIn(words[2], 0, 10);
-        std::optional<int> track = ParseIntIn(words[3], 0, 3);
-        if (!sound) return "sound volume " + Quoted(words[1]) + " is not in 0..10";
-        if (!music) return "music volume " + Quoted(words[2]) + " is not in 0..10";
-        if (!track) return "music track " + Quoted(words[3]) + " is not in 0..3";
+        std::optional<int> sound = ParseSetting(words[1], kVolumeSteps);
+        std::optional<int> music = ParseSetting(words[2], kVolumeSteps);
+        std::optional<int> track = ParseSetting(words[3], kMusicTracks);
+        if (!sound) return "sound volume " + Quoted(words[1]) + " is not in " + RangeText(kVolumeSteps);
+        if (!music) return "music volume " + Quoted(words[2]) + " is not in " + RangeText(kVolumeSteps);
+        if (!track) return "music track " + Quoted(words[3]) + " is not in " + RangeText(kMusicTracks);
         if (words.size() > 4) return Unexpected(words[4]);
-        replay_.settings = {*sound, *music, *track};
+        replay_.settings.sfx_vol_step = *sound;
+        replay_.settings.music_vol_step = *music;
+        replay_.settings.music_track = *track;
         has_settings_ = true;
         return {};
     }
 
     std::string ParseEvent(const std::vector<std::string_view>& words) {
         std::optional<int> frame = ParseIntIn(words[0], 0, 0x7fffffff);
-        if (!frame) return "unknown line start " + Quoted(words[0]) + ": expected 'seed' or a frame number";
+        if (!frame) {
+            std::string_view digits = words[0].substr(words[0][0] == '-' ? 1 : 0);
+            if (!digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos)
+                return "frame number " + Quoted(words[0]) + " is out of range (0..2147483647)";
+            return "unknown line start " + Quoted(words[0]) + ": expected 'seed' or a frame number";
+        }
         if (!replay_.events.empty() && *frame < replay_.events.back().frame) {
             return "frame " + std::to_string(*frame) + " comes after frame " +
                    std::to_string(replay_.events.back().frame);
@@ -211,17 +192,15 @@ std::string FormatReal(float value) {
 
 std::optional<ReplayFile> ParseReplay(std::string_view text, const std::string& name, std::string& error) {
     ReplayParser parser;
-    int line_number = 0;
-    while (!text.empty()) {
-        std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        ++line_number;
-        if (std::string problem = parser.ParseLine(line); !problem.empty()) {
-            error = Printable(name) + ":" + std::to_string(line_number) + ": " + problem;
-            return std::nullopt;
-        }
-    }
+    bool broken = false;
+    ForEachLine(text, [&](std::string_view line, int line_number) {
+        std::string problem = parser.ParseLine(line);
+        if (problem.empty()) return true;
+        error = Printable(name) + ":" + std::to_string(line_number) + ": " + problem;
+        broken = true;
+        return false;
+    });
+    if (broken) return std::nullopt;
     std::optional<ReplayFile> replay = parser.Finish();
     if (!replay) error = Printable(name) + ": no seed line";
     return replay;
@@ -286,7 +265,7 @@ std::string FormatReplayEvent(int frame, const InputEvent& event) {
     return {};
 }
 
-bool ReplayWriter::Open(const std::string& path, int seed, const ReplaySettings& settings, std::string& error) {
+bool ReplayWriter::Open(const std::string& path, int seed, const Settings& settings, std::string& error) {
     file_.open(path, std::ios::binary | std::ios::trunc);
     if (file_) {
         file_ << "seed " << seed << '\n'

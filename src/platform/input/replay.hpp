@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/input/input.hpp"
+#include "platform/system/player_settings.hpp"
 
 // Replay files: plain text, one item a line, '#' starts a comment.
 //
@@ -24,14 +25,6 @@
 // after the seed, holds the sound volume step, music volume step and music
 // track the recorded run started with.
 
-struct ReplaySettings {
-    int sfx_vol_step = 10;
-    int music_vol_step = 10;
-    int music_track = 2;
-
-    bool operator==(const ReplaySettings&) const = default;
-};
-
 struct ReplayEvent {
     int frame = 0;
     InputEvent event;
@@ -41,8 +34,9 @@ struct ReplayEvent {
 
 struct ReplayFile {
     int seed = 0;
-    // Files without a settings line start from the defaults.
-    ReplaySettings settings;
+    // Files without a settings line start from the defaults; the choice of
+    // full screen is not recorded and stays at its default.
+    Settings settings;
     std::vector<ReplayEvent> events;
     bool has_joystick = false;
 };
@@ -61,7 +55,7 @@ class ReplayWriter final : public InputRecorder {
 public:
     // Creates the file and writes its seed and settings lines. False, with a
     // message in `error`, when the file cannot be written.
-    bool Open(const std::string& path, int seed, const ReplaySettings& settings, std::string& error);
+    bool Open(const std::string& path, int seed, const Settings& settings, std::string& error);
     void Record(int frame, const InputEvent& event) override;
 
 private:

@@ -48,7 +48,12 @@ Display::Display(Clock& clock, bool fullscreen, int hertz, bool fast)
 void Display::Calibrate() {
     if (!soft_pacing_ || !fullscreen_) return;
     int start = clock_.Milliseconds();
-    while (!HasFocus() && ElapsedMs(start, clock_.Milliseconds()) < kFocusWaitMs) clock_.Delay(10);
+    bool focused = HasFocus();
+    while (!focused && ElapsedMs(start, clock_.Milliseconds()) < kFocusWaitMs) {
+        clock_.Delay(10);
+        focused = HasFocus();
+    }
+    had_focus_ = focused;
     start = clock_.Milliseconds();
     int in_a_row = 0;
     while (ElapsedMs(start, clock_.Milliseconds()) < 1000) {
@@ -88,6 +93,14 @@ void Display::Flip(int sync) {
         return;
     }
     ++flips_;
+    if (fullscreen_ && !fast_ && hertz_ != 0) {
+        bool focused = HasFocus();
+        if (focused && !had_focus_) {
+            soft_pacing_ = true;
+            Calibrate();
+        }
+        had_focus_ = focused;
+    }
     if (fast_) {
         Present(0);
     } else if (!soft_pacing_) {

@@ -51,7 +51,9 @@ public:
     // row take one refresh period the hardware paces us, otherwise the
     // software timer does. A full-screen window that lacks the input focus
     // does not wait for the vertical blank, so this first waits a little
-    // (kFocusWaitMs at most) for the focus that a new window is given.
+    // (kFocusWaitMs at most) for the focus that a new window is given. Full
+    // screen calibrates again whenever it regains the focus, so a session that
+    // began without it does not keep the software timer.
     void Calibrate();
 
     static constexpr int kFocusWaitMs = 500;
@@ -83,6 +85,7 @@ private:
     bool soft_pacing_;
     FramePacer pacer_;
     int flips_ = 0;
+    bool had_focus_ = true;
 };
 
 // A display with no window: pictures go to the software renderer and flips

@@ -22,8 +22,10 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
     cursor->offset += length;
 }
 
-// libpng reports through longjmp; warnings are of no use to a player.
+// libpng reports through longjmp; warnings are of no use to a player, and the
+// caller says in a line of its own what failed.
 void IgnoreWarning(png_structp, png_const_charp) {}
+[[noreturn]] void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 // Far beyond any picture the game draws: a header asking for more is refused
 // before anything is allocated for it.
@@ -34,7 +36,7 @@ constexpr png_uint_32 kMaxPixels = 4096 * 4096;
 
 std::optional<TPixmap> DecodePng(std::span<const unsigned char> bytes) {
     if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) return std::nullopt;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, IgnoreWarning);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, IgnoreWarning);
     if (!png) return std::nullopt;
     png_infop info = png_create_info_struct(png);
     if (!info) {
@@ -89,7 +91,7 @@ bool WritePng(const std::string& path, const TPixmap& source) {
     TPixmap pixmap = ConvertToRGBA(source);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, IgnoreWarning);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, IgnoreWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info) {
         png_destroy_write_struct(&png, nullptr);

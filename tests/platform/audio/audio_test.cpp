@@ -12,6 +12,7 @@
 #include <iterator>
 #include <thread>
 
+#include "platform/system/manual_clock.hpp"
 #include "platform/system/message.hpp"
 #include "support/ogg_writer.hpp"
 

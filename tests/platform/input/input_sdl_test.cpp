@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/input/close_signals.hpp"
+#include "platform/input/scripted_input.hpp"
 
 namespace {
 

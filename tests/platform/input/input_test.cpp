@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/input/replay.hpp"
+#include "platform/input/scripted_input.hpp"
 
 namespace {
 

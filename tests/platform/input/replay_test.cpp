@@ -37,7 +37,7 @@ TEST(Replay, ParsesEveryKindOfLine) {
                                                    "good.replay", error);
     ASSERT_TRUE(replay) << error;
     EXPECT_EQ(replay->seed, -4660);
-    EXPECT_EQ(replay->settings, (ReplaySettings{0, 5, 3}));
+    EXPECT_EQ(replay->settings, (Settings{0, 5, 3}));
     EXPECT_TRUE(replay->has_joystick);
     std::vector<ReplayEvent> expected = {
         {5, InputEvent::Key(32, true)},       {6, InputEvent::Key(32, false)},
@@ -55,7 +55,7 @@ TEST(Replay, AnyJoystickLineProvidesOneJoystick) {
     std::optional<ReplayFile> keys = ParseReplay("seed 1\n3 key 27 down\n", "keys.replay", error);
     std::optional<ReplayFile> joy = ParseReplay("seed 1\n3 key 27 down\n4 joy button 0 up\n", "joy.replay", error);
     ASSERT_TRUE(keys && joy) << error;
-    EXPECT_EQ(keys->settings, ReplaySettings{}) << "no settings line: the defaults";
+    EXPECT_EQ(keys->settings, Settings{}) << "no settings line: the defaults";
     EXPECT_EQ(ReplaySource(*keys).JoystickCount(), 0);
     EXPECT_EQ(ReplaySource(*joy).JoystickCount(), 1);
 }
@@ -64,8 +64,9 @@ TEST(Replay, BadLinesNameFileLineAndProblem) {
     EXPECT_EQ(ParseError("seed 1\n\n5 jump\n"), "bad.replay:3: unknown event 'jump'");
     EXPECT_EQ(ParseError("seed 1\nfive key 32 down\n"),
               "bad.replay:2: unknown line start 'five': expected 'seed' or a frame number");
-    EXPECT_EQ(ParseError("seed 1\n-1 close\n"),
-              "bad.replay:2: unknown line start '-1': expected 'seed' or a frame number");
+    EXPECT_EQ(ParseError("seed 1\n-1 close\n"), "bad.replay:2: frame number '-1' is out of range (0..2147483647)");
+    EXPECT_EQ(ParseError("seed 1\n2147483648 close\n"),
+              "bad.replay:2: frame number '2147483648' is out of range (0..2147483647)");
     EXPECT_EQ(ParseError("seed 1\n7 close\n6 close\n"), "bad.replay:3: frame 6 comes after frame 7");
     EXPECT_EQ(ParseError("seed 1\n7\n"), "bad.replay:2: frame 7 has no event");
     EXPECT_EQ(ParseError("seed 1\n1 key 256 down\n"), "bad.replay:2: key code '256' is not in 1..255");
@@ -132,7 +133,7 @@ TEST(Replay, WrittenEventsReadBackUnchanged) {
     {
         ReplayWriter writer;
         std::string error;
-        ASSERT_TRUE(writer.Open(path, 123456, ReplaySettings{3, 0, 1}, error)) << error;
+        ASSERT_TRUE(writer.Open(path, 123456, Settings{3, 0, 1}, error)) << error;
         for (const ReplayEvent& event : events) writer.Record(event.frame, event.event);
         // Nothing a file cannot hold gets written.
         writer.Record(30, InputEvent::MoveBy(1, 1));
@@ -142,7 +143,7 @@ TEST(Replay, WrittenEventsReadBackUnchanged) {
     std::optional<ReplayFile> replay = ReadReplayFile(path, error);
     ASSERT_TRUE(replay) << error;
     EXPECT_EQ(replay->seed, 123456);
-    EXPECT_EQ(replay->settings, (ReplaySettings{3, 0, 1}));
+    EXPECT_EQ(replay->settings, (Settings{3, 0, 1}));
     EXPECT_EQ(replay->events, events);
     std::remove(path.c_str());
 }

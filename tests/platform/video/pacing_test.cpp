@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/system/manual_clock.hpp"
 #include "platform/video/soft_renderer.hpp"
 
 namespace {
@@ -60,13 +61,17 @@ namespace {
 // A full-screen display whose flips at the vertical blank take the given times
 // in turn, but only while it has the focus; without it a flip takes 2 ms. As
 // with a real window system, the focus it is given `focus_at` ms after it
-// opened is seen only once its news has been taken in.
+// opened (and keeps until `focus_until`) is seen only once its news has been
+// taken in.
 class FakeFullScreen final : public Display {
 public:
-    FakeFullScreen(ManualClock& clock, std::vector<int> vblank_flips, int focus_at)
-        : Display(clock, true, 60, false), clock_(clock), vblank_flips_(std::move(vblank_flips)),
-          opened_(clock.Milliseconds()), focus_at_(focus_at) {}
+    FakeFullScreen(ManualClock& clock, std::vector<int> vblank_flips, int first_focus)
+        : Display(clock, true, 60, false), focus_at(first_focus), clock_(clock), vblank_flips_(std::move(vblank_flips)),
+          opened_(clock.Milliseconds()) {}
     Renderer& renderer() override { return renderer_; }
+
+    int focus_at;
+    int focus_until = 0x7fffffff;
 
 protected:
     void Present(int swap_interval) override {
@@ -77,7 +82,8 @@ protected:
         }
     }
     bool HasFocus() override {
-        focused_ = ElapsedMs(opened_, clock_.Milliseconds()) >= focus_at_;
+        int since = ElapsedMs(opened_, clock_.Milliseconds());
+        focused_ = since >= focus_at && since < focus_until;
         return focused_;
     }
 
@@ -87,7 +93,6 @@ private:
     std::vector<int> vblank_flips_;
     std::size_t next_ = 0;
     int opened_;
-    int focus_at_;
     bool focused_ = false;
 };
 
@@ -116,4 +121,21 @@ TEST(DisplayTest, CalibrationKeepsTheTimerUnlessFlipsTakeOneRefreshOnceFocused) 
             EXPECT_LE(ElapsedMs(static_cast<int>(start), clock.Milliseconds()), Display::kFocusWaitMs + 1000 + 33);
         }
     }
+}
+
+TEST(DisplayTest, FullScreenCalibratesAgainWhenTheFocusComesBack) {
+    ManualClock clock(kStartTimes[1]);
+    // The session begins without the focus: the software timer paces it.
+    FakeFullScreen display(clock, {16}, 100000);
+    display.Calibrate();
+    ASSERT_TRUE(display.soft_pacing());
+    for (int frame = 0; frame < 30; ++frame) display.Flip(-1);
+    EXPECT_TRUE(display.soft_pacing());
+
+    int now = ElapsedMs(static_cast<int>(kStartTimes[1]), clock.Milliseconds());
+    display.focus_at = now + 100;
+    int before = clock.Milliseconds();
+    for (int frame = 0; frame < 10; ++frame) display.Flip(-1);
+    EXPECT_FALSE(display.soft_pacing()) << "the vertical blank paces it once the focus is back";
+    EXPECT_LE(ElapsedMs(before, clock.Milliseconds()), 10 * 17 + 1000 + 33) << "bounded, as on opening";
 }

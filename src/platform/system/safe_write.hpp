@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Replaces the file at `path` with `bytes` so that a crash or a full disk
+// never leaves it half written: the bytes go to a temporary file whose name
+// is this process's own (two games leaving at once each write a whole file,
+// and the last rename wins), reach the disk, and only then are renamed over
+// the old file, whose folder is synced last. A symbolic link is written
+// through to its target, so the link itself stays in place. The folder must
+// exist. 0 on success, otherwise the errno of the step that failed, with the
+// old file left as it was.
+int WriteFileSafely(const std::string& path, std::string_view bytes);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+// The pieces of the game's small text files (settings, replays): lines,
+// words between blanks, '#' comments and whole decimal integers.
+
+inline constexpr std::string_view kBlanks = " \t\r\v\f";
+
+std::string_view Trim(std::string_view text);
+// The line without its '#' comment.
+std::string_view StripComment(std::string_view line);
+// The words of a line between blanks, its comment left out.
+std::vector<std::string_view> SplitWords(std::string_view line);
+
+// Calls `visit`(line, number) for each line, numbered from 1, without its
+// '\n'; stops early when `visit` returns false.
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit visit) {
+    int number = 0;
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (!visit(line, ++number)) return;
+    }
+}
+
+// The whole word as a 32-bit integer, nothing before or after it.
+std::optional<int> ParseInt(std::string_view word);
+std::optional<int> ParseIntIn(std::string_view word, int low, int high);
