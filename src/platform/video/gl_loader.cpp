@@ -55,3 +55,23 @@ bool LoadFramebufferApi(FramebufferApi& api) {
     return api.GenFramebuffers && api.DeleteFramebuffers && api.BindFramebuffer && api.FramebufferTexture2D &&
            api.CheckFramebufferStatus && api.BlitFramebuffer;
 }
+
+bool OffersGles2() { return MajorVersion() >= 2 && CoreFramebuffers(); }
+
+RendererKind ChooseRenderer() {
+    const char* wanted = std::getenv("REZARUDEV_RENDERER");
+    bool offered = OffersGles2();
+    if (wanted && *wanted) {
+        if (std::strcmp(wanted, "gl1") == 0) return RendererKind::kGl1;
+        if (std::strcmp(wanted, "gles2") == 0) {
+            if (offered) return RendererKind::kGles2;
+            std::fprintf(stderr, "rezarudev: REZARUDEV_RENDERER=gles2: the driver offers OpenGL %s without "
+                                 "framebuffer objects; drawing with gl1\n",
+                         reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+            return RendererKind::kGl1;
+        }
+        std::fprintf(stderr, "rezarudev: REZARUDEV_RENDERER=%s is neither gl1 nor gles2; choosing by the driver\n",
+                     wanted);
+    }
+    return offered ? RendererKind::kGles2 : RendererKind::kGl1;
+}

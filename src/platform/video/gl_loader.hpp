@@ -17,3 +17,13 @@ struct FramebufferApi {
 };
 // False when the driver has no framebuffer objects that can be blitted.
 bool LoadFramebufferApi(FramebufferApi& api);
+
+// The back ends a desktop driver can draw with.
+enum class RendererKind { kGl1, kGles2 };
+// OpenGL 2.0 or later with framebuffer objects under their core names, on
+// the current context: what the OpenGL ES 2.0 back end needs.
+bool OffersGles2();
+// The back end for the current context: REZARUDEV_RENDERER=gl1 or gles2
+// when set (a value the driver cannot honour, or an unknown one, is said on
+// standard error), otherwise the ES 2.0 one wherever the driver offers it.
+RendererKind ChooseRenderer();

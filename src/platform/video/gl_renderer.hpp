@@ -20,8 +20,7 @@ public:
     // Opens the display on the context just made current, for a window of
     // the given drawable size.
     void Attach(int window_width, int window_height);
-    // Frees what Attach made; call while the context is still current.
-    void Detach();
+    void Detach() override;
     // True when there are no framebuffer objects and the picture is drawn in
     // the window itself.
     bool draws_to_window() const { return to_window_; }

@@ -46,6 +46,10 @@ public:
 
     QueuedRenderer(int width, int height);
 
+    // Frees what the back end made on its context; call while the context is
+    // still current.
+    virtual void Detach() = 0;
+
     // Draws what is queued, puts the picture in the window (scaled, with the
     // aspect kept, black bars round it), calls `swap`, and gets ready for the
     // next frame in a window of the given size.
