@@ -25,7 +25,12 @@ void FramePacer::Wait(Clock& clock) {
 }
 
 Display::Display(Clock& clock, bool fullscreen, int hertz, bool fast)
-    : clock_(clock), fullscreen_(fullscreen), wanted_fullscreen_(fullscreen), fast_(fast), hertz_(hertz), soft_pacing_(hertz != 0 && !fast) {
+    : clock_(clock),
+      fullscreen_(fullscreen),
+      wanted_fullscreen_(fullscreen),
+      fast_(fast),
+      hertz_(hertz),
+      soft_pacing_(hertz != 0 && !fast) {
     pacer_.Start(hertz, clock.Milliseconds());
 }
 

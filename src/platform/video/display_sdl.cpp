@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <optional>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "platform/video/display.hpp"
 #include "platform/video/gles2_renderer.hpp"
 #ifndef __EMSCRIPTEN__
@@ -187,11 +191,23 @@ bool StartVideo(std::string& error) {
     return seen;
 }
 
+// Mesa's software driver allocates and frees megabytes of working memory in
+// every frame. Given back to the system each time, it is faulted in again
+// page by page at the next frame, which cost a quarter of a busy frame; kept
+// in the heap, it is used again as it is.
+void KeepFreedMemory() {
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+}
+
 }  // namespace
 
 std::unique_ptr<Display> OpenSdlDisplay(const std::string& title, int width, int height, bool windowed, int hertz,
                                         bool fast, Clock& clock, std::string& error) {
     if (!StartVideo(error)) return nullptr;
+    KeepFreedMemory();
     auto display = std::make_unique<SdlDisplay>(clock, !windowed, hertz, fast, width, height);
     if (!display->Open(title, error)) return nullptr;
     // An X server whose last client leaves resets and refuses connections

@@ -32,6 +32,17 @@ int MajorVersion() {
     return version ? std::atoi(version) : 0;
 }
 
+}  // namespace
+
+int MajorMinorVersion() {
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    int major = 0, minor = 0;
+    if (!version || std::sscanf(version, "%d.%d", &major, &minor) < 1) return 0;
+    return major * 10 + minor;
+}
+
+namespace {
+
 const char* Extensions() { return reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)); }
 
 bool CoreFramebuffers() { return MajorVersion() >= 3 || HasExtension(Extensions(), "GL_ARB_framebuffer_object"); }

@@ -18,6 +18,9 @@ struct FramebufferApi {
 // False when the driver has no framebuffer objects that can be blitted.
 bool LoadFramebufferApi(FramebufferApi& api);
 
+// The current context's OpenGL version as major * 10 + minor (15 for 1.5).
+int MajorMinorVersion();
+
 // The back ends a desktop driver can draw with.
 enum class RendererKind { kGl1, kGles2 };
 // OpenGL 2.0 or later with framebuffer objects under their core names, on

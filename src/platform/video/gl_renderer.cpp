@@ -1,5 +1,8 @@
 #include "platform/video/gl_renderer.hpp"
 
+#include <cstddef>
+#include <cstdint>
+
 #include "platform/video/gl_headers.hpp"
 #include "platform/video/gl_textures.hpp"
 
@@ -66,6 +69,12 @@ void GlRenderer::Attach(int window_width, int window_height) {
             to_window_ = true;
         }
     }
+    // Client-side arrays are copied into fresh memory at every draw; a buffer
+    // object takes them once a frame into memory it keeps.
+    if (MajorMinorVersion() >= 15) {
+        glGenBuffers(1, &vertex_buffer_);
+        vertex_capacity_ = 0;
+    }
     attached_ = true;
     SetUpContext();
     PlaceInWindow(window_width, window_height);
@@ -76,7 +85,8 @@ void GlRenderer::Detach() {
     DropQueue();
     if (framebuffer_) framebuffer_api_.DeleteFramebuffers(1, &framebuffer_);
     if (colour_texture_) glDeleteTextures(1, &colour_texture_);
-    framebuffer_ = colour_texture_ = 0;
+    if (vertex_buffer_) glDeleteBuffers(1, &vertex_buffer_);
+    framebuffer_ = colour_texture_ = vertex_buffer_ = 0;
     attached_ = false;
     if (live_renderer == this) live_renderer = nullptr;
 }
@@ -144,11 +154,18 @@ void GlRenderer::Apply(const DrawSettings& settings) {
 
 void GlRenderer::Execute(const std::vector<Run>& runs, const std::vector<QueuedVertex>& vertices) {
     if (batching() && !vertices.empty()) {
-        const QueuedVertex& first = vertices.front();
+        // Offsets into the buffer object, or addresses of the queue itself.
+        auto first = reinterpret_cast<std::uintptr_t>(vertices.data());
+        if (vertex_buffer_) {
+            glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer_);
+            StreamToBuffer(GL_ARRAY_BUFFER, vertices.data(), vertices.size() * sizeof(QueuedVertex), vertex_capacity_);
+            first = 0;
+        }
+        auto at = [first](std::size_t offset) { return reinterpret_cast<const void*>(first + offset); };
         GLsizei stride = sizeof(QueuedVertex);
-        glVertexPointer(2, GL_FLOAT, stride, &first.x);
-        glTexCoordPointer(2, GL_FLOAT, stride, &first.u);
-        glColorPointer(4, GL_UNSIGNED_BYTE, stride, first.rgba);
+        glVertexPointer(2, GL_FLOAT, stride, at(offsetof(QueuedVertex, x)));
+        glTexCoordPointer(2, GL_FLOAT, stride, at(offsetof(QueuedVertex, u)));
+        glColorPointer(4, GL_UNSIGNED_BYTE, stride, at(offsetof(QueuedVertex, rgba)));
     }
     for (const Run& run : runs) {
         Apply(run.settings);

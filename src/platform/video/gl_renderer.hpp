@@ -11,7 +11,8 @@
 // projection and y growing downwards, into a framebuffer object of the
 // display's size that each flip scales to the window; on drivers without
 // framebuffer objects, straight into the window's back buffer, centred.
-// Runs are drawn from vertex arrays, one glDrawArrays each.
+// Runs are drawn from vertex arrays, one glDrawArrays each, kept in a buffer
+// object where the driver has them (OpenGL 1.5).
 class GlRenderer final : public QueuedRenderer {
 public:
     GlRenderer(int width, int height);
@@ -49,4 +50,6 @@ private:
     bool to_window_ = false;
     unsigned framebuffer_ = 0;
     unsigned colour_texture_ = 0;
+    unsigned vertex_buffer_ = 0;
+    std::size_t vertex_capacity_ = 0;
 };

@@ -74,6 +74,14 @@ void GlStateCache::Apply(const QueuedRenderer::DrawSettings& settings) {
     }
 }
 
+void StreamToBuffer(unsigned target, const void* data, std::size_t bytes, std::size_t& capacity) {
+    if (bytes > capacity) {
+        capacity = bytes > 2 * capacity ? bytes : 2 * capacity;
+        glBufferData(target, static_cast<GLsizeiptr>(capacity), nullptr, GL_STREAM_DRAW);
+    }
+    glBufferSubData(target, 0, static_cast<GLsizeiptr>(bytes), data);
+}
+
 // Only the bars round the picture are cleared: the picture covers the rest.
 void ClearAroundPicture(const Letterbox& box, int window_width, int window_height) {
     glEnable(GL_SCISSOR_TEST);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "platform/video/letterbox.hpp"
 #include "platform/video/pixmap.hpp"
 #include "platform/video/queued_renderer.hpp"
@@ -29,6 +31,11 @@ private:
     float line_width_ = -1;
     int clear_[3] = {-1, -1, -1};
 };
+
+// Writes the data at the start of the buffer bound to `target`, which grows
+// (to twice its size at least) only when the data does not fit: vertices
+// reach the driver with one copy a frame and no new memory.
+void StreamToBuffer(unsigned target, const void* data, std::size_t bytes, std::size_t& capacity);
 
 // Clears the window outside the picture's rectangle to black; leaves the
 // scissor test on.

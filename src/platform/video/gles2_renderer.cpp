@@ -177,7 +177,8 @@ bool Gles2Renderer::Attach(int window_width, int window_height) {
     attached_ = true;
     bool made = true;
     for (int textured = 0; textured < 2; ++textured)
-        for (int masked = 0; masked < 2; ++masked) made = made && MakeProgram(programs_[textured][masked], textured, masked);
+        for (int masked = 0; masked < 2; ++masked)
+            made = made && MakeProgram(programs_[textured][masked], textured, masked);
     if (!made) {
         Detach();
         return false;
@@ -282,22 +283,9 @@ void Gles2Renderer::PointAttributes(unsigned buffer, int first_vertex) {
     pointed_first_ = first_vertex;
 }
 
-namespace {
-
-// Grows the bound buffer when the data does not fit, and writes it.
-void Stream(GLenum target, const void* data, std::size_t bytes, std::size_t& capacity) {
-    if (bytes > capacity) {
-        capacity = std::max(bytes, 2 * capacity);
-        glBufferData(target, static_cast<GLsizeiptr>(capacity), nullptr, GL_STREAM_DRAW);
-    }
-    glBufferSubData(target, 0, static_cast<GLsizeiptr>(bytes), data);
-}
-
-}  // namespace
-
 void Gles2Renderer::UploadVertices(const std::vector<Run>& runs, const std::vector<QueuedVertex>& vertices) {
     glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer_);
-    Stream(GL_ARRAY_BUFFER, vertices.data(), vertices.size() * sizeof(QueuedVertex), vertex_capacity_);
+    StreamToBuffer(GL_ARRAY_BUFFER, vertices.data(), vertices.size() * sizeof(QueuedVertex), vertex_capacity_);
     // The same offsets now hold other vertices.
     pointed_buffer_ = 0;
     // Each quad's corners counted from the first vertex of its draw.
@@ -313,7 +301,7 @@ void Gles2Renderer::UploadVertices(const std::vector<Run>& runs, const std::vect
         }
     }
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quad_indices_);
-    Stream(GL_ELEMENT_ARRAY_BUFFER, indices_.data(), indices_.size() * sizeof(GLushort), index_capacity_);
+    StreamToBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_.data(), indices_.size() * sizeof(GLushort), index_capacity_);
 }
 
 void Gles2Renderer::DrawQuads(int first, int count, std::size_t& index) {
