@@ -86,3 +86,6 @@ struct SDL_Window;
 std::unique_ptr<Display> OpenSdlDisplay(const std::string& title, int width, int height, bool windowed, int hertz,
                                         bool fast, Clock& clock, std::string& error);
 SDL_Window* SdlDisplayWindow(Display& display);
+// Where the display of that window shows its width x height picture in a
+// drawable of the given size; a window of no display letterboxes it.
+Letterbox PictureInWindow(SDL_Window* window, int drawable_width, int drawable_height, int width, int height);

@@ -18,6 +18,8 @@
 
 namespace {
 
+constexpr const char* kDisplayOfWindow = "rezarudev-display";
+
 // The same picture as the desktop menu's icon.
 void SetWindowIcon(SDL_Window* window) {
     std::optional<TPixmap> icon = DecodePng(FindResource("rezarudev-64.png"));
@@ -76,6 +78,7 @@ public:
             return false;
         }
         SetWindowIcon(window_);
+        SDL_SetWindowData(window_, kDisplayOfWindow, this);
         SDL_ShowWindow(window_);
         context_ = SDL_GL_CreateContext(window_);
         if (!context_) {
@@ -99,6 +102,7 @@ public:
     }
 
     Renderer& renderer() override { return *renderer_; }
+    const QueuedRenderer* queued_renderer() const { return renderer_.get(); }
     SDL_Window* window() { return window_; }
 
 protected:
@@ -222,4 +226,11 @@ std::unique_ptr<Display> OpenSdlDisplay(const std::string& title, int width, int
 SDL_Window* SdlDisplayWindow(Display& display) {
     auto* sdl = dynamic_cast<SdlDisplay*>(&display);
     return sdl ? sdl->window() : nullptr;
+}
+
+Letterbox PictureInWindow(SDL_Window* window, int drawable_width, int drawable_height, int width, int height) {
+    auto* display = window ? static_cast<SdlDisplay*>(SDL_GetWindowData(window, kDisplayOfWindow)) : nullptr;
+    if (display && display->queued_renderer())
+        return display->queued_renderer()->PictureIn(drawable_width, drawable_height);
+    return FitPicture(drawable_width, drawable_height, width, height);
 }

@@ -112,10 +112,20 @@ void GlRenderer::ForgetAppliedState() {
     applied_texturing_ = -1;
 }
 
-// The picture keeps its 640x480 pixels; in the window it sits in the middle.
+Letterbox GlRenderer::PictureIn(int drawable_width, int drawable_height) const {
+    if (!to_window_) return QueuedRenderer::PictureIn(drawable_width, drawable_height);
+    int bottom = (drawable_height - height()) / 2;
+    return {(drawable_width - width()) / 2, drawable_height - bottom - height(), width(), height()};
+}
+
+// In the window the picture keeps its own pixels and sits in the middle.
 void GlRenderer::PlaceInWindow(int window_width, int window_height) {
-    int left = to_window_ ? (window_width - width()) / 2 : 0;
-    int bottom = to_window_ ? (window_height - height()) / 2 : 0;
+    int left = 0, bottom = 0;
+    if (to_window_) {
+        Letterbox box = PictureIn(window_width, window_height);
+        left = box.left;
+        bottom = window_height - box.top - box.height;
+    }
     glViewport(left, bottom, width(), height());
     PlacePicture(left, bottom, to_window_);
 }
@@ -187,12 +197,9 @@ void GlRenderer::Execute(const std::vector<Run>& runs, const std::vector<QueuedV
 }
 
 void GlRenderer::ShowPicture(int window_width, int window_height, const std::function<void()>& swap) {
-    // Largest picture that fits with the aspect kept; whole multiples stay
-    // sharp, other sizes are filtered. In the window it is drawn at its own
-    // size.
+    // Whole multiples stay sharp, other sizes are filtered.
     int width = this->width(), height = this->height();
-    Letterbox box{picture_left(), window_height - picture_bottom() - height, width, height};
-    if (!to_window_) box = FitPicture(window_width, window_height, width, height);
+    Letterbox box = PictureIn(window_width, window_height);
     FramebufferApi& api = framebuffer_api_;
     if (!to_window_) {
         api.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);

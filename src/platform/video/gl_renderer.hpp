@@ -25,6 +25,8 @@ public:
     // True when there are no framebuffer objects and the picture is drawn in
     // the window itself.
     bool draws_to_window() const { return to_window_; }
+    // Without framebuffer objects the picture keeps its size in the middle.
+    Letterbox PictureIn(int drawable_width, int drawable_height) const override;
 
 protected:
     std::unique_ptr<TRenderFrame> BuildFrame(const TPixmap& pixmap, int flags) override;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/video/letterbox.hpp"
 #include "platform/video/renderer.hpp"
 
 // A texture of one of the GL back ends.
@@ -63,6 +64,11 @@ public:
     // Frames drawn again and frames found unchanged (for tests and benchmarks).
     int frames_drawn() const { return frames_drawn_; }
     int frames_kept() const { return frames_kept_; }
+
+    // Where the picture is shown in a window of that drawable size.
+    virtual Letterbox PictureIn(int drawable_width, int drawable_height) const {
+        return FitPicture(drawable_width, drawable_height, width(), height());
+    }
 
     // A texture of this renderer is being freed: nothing queued may use it.
     void ForgetTexture(unsigned name);
