@@ -135,8 +135,13 @@ double MotionScale(int window_width, int window_height, int drawable_width, int 
 
 std::pair<int, int> WindowToPlayfield(int x, int y, int window_width, int window_height, int drawable_width,
                                       int drawable_height, int width, int height) {
+    return WindowToPlayfield(x, y, window_width, window_height, drawable_width, drawable_height,
+                             FitPicture(drawable_width, drawable_height, width, height), width, height);
+}
+
+std::pair<int, int> WindowToPlayfield(int x, int y, int window_width, int window_height, int drawable_width,
+                                      int drawable_height, const Letterbox& box, int width, int height) {
     if (window_width <= 0 || window_height <= 0 || drawable_width <= 0 || drawable_height <= 0) return {x, y};
-    Letterbox box = FitPicture(drawable_width, drawable_height, width, height);
     double drawable_x = static_cast<double>(x) * drawable_width / window_width;
     double drawable_y = static_cast<double>(y) * drawable_height / window_height;
     return {static_cast<int>(std::floor((drawable_x - box.left) * width / box.width)),
@@ -361,8 +366,9 @@ void SdlInputSource::MoveTo(int x, int y, std::vector<InputEvent>& events) {
     int window_width = 0, window_height = 0, drawable_width = 0, drawable_height = 0;
     SDL_GetWindowSize(window_, &window_width, &window_height);
     SDL_GL_GetDrawableSize(window_, &drawable_width, &drawable_height);
+    Letterbox picture = PictureInWindow(window_, drawable_width, drawable_height, width_, height_);
     auto [playfield_x, playfield_y] =
-        WindowToPlayfield(x, y, window_width, window_height, drawable_width, drawable_height, width_, height_);
+        WindowToPlayfield(x, y, window_width, window_height, drawable_width, drawable_height, picture, width_, height_);
     events.push_back(InputEvent::MoveTo(playfield_x, playfield_y));
 }
 
@@ -541,7 +547,7 @@ void SdlInputSource::WarpTo(int x, int y) {
     SDL_GetWindowSize(window_, &window_width, &window_height);
     SDL_GL_GetDrawableSize(window_, &drawable_width, &drawable_height);
     if (window_width <= 0 || window_height <= 0 || drawable_width <= 0 || drawable_height <= 0) return;
-    Letterbox box = FitPicture(drawable_width, drawable_height, width_, height_);
+    Letterbox box = PictureInWindow(window_, drawable_width, drawable_height, width_, height_);
     // The middle of the playfield pixel, which maps back to the same pixel.
     double drawable_x = box.left + (x + 0.5) * box.width / width_;
     double drawable_y = box.top + (y + 0.5) * box.height / height_;

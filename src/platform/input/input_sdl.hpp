@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/input/input.hpp"
+#include "platform/video/letterbox.hpp"
 
 struct SDL_Window;
 struct _SDL_Joystick;
@@ -34,6 +35,9 @@ double MotionScale(int window_width, int window_height, int drawable_width, int 
 // picture give positions outside the playfield.
 std::pair<int, int> WindowToPlayfield(int x, int y, int window_width, int window_height, int drawable_width,
                                       int drawable_height, int width, int height);
+// The same where the picture sits in the drawable at `picture`.
+std::pair<int, int> WindowToPlayfield(int x, int y, int window_width, int window_height, int drawable_width,
+                                      int drawable_height, const Letterbox& picture, int width, int height);
 
 // True for the window system's notice that another program (a window
 // manager's Alt+Tab switcher, say) has taken the keyboard for a moment; SDL

@@ -1,15 +1,24 @@
 #include <SDL.h>
-#include <SDL_opengl.h>
 
 #include <algorithm>
 #include <optional>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "platform/video/display.hpp"
+#include "platform/video/gles2_renderer.hpp"
+#ifndef __EMSCRIPTEN__
+#include "platform/video/gl_loader.hpp"
 #include "platform/video/gl_renderer.hpp"
+#endif
 #include "platform/video/png.hpp"
 #include "platform/system/resources.hpp"
 
 namespace {
+
+constexpr const char* kDisplayOfWindow = "rezarudev-display";
 
 // The same picture as the desktop menu's icon.
 void SetWindowIcon(SDL_Window* window) {
@@ -26,11 +35,11 @@ void SetWindowIcon(SDL_Window* window) {
 class SdlDisplay final : public Display {
 public:
     SdlDisplay(Clock& clock, bool fullscreen, int hertz, bool fast, int width, int height)
-        : Display(clock, fullscreen, hertz, fast), renderer_(width, height) {}
+        : Display(clock, fullscreen, hertz, fast), width_(width), height_(height) {}
 
     ~SdlDisplay() override {
         if (context_) {
-            renderer_.Detach();
+            if (renderer_) renderer_->Detach();
             SDL_GL_DeleteContext(context_);
         }
         if (window_) SDL_DestroyWindow(window_);
@@ -50,7 +59,7 @@ public:
         // the window SDL goes back to when full screen is toggled off.
         Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
         if (fullscreen()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-        int width = renderer_.width(), height = renderer_.height();
+        int width = width_, height = height_;
         // A bigger window on big screens; the picture scales to fit.
         SDL_DisplayMode mode;
         if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
@@ -69,6 +78,7 @@ public:
             return false;
         }
         SetWindowIcon(window_);
+        SDL_SetWindowData(window_, kDisplayOfWindow, this);
         SDL_ShowWindow(window_);
         context_ = SDL_GL_CreateContext(window_);
         if (!context_) {
@@ -77,18 +87,22 @@ public:
         }
         int drawable_width = 0, drawable_height = 0;
         SDL_GL_GetDrawableSize(window_, &drawable_width, &drawable_height);
-        renderer_.Attach(drawable_width, drawable_height);
+        if (!AttachRenderer(drawable_width, drawable_height)) {
+            error = "cannot draw with this OpenGL driver";
+            return false;
+        }
         swap_interval_ = -1;
         SetSwapInterval(0);
         // Both buffers start cleared.
-        renderer_.Cls();
+        renderer_->Cls();
         Flip(0);
-        renderer_.Cls();
+        renderer_->Cls();
         Flip(0);
         return true;
     }
 
-    Renderer& renderer() override { return renderer_; }
+    Renderer& renderer() override { return *renderer_; }
+    const QueuedRenderer* queued_renderer() const { return renderer_.get(); }
     SDL_Window* window() { return window_; }
 
 protected:
@@ -98,7 +112,7 @@ protected:
         SetSwapInterval(swap_interval);
         int window_width = 0, window_height = 0;
         SDL_GL_GetDrawableSize(window_, &window_width, &window_height);
-        renderer_.Present(window_width, window_height, [this] { SDL_GL_SwapWindow(window_); });
+        renderer_->Present(window_width, window_height, [this] { SDL_GL_SwapWindow(window_); });
     }
 
     bool HasFocus() override {
@@ -117,6 +131,32 @@ protected:
     }
 
 private:
+    // The OpenGL ES 2.0 back end wherever the driver has what it needs, the
+    // GL 1.x one on older desktop drivers and where the other could not
+    // start (it said why).
+    bool AttachRenderer(int drawable_width, int drawable_height) {
+#ifdef __EMSCRIPTEN__
+        bool gles2 = true;
+#else
+        bool gles2 = ChooseRenderer() == RendererKind::kGles2;
+#endif
+        if (gles2) {
+            auto renderer = std::make_unique<Gles2Renderer>(width_, height_);
+            if (renderer->Attach(drawable_width, drawable_height)) {
+                renderer_ = std::move(renderer);
+                return true;
+            }
+        }
+#ifdef __EMSCRIPTEN__
+        return false;
+#else
+        auto renderer = std::make_unique<GlRenderer>(width_, height_);
+        renderer->Attach(drawable_width, drawable_height);
+        renderer_ = std::move(renderer);
+        return true;
+#endif
+    }
+
     bool Focused() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 
     void SetSwapInterval(int interval) {
@@ -125,7 +165,8 @@ private:
         SDL_GL_SetSwapInterval(interval);
     }
 
-    GlRenderer renderer_;
+    int width_, height_;
+    std::unique_ptr<QueuedRenderer> renderer_;
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     int swap_interval_ = -1;
@@ -154,11 +195,23 @@ bool StartVideo(std::string& error) {
     return seen;
 }
 
+// Mesa's software driver allocates and frees megabytes of working memory in
+// every frame. Given back to the system each time, it is faulted in again
+// page by page at the next frame, which cost a quarter of a busy frame; kept
+// in the heap, it is used again as it is.
+void KeepFreedMemory() {
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+}
+
 }  // namespace
 
 std::unique_ptr<Display> OpenSdlDisplay(const std::string& title, int width, int height, bool windowed, int hertz,
                                         bool fast, Clock& clock, std::string& error) {
     if (!StartVideo(error)) return nullptr;
+    KeepFreedMemory();
     auto display = std::make_unique<SdlDisplay>(clock, !windowed, hertz, fast, width, height);
     if (!display->Open(title, error)) return nullptr;
     // An X server whose last client leaves resets and refuses connections
@@ -173,4 +226,11 @@ std::unique_ptr<Display> OpenSdlDisplay(const std::string& title, int width, int
 SDL_Window* SdlDisplayWindow(Display& display) {
     auto* sdl = dynamic_cast<SdlDisplay*>(&display);
     return sdl ? sdl->window() : nullptr;
+}
+
+Letterbox PictureInWindow(SDL_Window* window, int drawable_width, int drawable_height, int width, int height) {
+    auto* display = window ? static_cast<SdlDisplay*>(SDL_GetWindowData(window, kDisplayOfWindow)) : nullptr;
+    if (display && display->queued_renderer())
+        return display->queued_renderer()->PictureIn(drawable_width, drawable_height);
+    return FitPicture(drawable_width, drawable_height, width, height);
 }

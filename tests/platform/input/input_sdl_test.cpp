@@ -64,6 +64,10 @@ TEST(SdlInput, WindowPointsMapThroughTheLetterbox) {
     // A tall window has bars above and below.
     EXPECT_EQ(WindowToPlayfield(320, 60, 640, 600, 640, 600, 640, 480), (Point{320, 0}));
     EXPECT_EQ(WindowToPlayfield(7, 9, 0, 0, 0, 0, 640, 480), (Point{7, 9}));
+    // Without framebuffer objects the picture stays 640x480 in the middle.
+    Letterbox unscaled{320, 240, 640, 480};
+    EXPECT_EQ(WindowToPlayfield(320, 240, 1280, 960, 1280, 960, unscaled, 640, 480), (Point{0, 0}));
+    EXPECT_EQ(WindowToPlayfield(959, 719, 1280, 960, 1280, 960, unscaled, 640, 480), (Point{639, 479}));
 }
 
 class SdlEvents : public ::testing::Test {
