@@ -6,7 +6,6 @@
 #include <memory>
 #include <mutex>
 #include <set>
-#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -84,18 +83,6 @@ std::unique_ptr<AudioOutput> OpenSdlAudioOutput(Audio& audio);
 std::unique_ptr<AudioOutput> OpenSilentAudioOutput(Audio& audio);
 // The device if one opens, else the silent output.
 std::unique_ptr<AudioOutput> OpenAudioOutput(Audio& audio);
-
-// Mixes only when Pull is called; the last pulled block can be inspected.
-class ManualAudioOutput final : public AudioOutput {
-public:
-    explicit ManualAudioOutput(Audio& audio) : audio_(audio) {}
-    const char* name() const override { return "manual"; }
-    std::span<const std::int16_t> Pull(int frames);
-
-private:
-    Audio& audio_;
-    std::vector<std::int16_t> block_;
-};
 
 // The software mixer and the channel operations. Every operation except
 // MixBlock belongs to the game thread; MixBlock belongs to the output thread.

@@ -83,9 +83,3 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(Audio& audio) {
     if (auto output = OpenSdlAudioOutput(audio)) return output;
     return OpenSilentAudioOutput(audio);
 }
-
-std::span<const std::int16_t> ManualAudioOutput::Pull(int frames) {
-    block_.resize(static_cast<std::size_t>(frames) * 2);
-    audio_.MixBlock(block_.data(), frames);
-    return block_;
-}
