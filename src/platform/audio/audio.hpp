@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/audio/audio_output.hpp"
 #include "platform/system/clock.hpp"
 
 class Audio;
@@ -68,28 +69,12 @@ struct TChannel {
     bool operator==(const TChannel&) const = default;
 };
 
-// Where mixed samples go. Each back end pulls blocks from the mixer on its
-// own thread (or, for tests, when told to).
-class AudioOutput {
-public:
-    virtual ~AudioOutput() = default;
-    virtual const char* name() const = 0;
-};
-
-// Opens the sound device at 44100 Hz, 16-bit stereo, 512-frame fragments;
-// null when there is no device.
-std::unique_ptr<AudioOutput> OpenSdlAudioOutput(Audio& audio);
-// Mixes in real time into nothing, so sounds still run their course.
-std::unique_ptr<AudioOutput> OpenSilentAudioOutput(Audio& audio);
-// The device if one opens, else the silent output.
-std::unique_ptr<AudioOutput> OpenAudioOutput(Audio& audio);
-
 // The software mixer and the channel operations. Every operation except
 // MixBlock belongs to the game thread; MixBlock belongs to the output thread.
 // The two share only atomics and two single-producer/single-consumer rings.
-class Audio {
+class Audio final : public MixSource {
 public:
-    static constexpr int kOutputHertz = 44100;
+    static constexpr int kOutputHertz = kAudioOutputHertz;
     static constexpr int kSlotCount = 4096;
     static constexpr int kMaxVoices = 4096;
     static constexpr int kPendingCapacity = 4096;
@@ -147,8 +132,7 @@ public:
     void SetChannelRate(TChannel channel, float rate);
     int ChannelPlaying(TChannel channel);
 
-    // Mixes the next frames of the stereo output (interleaved left, right).
-    void MixBlock(std::int16_t* out, int frames);
+    void MixBlock(std::int16_t* out, int frames) override;
 
     // Milliseconds from a request to the mix that first wrote the most
     // recently started voice; -1 before any.
