@@ -14,6 +14,9 @@
 #include "platform/system/clock.hpp"
 
 class Audio;
+struct SoundStream;
+struct Voice;
+struct VoiceHandover;
 
 // A sound the mixer plays. Effects are decoded whole: 16-bit interleaved
 // frames followed by one guard frame, so interpolation at the end never reads
@@ -143,13 +146,11 @@ public:
     int active_voice_count() const { return active_count_.load(std::memory_order_relaxed); }
 
 private:
-    struct Voice;
     struct Slot {
         std::uint32_t handle = 0;  // 0 while free
         std::uint32_t generation = 0;
         Voice* voice = nullptr;
     };
-    struct Stream;
 
     void Hold(const SoundRef& sound);
     TChannel StartSound(const SoundRef& sound, TChannel channel, bool cued);
@@ -163,8 +164,8 @@ private:
     void LetGo(Voice& voice);
     void WakeWorker();
     void StreamLoop();
-    bool Feed(Stream& stream);
-    void FailStream(Stream& stream, const char* why);
+    bool Feed(SoundStream& stream);
+    void FailStream(SoundStream& stream, const char* why);
 
     Clock& clock_;
 
@@ -175,14 +176,7 @@ private:
     std::vector<Voice*> spare_voices_;
     std::vector<SoundRef> sounds_;
 
-    // Game thread → mixer: voices to start.
-    std::array<Voice*, kPendingCapacity> pending_{};
-    std::atomic<std::uint32_t> pending_write_{0};
-    std::atomic<std::uint32_t> pending_read_{0};
-    // Mixer → game thread: voices to use again.
-    std::array<Voice*, kMaxVoices> recycled_{};
-    std::atomic<std::uint32_t> recycled_write_{0};
-    std::atomic<std::uint32_t> recycled_read_{0};
+    std::unique_ptr<VoiceHandover> handover_;
 
     // Mixer only.
     std::vector<Voice*> active_;
@@ -194,7 +188,7 @@ private:
     // Game thread → worker: streams just started. The worker owns every
     // stream from then on and frees it once the mixer has let go of it.
     std::mutex stream_mutex_;
-    std::vector<std::unique_ptr<Stream>> new_streams_;
+    std::vector<std::unique_ptr<SoundStream>> new_streams_;
     // Raised by whoever gives the worker something to do; the worker sleeps
     // on it. It copies the value it last found nothing to do at into idle_.
     std::atomic<std::uint32_t> wake_{0};
