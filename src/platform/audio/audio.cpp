@@ -9,21 +9,14 @@
 #include <utility>
 
 #include "platform/audio/audio_decoder.hpp"
+#include "platform/audio/audio_handover.hpp"
 #include "platform/system/message.hpp"
 #include "platform/system/resources.hpp"
 
 namespace {
 
-constexpr std::uint32_t kStatusFree = 0;
-constexpr std::uint32_t kStatusEnded = 1;
-constexpr std::uint32_t kStatusOnce = 2;
-constexpr std::uint32_t kStatusLooped = 4;
-constexpr std::uint32_t kStatusPaused = 0x10;
 constexpr std::uint32_t kSlotMask = Audio::kSlotCount - 1;
 constexpr std::uint32_t kGenerationStep = Audio::kSlotCount;
-
-constexpr int kUnitRate = 0x10000;
-constexpr int kUnitVolume = 4096;
 
 // trunc(value × scale) without the undefined behaviour of converting an
 // out-of-range float.
@@ -49,40 +42,13 @@ int RightGain(int volume, int pan, int depth) {
 
 }  // namespace
 
-struct Audio::Voice {
-    // Written by the game thread before the voice is queued, read by the mixer.
-    const TSound* sound = nullptr;
-    // On the wrapping millisecond clock, hence unsigned.
-    std::uint32_t start_time = 0;
-    // Set for a streamed sound; the mixer clears it when it lets go.
-    Stream* stream = nullptr;
-    // The handle that last bound this voice; game thread only. A slot whose
-    // voice was recycled and rebound no longer matches it.
-    std::uint32_t owner = 0;
-
-    std::atomic<std::uint32_t> status{kStatusFree};
-    std::atomic<bool> reclaimable{false};
-    std::atomic<int> target_rate{kUnitRate};
-    std::atomic<int> target_volume{kUnitVolume};
-    std::atomic<int> pan{0};
-    std::atomic<int> depth{0};
-
-    // The mixer's own once queued.
-    std::int64_t position = 0;  // 16.16 frames; within the current block for a stream
-    int rate = kUnitRate;
-    int volume = kUnitVolume;
-    int delay = 0;  // output frames still to wait
-    bool picked_up = false;
-    bool sounding = false;
-};
-
 // One voice's way through a streamed sound. The worker decodes the file into
 // a ring of blocks and the mixer plays them in order. A block holds its
 // frames and a guard frame that is the first frame of the block after it (or
 // its own last frame at the end of a one-shot), so interpolation reads the
 // blocks as one run of frames and a looping track wraps without a seam.
-struct Audio::Stream {
-    static constexpr std::size_t kBlockSpan = kStreamBlockFrames + 1;
+struct SoundStream {
+    static constexpr std::size_t kBlockSpan = Audio::kStreamBlockFrames + 1;
 
     // Set by the game thread before anyone else sees the stream.
     std::string source;
@@ -93,7 +59,7 @@ struct Audio::Stream {
     int channels = 1;
     int hertz = 44100;
     std::vector<std::int16_t> samples;  // kStreamBlocks blocks of kBlockSpan frames
-    std::array<int, kStreamBlocks> lengths{};
+    std::array<int, Audio::kStreamBlocks> lengths{};
 
     // Blocks [read, written) are the mixer's to play; the worker fills block
     // `written` once the mixer has moved read past it.
@@ -114,7 +80,7 @@ struct Audio::Stream {
 
     bool ready() const { return written.load(std::memory_order_acquire) != 0 || finished.load(std::memory_order_acquire); }
     std::int16_t* block(std::uint32_t index) {
-        return samples.data() + (index % kStreamBlocks) * kBlockSpan * static_cast<std::size_t>(channels);
+        return samples.data() + (index % Audio::kStreamBlocks) * kBlockSpan * static_cast<std::size_t>(channels);
     }
 };
 
@@ -148,7 +114,7 @@ void TSound::Publish(std::vector<std::int16_t> samples, int length) {
 
 // ---------------------------------------------------------------- setup
 
-Audio::Audio(Clock& clock) : clock_(clock) {
+Audio::Audio(Clock& clock) : clock_(clock), handover_(std::make_unique<VoiceHandover>()) {
     free_slots_.reserve(kSlotCount);
     for (int i = kSlotCount - 1; i >= 0; --i) free_slots_.push_back(i);
     voice_pool_.reserve(kMaxVoices);
@@ -221,7 +187,7 @@ void Audio::WakeWorker() {
 }
 
 void Audio::StreamLoop() {
-    std::vector<std::unique_ptr<Stream>> streams;
+    std::vector<std::unique_ptr<SoundStream>> streams;
     while (!quit_.load(std::memory_order_acquire)) {
         std::uint32_t seen = wake_.load(std::memory_order_acquire);
         bool busy = false;
@@ -252,7 +218,7 @@ void Audio::StreamLoop() {
 }
 
 // Decodes one block of the stream if the ring has room; whether it did any work.
-bool Audio::Feed(Stream& stream) {
+bool Audio::Feed(SoundStream& stream) {
     if (stream.finished.load(std::memory_order_relaxed) || stream.released.load(std::memory_order_acquire)) return false;
     if (!stream.opened) {
         stream.opened = true;
@@ -268,7 +234,7 @@ bool Audio::Feed(Stream& stream) {
         }
         stream.channels = stream.decoder->channels();
         stream.hertz = stream.decoder->hertz();
-        stream.samples.assign(kStreamBlocks * Stream::kBlockSpan * static_cast<std::size_t>(stream.channels), 0);
+        stream.samples.assign(kStreamBlocks * SoundStream::kBlockSpan * static_cast<std::size_t>(stream.channels), 0);
     }
     std::uint32_t written = stream.written.load(std::memory_order_relaxed);
     if (written - stream.read.load(std::memory_order_acquire) >= static_cast<std::uint32_t>(kStreamBlocks)) return false;
@@ -280,7 +246,7 @@ bool Audio::Feed(Stream& stream) {
         stream.filled = 1;
         stream.has_carry = false;
     }
-    constexpr int kSpan = static_cast<int>(Stream::kBlockSpan);
+    constexpr int kSpan = static_cast<int>(SoundStream::kBlockSpan);
     while (stream.filled < kSpan) {
         long got = stream.decoder->ReadFrames(block + stream.filled * channels, kSpan - stream.filled);
         if (got > 0) {
@@ -314,7 +280,7 @@ bool Audio::Feed(Stream& stream) {
 
 // Publishes what the block being filled holds as the last one, its guard
 // repeating its last frame; `why` is null at a plain end of data.
-void Audio::FailStream(Stream& stream, const char* why) {
+void Audio::FailStream(SoundStream& stream, const char* why) {
     if (why && warned_streams_.insert(stream.source).second) {
         std::fprintf(stderr, "rezarudev: cannot decode sound %s: %s\n", Printable(stream.source).c_str(), why);
     }
@@ -383,17 +349,14 @@ Audio::Slot* Audio::FindSlot(TChannel channel) {
     return slot.handle == channel.handle ? &slot : nullptr;
 }
 
-Audio::Voice* Audio::FindVoice(TChannel channel) {
+Voice* Audio::FindVoice(TChannel channel) {
     Slot* slot = FindSlot(channel);
     if (!slot || !slot->voice || slot->voice->owner != channel.handle) return nullptr;
     return slot->voice;
 }
 
-Audio::Voice* Audio::TakeVoice() {
-    std::uint32_t read = recycled_read_.load(std::memory_order_relaxed);
-    std::uint32_t write = recycled_write_.load(std::memory_order_acquire);
-    for (; read != write; ++read) spare_voices_.push_back(recycled_[read % kMaxVoices]);
-    recycled_read_.store(read, std::memory_order_release);
+Voice* Audio::TakeVoice() {
+    handover_->recycled.Drain([this](Voice* voice) { spare_voices_.push_back(voice); });
     if (!spare_voices_.empty()) {
         Voice* voice = spare_voices_.back();
         spare_voices_.pop_back();
@@ -446,17 +409,15 @@ TChannel Audio::StartSound(const SoundRef& sound, TChannel channel, bool cued) {
     voice->rate = rate;
     voice->volume = volume;
     voice->delay = 0;
-    voice->picked_up = false;
     voice->sounding = false;
 
-    std::uint32_t write = pending_write_.load(std::memory_order_relaxed);
-    if (write - pending_read_.load(std::memory_order_acquire) >= static_cast<std::uint32_t>(kPendingCapacity)) {
+    if (handover_->starts.full()) {
         spare_voices_.push_back(voice);
         return channel;
     }
     voice->stream = nullptr;
     if (sound->streamed()) {
-        auto stream = std::make_unique<Stream>();
+        auto stream = std::make_unique<SoundStream>();
         stream->source = sound->source();
         stream->loop = sound->loop();
         voice->stream = stream.get();
@@ -465,8 +426,7 @@ TChannel Audio::StartSound(const SoundRef& sound, TChannel channel, bool cued) {
     }
     sound->voices_.fetch_add(1, std::memory_order_relaxed);
     slot->voice = voice;
-    pending_[write % kPendingCapacity] = voice;
-    pending_write_.store(write + 1, std::memory_order_release);
+    handover_->starts.Push(voice);
     if (voice->stream) WakeWorker();
     return channel;
 }
@@ -538,16 +498,12 @@ int Audio::ChannelPlaying(TChannel channel) {
 
 void Audio::MixBlock(std::int16_t* out, int frames) {
     std::uint32_t now = static_cast<std::uint32_t>(clock_.Milliseconds());
-    std::uint32_t read = pending_read_.load(std::memory_order_relaxed);
-    std::uint32_t write = pending_write_.load(std::memory_order_acquire);
-    for (; read != write; ++read) {
-        Voice* voice = pending_[read % kPendingCapacity];
+    handover_->starts.Drain([this, now](Voice* voice) {
         int wait_ms = static_cast<int>(voice->start_time + kStartDelayMs - now);
         wait_ms = std::clamp(wait_ms, 0, kStartDelayMs);
         voice->delay = wait_ms * kOutputHertz / 1000;
         active_.push_back(voice);
-    }
-    pending_read_.store(read, std::memory_order_release);
+    });
 
     while (frames > 0) {
         int chunk = std::min(frames, kMaxBlockFrames);
@@ -566,9 +522,7 @@ void Audio::LetGo(Voice& voice) {
         WakeWorker();
     }
     voice.sound->voices_.fetch_sub(1, std::memory_order_release);
-    std::uint32_t write = recycled_write_.load(std::memory_order_relaxed);
-    recycled_[write % kMaxVoices] = &voice;
-    recycled_write_.store(write + 1, std::memory_order_release);
+    handover_->recycled.Push(&voice);
 }
 
 void Audio::MixChunk(std::int16_t* out, int frames, std::uint32_t now) {
@@ -739,7 +693,7 @@ bool MixSound(const TSound& sound, std::int64_t& position, std::int32_t* acc, in
 
 void Audio::MixVoice(Voice& voice, int first, int frames) {
     const TSound& sound = *voice.sound;
-    Stream* stream = voice.stream;
+    SoundStream* stream = voice.stream;
     int target_rate = voice.target_rate.load(std::memory_order_relaxed);
     int target_volume = voice.target_volume.load(std::memory_order_relaxed);
     int pan = voice.pan.load(std::memory_order_relaxed);

@@ -6,14 +6,17 @@
 #include <memory>
 #include <mutex>
 #include <set>
-#include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/audio/audio_output.hpp"
 #include "platform/system/clock.hpp"
 
 class Audio;
+struct SoundStream;
+struct Voice;
+struct VoiceHandover;
 
 // A sound the mixer plays. Effects are decoded whole: 16-bit interleaved
 // frames followed by one guard frame, so interpolation at the end never reads
@@ -69,40 +72,12 @@ struct TChannel {
     bool operator==(const TChannel&) const = default;
 };
 
-// Where mixed samples go. Each back end pulls blocks from the mixer on its
-// own thread (or, for tests, when told to).
-class AudioOutput {
-public:
-    virtual ~AudioOutput() = default;
-    virtual const char* name() const = 0;
-};
-
-// Opens the sound device at 44100 Hz, 16-bit stereo, 512-frame fragments;
-// null when there is no device.
-std::unique_ptr<AudioOutput> OpenSdlAudioOutput(Audio& audio);
-// Mixes in real time into nothing, so sounds still run their course.
-std::unique_ptr<AudioOutput> OpenSilentAudioOutput(Audio& audio);
-// The device if one opens, else the silent output.
-std::unique_ptr<AudioOutput> OpenAudioOutput(Audio& audio);
-
-// Mixes only when Pull is called; the last pulled block can be inspected.
-class ManualAudioOutput final : public AudioOutput {
-public:
-    explicit ManualAudioOutput(Audio& audio) : audio_(audio) {}
-    const char* name() const override { return "manual"; }
-    std::span<const std::int16_t> Pull(int frames);
-
-private:
-    Audio& audio_;
-    std::vector<std::int16_t> block_;
-};
-
 // The software mixer and the channel operations. Every operation except
 // MixBlock belongs to the game thread; MixBlock belongs to the output thread.
 // The two share only atomics and two single-producer/single-consumer rings.
-class Audio {
+class Audio final : public MixSource {
 public:
-    static constexpr int kOutputHertz = 44100;
+    static constexpr int kOutputHertz = kAudioOutputHertz;
     static constexpr int kSlotCount = 4096;
     static constexpr int kMaxVoices = 4096;
     static constexpr int kPendingCapacity = 4096;
@@ -160,8 +135,7 @@ public:
     void SetChannelRate(TChannel channel, float rate);
     int ChannelPlaying(TChannel channel);
 
-    // Mixes the next frames of the stereo output (interleaved left, right).
-    void MixBlock(std::int16_t* out, int frames);
+    void MixBlock(std::int16_t* out, int frames) override;
 
     // Milliseconds from a request to the mix that first wrote the most
     // recently started voice; -1 before any.
@@ -172,13 +146,11 @@ public:
     int active_voice_count() const { return active_count_.load(std::memory_order_relaxed); }
 
 private:
-    struct Voice;
     struct Slot {
         std::uint32_t handle = 0;  // 0 while free
         std::uint32_t generation = 0;
         Voice* voice = nullptr;
     };
-    struct Stream;
 
     void Hold(const SoundRef& sound);
     TChannel StartSound(const SoundRef& sound, TChannel channel, bool cued);
@@ -192,8 +164,8 @@ private:
     void LetGo(Voice& voice);
     void WakeWorker();
     void StreamLoop();
-    bool Feed(Stream& stream);
-    void FailStream(Stream& stream, const char* why);
+    bool Feed(SoundStream& stream);
+    void FailStream(SoundStream& stream, const char* why);
 
     Clock& clock_;
 
@@ -204,14 +176,7 @@ private:
     std::vector<Voice*> spare_voices_;
     std::vector<SoundRef> sounds_;
 
-    // Game thread → mixer: voices to start.
-    std::array<Voice*, kPendingCapacity> pending_{};
-    std::atomic<std::uint32_t> pending_write_{0};
-    std::atomic<std::uint32_t> pending_read_{0};
-    // Mixer → game thread: voices to use again.
-    std::array<Voice*, kMaxVoices> recycled_{};
-    std::atomic<std::uint32_t> recycled_write_{0};
-    std::atomic<std::uint32_t> recycled_read_{0};
+    std::unique_ptr<VoiceHandover> handover_;
 
     // Mixer only.
     std::vector<Voice*> active_;
@@ -223,7 +188,7 @@ private:
     // Game thread → worker: streams just started. The worker owns every
     // stream from then on and frees it once the mixer has let go of it.
     std::mutex stream_mutex_;
-    std::vector<std::unique_ptr<Stream>> new_streams_;
+    std::vector<std::unique_ptr<SoundStream>> new_streams_;
     // Raised by whoever gives the worker something to do; the worker sleeps
     // on it. It copies the value it last found nothing to do at into idle_.
     std::atomic<std::uint32_t> wake_{0};

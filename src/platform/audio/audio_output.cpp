@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/audio/audio.hpp"
+#include "platform/audio/audio_output.hpp"
 
 namespace {
 
@@ -21,7 +21,7 @@ public:
     const char* name() const override { return "sdl"; }
 
     static void Feed(void* user, Uint8* stream, int bytes) {
-        static_cast<Audio*>(user)->MixBlock(reinterpret_cast<std::int16_t*>(stream), bytes / 4);
+        static_cast<MixSource*>(user)->MixBlock(reinterpret_cast<std::int16_t*>(stream), bytes / 4);
     }
 
 private:
@@ -30,7 +30,7 @@ private:
 
 class SilentAudioOutput final : public AudioOutput {
 public:
-    explicit SilentAudioOutput(Audio& audio) : thread_([this, &audio] { Run(audio); }) {}
+    explicit SilentAudioOutput(MixSource& source) : thread_([this, &source] { Run(source); }) {}
     ~SilentAudioOutput() override {
         quit_.store(true);
         thread_.join();
@@ -38,12 +38,12 @@ public:
     const char* name() const override { return "silent"; }
 
 private:
-    void Run(Audio& audio) {
+    void Run(MixSource& source) {
         std::int16_t block[2 * kFragmentFrames];
-        const auto period = std::chrono::microseconds(1'000'000LL * kFragmentFrames / Audio::kOutputHertz);
+        const auto period = std::chrono::microseconds(1'000'000LL * kFragmentFrames / kAudioOutputHertz);
         auto next = std::chrono::steady_clock::now();
         while (!quit_.load()) {
-            audio.MixBlock(block, kFragmentFrames);
+            source.MixBlock(block, kFragmentFrames);
             next += period;
             std::this_thread::sleep_until(next);
         }
@@ -55,15 +55,15 @@ private:
 
 }  // namespace
 
-std::unique_ptr<AudioOutput> OpenSdlAudioOutput(Audio& audio) {
+std::unique_ptr<AudioOutput> OpenSdlAudioOutput(MixSource& source) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
     SDL_AudioSpec wanted{};
-    wanted.freq = Audio::kOutputHertz;
+    wanted.freq = kAudioOutputHertz;
     wanted.format = AUDIO_S16LSB;
     wanted.channels = 2;
     wanted.samples = kFragmentFrames;
     wanted.callback = &SdlAudioOutput::Feed;
-    wanted.userdata = &audio;
+    wanted.userdata = &source;
     SDL_AudioSpec obtained{};
     // No changes allowed: SDL converts to whatever the device wants, so the
     // mixer always sees 44100 Hz 16-bit stereo.
@@ -77,15 +77,9 @@ std::unique_ptr<AudioOutput> OpenSdlAudioOutput(Audio& audio) {
     return output;
 }
 
-std::unique_ptr<AudioOutput> OpenSilentAudioOutput(Audio& audio) { return std::make_unique<SilentAudioOutput>(audio); }
+std::unique_ptr<AudioOutput> OpenSilentAudioOutput(MixSource& source) { return std::make_unique<SilentAudioOutput>(source); }
 
-std::unique_ptr<AudioOutput> OpenAudioOutput(Audio& audio) {
-    if (auto output = OpenSdlAudioOutput(audio)) return output;
-    return OpenSilentAudioOutput(audio);
-}
-
-std::span<const std::int16_t> ManualAudioOutput::Pull(int frames) {
-    block_.resize(static_cast<std::size_t>(frames) * 2);
-    audio_.MixBlock(block_.data(), frames);
-    return block_;
+std::unique_ptr<AudioOutput> OpenAudioOutput(MixSource& source) {
+    if (auto output = OpenSdlAudioOutput(source)) return output;
+    return OpenSilentAudioOutput(source);
 }
