@@ -91,15 +91,17 @@ mkdir -p "$prefix/stamps"
 # says that version is built already.
 build() {
     local name=$1 package=$2 version folder
-    version=$(source_version "$package")
+    # The recipe counts too: a changed build function builds again.
+    version="$(source_version "$package") $(declare -f "build_$name" | md5sum | cut -c 1-12)"
     if [[ $(cat "$(stamp_of "$name")" 2>/dev/null) == "$version" ]]; then
         return
     fi
     folder=$(fetch "$package")
+    version=${version% *}
     local start=$SECONDS
     (cd "$folder" && "build_$name")
-    echo "$version" >"$(stamp_of "$name")"
     echo "built $name $version in $((SECONDS - start)) s"
+    echo "$version $(declare -f "build_$name" | md5sum | cut -c 1-12)" >"$(stamp_of "$name")"
 }
 
 build_zlib() {
@@ -147,8 +149,9 @@ FT_USE_MODULE( FT_Renderer_Class, ft_smooth_renderer_class )
 FT_USE_MODULE( FT_Renderer_Class, ft_raster1_renderer_class )
 MODULES
     ls src/base/{ftsystem,ftinit,ftdebug,ftbase,ftbbox,ftbitmap,ftglyph,ftmm}.c src/autofit/autofit.c \
-        src/truetype/truetype.c src/psnames/psnames.c src/sfnt/sfnt.c src/smooth/smooth.c src/raster/raster.c |
-        compile_library freetype -DFT2_BUILD_LIBRARY -Iinclude -I"$build/objects/freetype-config" \
+        src/truetype/truetype.c src/psnames/psnames.c src/sfnt/sfnt.c src/smooth/smooth.c src/raster/raster.c src/gzip/ftgzip.c |
+        compile_library freetype -DFT2_BUILD_LIBRARY -DFT_CONFIG_OPTION_SYSTEM_ZLIB -Iinclude -I"$prefix/include" \
+            -I"$build/objects/freetype-config" \
             '-DFT_CONFIG_MODULES_H=<ftmodule_web.h>'
     rm -rf "$prefix/include/freetype2"
     mkdir -p "$prefix/include/freetype2"
