@@ -15,7 +15,7 @@
 
 #include "game/shell.hpp"
 #include "platform/video/display.hpp"
-#include "platform/video/gl_renderer.hpp"
+#include "platform/video/queued_renderer.hpp"
 #include "platform/video/png.hpp"
 #include "support/game_harness.hpp"
 
@@ -380,8 +380,8 @@ void Crowd(Game& game) {
 }
 
 // The pictures fresh games on fresh displays leave after the last frame of
-// each scene has been shown: the title in one, then a crowded playfield and
-// the same paused in another. Mesa's software driver can draw the same calls
+// each scene has been shown, drawn by the named back end: the title in one,
+// then a crowded playfield and the same paused in another. Mesa's software driver can draw the same calls
 // a pixel or two differently depending on what came before them: vertices
 // drawn one by one fill its own buffers and vertex arrays do not, and where
 // those buffers break a later frame's primitives shows at a particle's edge.
@@ -392,17 +392,19 @@ struct Pictures {
     int title_frames_kept = 0;
 };
 
-Pictures Draw(bool batching) {
+Pictures Draw(const char* back_end, bool batching) {
     Pictures pictures;
     for (bool title : {true, false}) {
         SystemClock clock;
         std::string error;
+        setenv("REZARUDEV_RENDERER", back_end, 1);
         auto display = OpenSdlDisplay("Rezarudev scenes", 640, 480, true, 60, true, clock, error);
+        unsetenv("REZARUDEV_RENDERER");
         if (!display) {
             ADD_FAILURE() << error;
             return pictures;
         }
-        auto& renderer = dynamic_cast<GlRenderer&>(display->renderer());
+        auto& renderer = dynamic_cast<QueuedRenderer&>(display->renderer());
         renderer.SetBatching(batching);
         GameHarness harness(0x5eed, std::move(display));
         if (title) {
@@ -425,21 +427,32 @@ Pictures Draw(bool batching) {
 
 }  // namespace
 
-// Runs of primitives drawn from vertex arrays must leave exactly the pixels
-// that drawing each primitive on its own leaves; a title frame that is the
-// same as the one before is not drawn again, and must still be the title.
-TEST(SceneDrawingTest, BatchedDrawingLeavesTheSamePixels) {
+// Runs of primitives drawn together must leave exactly the pixels that
+// drawing each primitive on its own leaves; a title frame that is the same as
+// the one before is not drawn again, and must still be the title. The OpenGL
+// ES 2.0 back end leaves the GL 1.x one's title exactly; over a crowd, Mesa's
+// software driver blends a few pixels of fixed-function drawing by another
+// path than those of programs, one step apart in a channel or a texel over
+// at a sprite's edge: within what the driver test allows direct drawing.
+TEST(SceneDrawingTest, BatchedDrawingAndBothBackEndsLeaveTheSamePixels) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
-    Pictures batched = Draw(true);
-    Pictures unbatched = Draw(false);
+    Pictures batched = Draw("gl1", true);
+    Pictures unbatched = Draw("gl1", false);
+    Pictures gles2 = Draw("gles2", true);
     for (int scene = 0; scene < 3; ++scene) {
         ASSERT_EQ(batched.scenes[scene].width, 640);
-        ASSERT_EQ(unbatched.scenes[scene].width, 640);
-        int differ = 0;
-        for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < 640; ++x)
-                differ += batched.scenes[scene].ReadRGBA(x, y) != unbatched.scenes[scene].ReadRGBA(x, y);
-        EXPECT_EQ(differ, 0) << "scene " << scene;
+        for (const Pictures* other : {&unbatched, &gles2}) {
+            ASSERT_EQ(other->scenes[scene].width, 640);
+            int differ = 0;
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x)
+                    differ += batched.scenes[scene].ReadRGBA(x, y) != other->scenes[scene].ReadRGBA(x, y);
+            if (other == &gles2 && scene != 0)
+                EXPECT_LE(differ, 640 * 480 / 20) << "scene " << scene << " gles2";
+            else
+                EXPECT_EQ(differ, 0) << "scene " << scene << (other == &gles2 ? " gles2" : " unbatched");
+        }
     }
     EXPECT_GT(batched.title_frames_kept, unbatched.title_frames_kept + 5);
+    EXPECT_GT(gles2.title_frames_kept, unbatched.title_frames_kept + 5);
 }

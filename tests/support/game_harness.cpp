@@ -7,6 +7,7 @@
 
 #include "game/rules.hpp"
 #include "game/shell.hpp"
+#include "platform/video/headless_display.hpp"
 
 namespace {
 

@@ -1,9 +1,5 @@
 #include "platform/video/display.hpp"
 
-#include <cstdlib>
-
-#include "platform/video/soft_renderer.hpp"
-
 void FramePacer::Start(int hertz, int now) {
     hertz_ = hertz;
     frame_ms_ = hertz > 0 ? 1000 / hertz : 0;
@@ -26,18 +22,6 @@ void FramePacer::Wait(Clock& clock) {
     } else {
         next_frame_ = static_cast<std::uint32_t>(now);
     }
-}
-
-Letterbox FitPicture(int drawable_width, int drawable_height, int width, int height) {
-    Letterbox box{0, 0, drawable_width, drawable_width * height / width};
-    if (box.height > drawable_height) {
-        box.height = drawable_height;
-        box.width = drawable_height * width / height;
-    }
-    box.left = (drawable_width - box.width) / 2;
-    // Centred, with an odd spare row below the picture.
-    box.top = drawable_height - box.height - (drawable_height - box.height) / 2;
-    return box;
 }
 
 Display::Display(Clock& clock, bool fullscreen, int hertz, bool fast)
@@ -97,12 +81,3 @@ void Display::Flip(int sync) {
         Present(0);
     }
 }
-
-HeadlessDisplay::HeadlessDisplay(Clock& clock, bool fast, int width, int height)
-    : Display(clock, false, 60, fast), renderer_(std::make_unique<SoftRenderer>(width, height)) {}
-
-HeadlessDisplay::~HeadlessDisplay() = default;
-
-Renderer& HeadlessDisplay::renderer() { return *renderer_; }
-
-void HeadlessDisplay::Present(int) {}

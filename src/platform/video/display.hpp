@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/system/clock.hpp"
+#include "platform/video/letterbox.hpp"
 #include "platform/video/renderer.hpp"
 
 // The software frame timer: 1000 / hertz milliseconds a frame with the
@@ -27,14 +28,6 @@ private:
     // Unsigned, as the clock it follows wraps.
     std::uint32_t next_frame_ = 0;
 };
-
-// Where a picture of width x height sits when scaled to fit a drawable as
-// large as it can with its aspect kept: offsets from the drawable's top-left
-// corner and the scaled size, all in drawable pixels.
-struct Letterbox {
-    int left, top, width, height;
-};
-Letterbox FitPicture(int drawable_width, int drawable_height, int width, int height);
 
 // An open display: a 640x480 back buffer to draw into and the page flip that
 // presents it and paces the game.
@@ -83,21 +76,6 @@ private:
     bool soft_pacing_;
     FramePacer pacer_;
     int flips_ = 0;
-};
-
-// A display with no window: pictures go to the software renderer and flips
-// only count. The rules are tested on it.
-class HeadlessDisplay final : public Display {
-public:
-    HeadlessDisplay(Clock& clock, bool fast, int width = 640, int height = 480);
-    ~HeadlessDisplay() override;
-    Renderer& renderer() override;
-
-protected:
-    void Present(int swap_interval) override;
-
-private:
-    std::unique_ptr<Renderer> renderer_;
 };
 
 struct SDL_Window;

@@ -1,11 +1,14 @@
 #include <SDL.h>
-#include <SDL_opengl.h>
 
 #include <algorithm>
 #include <optional>
 
 #include "platform/video/display.hpp"
+#include "platform/video/gles2_renderer.hpp"
+#ifndef __EMSCRIPTEN__
+#include "platform/video/gl_loader.hpp"
 #include "platform/video/gl_renderer.hpp"
+#endif
 #include "platform/video/png.hpp"
 #include "platform/system/resources.hpp"
 #ifdef __EMSCRIPTEN__
@@ -29,11 +32,11 @@ void SetWindowIcon(SDL_Window* window) {
 class SdlDisplay final : public Display {
 public:
     SdlDisplay(Clock& clock, bool fullscreen, int hertz, bool fast, int width, int height)
-        : Display(clock, fullscreen, hertz, fast), renderer_(width, height) {}
+        : Display(clock, fullscreen, hertz, fast), width_(width), height_(height) {}
 
     ~SdlDisplay() override {
         if (context_) {
-            renderer_.Detach();
+            if (renderer_) renderer_->Detach();
             SDL_GL_DeleteContext(context_);
         }
         if (window_) SDL_DestroyWindow(window_);
@@ -53,7 +56,7 @@ public:
         // the window SDL goes back to when full screen is toggled off.
         Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
         if (fullscreen()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-        int width = renderer_.width(), height = renderer_.height();
+        int width = width_, height = height_;
         // A bigger window on big screens; the picture scales to fit.
         SDL_DisplayMode mode;
         if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
@@ -80,18 +83,21 @@ public:
         }
         int drawable_width = 0, drawable_height = 0;
         SDL_GL_GetDrawableSize(window_, &drawable_width, &drawable_height);
-        renderer_.Attach(drawable_width, drawable_height);
+        if (!AttachRenderer(drawable_width, drawable_height)) {
+            error = "cannot draw with this OpenGL driver";
+            return false;
+        }
         swap_interval_ = -1;
         SetSwapInterval(0);
         // Both buffers start cleared.
-        renderer_.Cls();
+        renderer_->Cls();
         Flip(0);
-        renderer_.Cls();
+        renderer_->Cls();
         Flip(0);
         return true;
     }
 
-    Renderer& renderer() override { return renderer_; }
+    Renderer& renderer() override { return *renderer_; }
     SDL_Window* window() { return window_; }
 
 protected:
@@ -101,7 +107,7 @@ protected:
         SetSwapInterval(swap_interval);
         int window_width = 0, window_height = 0;
         SDL_GL_GetDrawableSize(window_, &window_width, &window_height);
-        renderer_.Present(window_width, window_height, [this] { SDL_GL_SwapWindow(window_); });
+        renderer_->Present(window_width, window_height, [this] { SDL_GL_SwapWindow(window_); });
 #ifdef __EMSCRIPTEN__
         LetThePageIn();
 #endif
@@ -123,6 +129,32 @@ protected:
     }
 
 private:
+    // The OpenGL ES 2.0 back end wherever the driver has what it needs, the
+    // GL 1.x one on older desktop drivers and where the other could not
+    // start (it said why).
+    bool AttachRenderer(int drawable_width, int drawable_height) {
+#ifdef __EMSCRIPTEN__
+        bool gles2 = true;
+#else
+        bool gles2 = ChooseRenderer() == RendererKind::kGles2;
+#endif
+        if (gles2) {
+            auto renderer = std::make_unique<Gles2Renderer>(width_, height_);
+            if (renderer->Attach(drawable_width, drawable_height)) {
+                renderer_ = std::move(renderer);
+                return true;
+            }
+        }
+#ifdef __EMSCRIPTEN__
+        return false;
+#else
+        auto renderer = std::make_unique<GlRenderer>(width_, height_);
+        renderer->Attach(drawable_width, drawable_height);
+        renderer_ = std::move(renderer);
+        return true;
+#endif
+    }
+
     bool Focused() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 
     void SetSwapInterval(int interval) {
@@ -131,7 +163,8 @@ private:
         SDL_GL_SetSwapInterval(interval);
     }
 
-    GlRenderer renderer_;
+    int width_, height_;
+    std::unique_ptr<QueuedRenderer> renderer_;
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     int swap_interval_ = -1;

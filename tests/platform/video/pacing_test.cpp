@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/video/display.hpp"
+#include "platform/video/headless_display.hpp"
 
 #include <cstdint>
 #include <vector>
