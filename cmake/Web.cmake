@@ -26,7 +26,8 @@ rezarudev_web_library(Freetype::Freetype include/freetype2 freetype z)
 add_library(OpenGL::GL INTERFACE IMPORTED)
 add_library(Threads::Threads INTERFACE IMPORTED)
 
-set(REZARUDEV_DESKTOP_ONLY_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/video/gl_renderer.cpp)
+set(REZARUDEV_DESKTOP_ONLY_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/video/gl_renderer.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/video/gl_loader.cpp)
 set_property(SOURCE src/game/paths.cpp APPEND PROPERTY COMPILE_DEFINITIONS REZARUDEV_DATA_FROM_BINARY=".")
 
 function(rezarudev_web_program target)
