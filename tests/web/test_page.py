@@ -59,7 +59,7 @@ class PageTest(unittest.TestCase):
 
     def test_a_desktop_replay_gives_the_desktop_trace(self):
         # A random game long enough to turn, fly, shoot and die.
-        replay = self.serve('game.txt', browser.make_replay(11, 3000))
+        replay = self.serve('game.txt', browser.make_replay(11, 1500))
         desktop_trace = os.path.join(self.folder, 'trace.jsonl')
         ran = browser.run_desktop(self.folder, '--replay', os.path.join(self.server.files, 'game.txt'),
                                   '--trace', desktop_trace)
@@ -75,7 +75,7 @@ class PageTest(unittest.TestCase):
 
     def test_best_score_and_a_changed_setting_survive_a_reload(self):
         # A recorded game that scores; its best score is saved as it ends.
-        replay = self.serve('score.txt', browser.make_replay(22, 2500))
+        replay = self.serve('score.txt', browser.make_replay(22, 1200))
         self.page.open('--fast --replay %s --trace /scored.jsonl' % replay)
         self.assertEqual(self.page.wait_exit(), 0)
         best = json.loads(self.page.read_text('/scored.jsonl').splitlines()[-1])['best']
