@@ -14,6 +14,7 @@
 #include "platform/audio/audio.hpp"
 #include "platform/system/clock.hpp"
 #include "platform/input/close_signals.hpp"
+#include "platform/system/program_exit.hpp"
 #include "platform/video/collision.hpp"
 #include "platform/video/display.hpp"
 #include "platform/video/draw.hpp"
@@ -30,9 +31,7 @@ int Fail(const std::string& message, bool usage) {
     return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     std::string error;
     std::optional<RunOptions> parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!parsed) return Fail(error, true);
@@ -106,3 +105,7 @@ int main(int argc, char** argv) {
     // The best score is saved by now; what failed was said when it happened.
     return observer.failed() ? 1 : 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return ProgramExit(Run(argc, argv)); }

@@ -287,6 +287,11 @@ void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& 
         }
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) events.push_back(InputEvent::Focus(false));
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) events.push_back(InputEvent::Focus(true));
+#ifdef __EMSCRIPTEN__
+        // A hidden browser tab may keep the focus; the game stops all the same.
+        if (event.window.event == SDL_WINDOWEVENT_HIDDEN) events.push_back(InputEvent::Focus(false));
+        if (event.window.event == SDL_WINDOWEVENT_SHOWN) events.push_back(InputEvent::Focus(true));
+#endif
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) events.push_back(InputEvent::Close());
         break;
     case SDL_QUIT:

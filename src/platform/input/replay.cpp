@@ -1,9 +1,11 @@
 #include "platform/input/replay.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
@@ -13,10 +15,16 @@
 
 namespace {
 
+// Plain decimal only ("-1.0", "0.5e-3"): strtod, as the browser build's
+// library has no from_chars for reals, minus the forms strtod adds (leading
+// blanks or plus, hexadecimal).
 std::optional<double> ParseReal(std::string_view word) {
-    double value = 0.0;
-    auto [end, status] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (status != std::errc() || end != word.data() + word.size() || !std::isfinite(value)) return std::nullopt;
+    if (word.empty() || word.find_first_not_of("0123456789.-eE") != std::string_view::npos) return std::nullopt;
+    std::string text(word);
+    char* end = nullptr;
+    errno = 0;
+    double value = std::strtod(text.c_str(), &end);
+    if (errno == ERANGE || end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 

@@ -1,7 +1,7 @@
 #include "platform/video/collision.hpp"
 
 #include <algorithm>
-#include <bit>
+#include <cstring>
 
 namespace {
 
@@ -267,10 +267,21 @@ bool Collision::QuadsOverlap(const TQuad& first, const TQuad& second) {
     return false;
 }
 
+namespace {
+
+// std::bit_cast, which the browser build's library lacks.
+std::uint32_t FloatBits(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+}  // namespace
+
 const Collision::Transform& Collision::TransformFor(float rotation, float scale_x, float scale_y) {
-    auto rotation_bits = std::bit_cast<std::uint32_t>(rotation);
-    auto x_bits = std::bit_cast<std::uint32_t>(scale_x);
-    auto y_bits = std::bit_cast<std::uint32_t>(scale_y);
+    auto rotation_bits = FloatBits(rotation);
+    auto x_bits = FloatBits(scale_x);
+    auto y_bits = FloatBits(scale_y);
     std::uint32_t hash = rotation_bits * 0x9E3779B1u ^ x_bits * 0x85EBCA77u ^ y_bits * 0xC2B2AE3Du;
     hash ^= hash >> 15;
     TransformMemo& memo = memo_[hash % kMemoSize];

@@ -15,6 +15,9 @@
 #endif
 #include "platform/video/png.hpp"
 #include "platform/system/resources.hpp"
+#ifdef __EMSCRIPTEN__
+#include "platform/web/page.hpp"
+#endif
 
 namespace {
 
@@ -113,6 +116,9 @@ protected:
         int window_width = 0, window_height = 0;
         SDL_GL_GetDrawableSize(window_, &window_width, &window_height);
         renderer_->Present(window_width, window_height, [this] { SDL_GL_SwapWindow(window_); });
+#ifdef __EMSCRIPTEN__
+        LetThePageIn();
+#endif
     }
 
     bool HasFocus() override {
@@ -212,6 +218,10 @@ std::unique_ptr<Display> OpenSdlDisplay(const std::string& title, int width, int
                                         bool fast, Clock& clock, std::string& error) {
     if (!StartVideo(error)) return nullptr;
     KeepFreedMemory();
+#ifdef __EMSCRIPTEN__
+    // A page may go full screen only when the player asks, with a click or a key.
+    windowed = true;
+#endif
     auto display = std::make_unique<SdlDisplay>(clock, !windowed, hertz, fast, width, height);
     if (!display->Open(title, error)) return nullptr;
     // An X server whose last client leaves resets and refuses connections

@@ -1,0 +1,54 @@
+# The browser build: emcmake cmake with the libraries that tools/web/build_libs.sh
+# built for WebAssembly. The program is a script and a .wasm beside the page
+# of web/, with the sounds packed into one data file that the page fetches.
+set(REZARUDEV_WEB_PREFIX ${CMAKE_BINARY_DIR}/prefix CACHE PATH "Where tools/web/build_libs.sh put the libraries")
+set(REZARUDEV_WEB_SITE ${CMAKE_BINARY_DIR}/site CACHE PATH "Where the page and its files are put")
+foreach(option REZARUDEV_TESTS REZARUDEV_BENCH REZARUDEV_TOOLS REZARUDEV_SANITIZE REZARUDEV_FUZZ)
+  set(${option} OFF CACHE BOOL "Not in the browser build" FORCE)
+endforeach()
+
+# The same target names as the desktop's packages give, so the rest of the
+# build does not tell the two apart.
+function(rezarudev_web_library target include)
+  add_library(${target} INTERFACE IMPORTED)
+  set(libraries "")
+  foreach(name ${ARGN})
+    list(APPEND libraries ${REZARUDEV_WEB_PREFIX}/lib/lib${name}.a)
+  endforeach()
+  set_target_properties(${target} PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${REZARUDEV_WEB_PREFIX}/${include}
+                                             INTERFACE_LINK_LIBRARIES "${libraries}")
+endfunction()
+rezarudev_web_library(PkgConfig::SDL2 include/SDL2 SDL2)
+rezarudev_web_library(PkgConfig::VORBISFILE include vorbisfile vorbis ogg)
+rezarudev_web_library(PNG::PNG include png z)
+rezarudev_web_library(Freetype::Freetype include/freetype2 freetype z)
+# WebGL and threads (there are none) come with the tool chain.
+add_library(OpenGL::GL INTERFACE IMPORTED)
+add_library(Threads::Threads INTERFACE IMPORTED)
+
+set(REZARUDEV_DESKTOP_ONLY_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/video/gl_renderer.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/video/gl_loader.cpp)
+set_property(SOURCE src/game/paths.cpp APPEND PROPERTY COMPILE_DEFINITIONS REZARUDEV_DATA_FROM_BINARY=".")
+
+function(rezarudev_web_program target)
+  file(GLOB sounds CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*.ogg)
+  set(preloads "")
+  foreach(sound ${sounds})
+    get_filename_component(name ${sound} NAME)
+    list(APPEND preloads "SHELL:--preload-file ${sound}@/data/${name}")
+  endforeach()
+  set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${REZARUDEV_WEB_SITE})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${sounds} ${CMAKE_SOURCE_DIR}/web/page.js)
+  # ASYNCIFY lets the game's waits (Flip's pacing, SDL_Delay) hand the
+  # thread back to the browser without turning the loop inside out.
+  target_link_options(${target} PRIVATE
+    -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sENVIRONMENT=web
+    -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1 -sFORCE_FILESYSTEM=1 -lidbfs.js
+    "SHELL:-sEXPORTED_RUNTIME_METHODS=FS"
+    # Called by the JavaScript inside SDL's audio back end.
+    -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_SOURCE_DIR}/web/sdl_library_functions.json
+    "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/page.js" ${preloads})
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/web/index.html
+            ${CMAKE_SOURCE_DIR}/dist/icons/rezarudev-64.png ${REZARUDEV_WEB_SITE})
+endfunction()

@@ -1,0 +1,8 @@
+#pragma once
+
+// The browser build's ties to its page.
+
+// The page draws, plays sound and takes input only while the game waits.
+// A game that has not waited for a while (--fast, or frames that run late)
+// waits here for a moment, so the page is never shut out for long.
+void LetThePageIn();

@@ -1,0 +1,145 @@
+"""The browser build in headless Chromium: the same pictures and the same game as the desktop's,
+files that outlive the page, and the page's own messages."""
+
+import json
+import os
+import shutil
+import tempfile
+import time
+import unittest
+
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+import browser
+
+# Past the splash onto the title.
+TITLE_REPLAY = 'seed 4660\n1 key 32 down\n2 key 32 up\n'
+
+
+class PageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.server = browser.Server()
+        cls.profile = tempfile.mkdtemp(prefix='rezarudev-chromium-')
+        cls.driver = browser.start_browser(cls.profile)
+        cls.page = browser.Page(cls.driver, cls.server)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+        cls.server.close()
+        shutil.rmtree(cls.profile, ignore_errors=True)
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix='rezarudev-desktop-')
+
+    def tearDown(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def serve(self, name, text):
+        with open(os.path.join(self.server.files, name), 'w') as file:
+            file.write(text)
+        return 'files/' + name
+
+    def test_title_frame_matches_the_desktop_picture(self):
+        replay = self.serve('title.txt', TITLE_REPLAY)
+        desktop_png = os.path.join(self.folder, 'title.png')
+        ran = browser.run_desktop(self.folder, '--replay', os.path.join(self.server.files, 'title.txt'),
+                                  '--frames', '12', '--screenshot', '10:' + desktop_png)
+        self.assertEqual(ran.returncode, 0, ran.stderr)
+        self.page.open('--fast --replay %s --frames 12 --screenshot 10:/title.png' % replay)
+        self.assertEqual(self.page.wait_exit(), 0)
+        with open(desktop_png, 'rb') as file:
+            desktop = browser.decode_png(file.read())
+        web = browser.decode_png(self.page.read_bytes('/title.png'))
+        # The tolerance of the comparisons between the desktop's GL back ends.
+        self.assertLessEqual(browser.pixels_differing(desktop, web), 640 * 480 // 20)
+
+    def test_a_desktop_replay_gives_the_desktop_trace(self):
+        # A random game long enough to turn, fly, shoot and die.
+        replay = self.serve('game.txt', browser.make_replay(11, 1500))
+        desktop_trace = os.path.join(self.folder, 'trace.jsonl')
+        ran = browser.run_desktop(self.folder, '--replay', os.path.join(self.server.files, 'game.txt'),
+                                  '--trace', desktop_trace)
+        self.assertEqual(ran.returncode, 0, ran.stderr)
+        self.page.open('--fast --replay %s --trace /trace.jsonl' % replay)
+        self.assertEqual(self.page.wait_exit(), 0)
+        web = self.page.read_text('/trace.jsonl').splitlines()
+        with open(desktop_trace) as file:
+            desktop = file.read().splitlines()
+        for number, (want, got) in enumerate(zip(desktop, web)):
+            self.assertEqual(got, want, 'first difference in frame %d' % number)
+        self.assertEqual(len(web), len(desktop))
+
+    def test_best_score_and_a_changed_setting_survive_a_reload(self):
+        # A recorded game that scores; its best score is saved as it ends.
+        replay = self.serve('score.txt', browser.make_replay(22, 1200))
+        self.page.open('--fast --replay %s --trace /scored.jsonl' % replay)
+        self.assertEqual(self.page.wait_exit(), 0)
+        best = json.loads(self.page.read_text('/scored.jsonl').splitlines()[-1])['best']
+        self.assertGreater(best, 0)
+
+        # Played by hand: a click skips the splash, one on "Sound Volume: 100%" turns it off, Esc leaves.
+        self.page.open('--trace /live.jsonl')
+        canvas = self.driver.find_element(By.ID, 'canvas')
+
+        def screen():
+            lines = (self.page.read_text('/live.jsonl') or '').splitlines()
+            return json.loads(lines[-1])['screen'] if lines else None
+
+        def click_at(x, y):
+            ActionChains(self.driver).move_to_element_with_offset(
+                canvas, (x - 320) * canvas.size['width'] // 640, (y - 240) * canvas.size['height'] // 480).click().perform()
+
+        self.assertTrue(browser.wait_until(lambda: screen() == 'splash'))
+        click_at(320, 277)
+        self.assertTrue(browser.wait_until(lambda: screen() == 'title'))
+        time.sleep(0.5)
+        click_at(320, 277)
+        self.assertTrue(browser.wait_until(
+            lambda: json.loads(self.page.read_text('/live.jsonl').splitlines()[-1])['sfx_vol_step'] == 0))
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.assertEqual(self.page.wait_exit(), 0)
+        # The browser's storage is written behind the game's back.
+        time.sleep(1)
+
+        self.driver.refresh()
+        self.page.open('--fast --frames 3 --trace /after.jsonl')
+        self.assertEqual(self.page.wait_exit(), 0)
+        after = json.loads(self.page.read_text('/after.jsonl').splitlines()[-1])
+        self.assertEqual(after['best'], best)
+        self.assertEqual(after['sfx_vol_step'], 0)
+
+    def test_a_bad_option_ends_with_status_2_and_the_usage(self):
+        self.page.logs()
+        self.page.open('--frames x')
+        self.assertEqual(self.page.wait_exit(), 2)
+        messages = '\n'.join(entry['message'] for entry in self.page.logs())
+        self.assertIn('--frames', messages)
+        self.assertIn('--replay FILE', messages)
+
+
+class NoWebGlTest(unittest.TestCase):
+    def test_the_page_says_so_and_throws_nothing(self):
+        server = browser.Server()
+        profile = tempfile.mkdtemp(prefix='rezarudev-chromium-')
+        driver = browser.start_browser(profile, webgl=False)
+        try:
+            page = browser.Page(driver, server)
+            page.open(click=False)
+            message = driver.find_element(By.ID, 'message')
+            self.assertTrue(browser.wait_until(lambda: 'WebGL' in message.text), message.text)
+            time.sleep(0.5)
+            errors = [entry for entry in page.logs() if entry['level'] == 'SEVERE']
+            self.assertEqual(errors, [])
+            self.assertIsNone(driver.execute_script('return window.rezarudevExit'))
+        finally:
+            driver.quit()
+            server.close()
+            shutil.rmtree(profile, ignore_errors=True)
+
+
+if __name__ == '__main__':
+    unittest.main()
