@@ -103,7 +103,7 @@ BestScoreRead ReadBestScore(const std::string& path) {
     return {static_cast<int>(value), true};
 }
 
-bool WriteBestScore(const std::string& path, int best) {
+bool WriteFileWhole(const std::string& path, std::string_view bytes, const std::string& what) {
     std::error_code error;
     std::filesystem::path given(path);
     // The folder the file sits in may be made, but nothing above it.
@@ -116,27 +116,33 @@ bool WriteBestScore(const std::string& path, int best) {
     temporary += ".";
     temporary += std::to_string(::getpid());
     temporary += ".tmp";
-    std::uint32_t value = static_cast<std::uint32_t>(best);
-    unsigned char bytes[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-                              static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
     // Only a file that reached the disk whole may replace the old one.
     int problem = 0;
     int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (descriptor < 0) {
         problem = errno;
     } else {
-        if (!WriteAll(descriptor, bytes, sizeof bytes) || ::fsync(descriptor) != 0) problem = errno ? errno : EIO;
+        if (!WriteAll(descriptor, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()) ||
+            ::fsync(descriptor) != 0)
+            problem = errno ? errno : EIO;
         if (::close(descriptor) != 0 && !problem) problem = errno;
         if (!problem && std::rename(temporary.c_str(), target.c_str()) != 0) problem = errno;
         if (problem) ::unlink(temporary.c_str());
     }
     if (problem) {
-        std::fprintf(stderr, "rezarudev: cannot save the best score to %s: %s\n", Printable(path).c_str(),
+        std::fprintf(stderr, "rezarudev: cannot save %s to %s: %s\n", what.c_str(), Printable(path).c_str(),
                      std::strerror(problem));
         return false;
     }
     SyncFolder(target.parent_path());
     return true;
+}
+
+bool WriteBestScore(const std::string& path, int best) {
+    std::uint32_t value = static_cast<std::uint32_t>(best);
+    const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+                           static_cast<char>(value >> 24)};
+    return WriteFileWhole(path, std::string_view(bytes, sizeof bytes), "the best score");
 }
 
 void LoadBest(Game& game) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class Game;
 
@@ -20,8 +21,10 @@ struct BestScoreRead {
     bool may_save = true;
 };
 BestScoreRead ReadBestScore(const std::string& path);
-// Writes through a temporary file of this process's own, flushed to the disk
-// and renamed over the old one, so the file is never left half written; a
-// symbolic link is written through to its target. Only the file's own folder
-// is created when it is missing. A failure is one line on standard error.
+// Writes `bytes` through a temporary file of this process's own, flushed to
+// the disk and renamed over the old one, so the file is never left half
+// written; a symbolic link is written through to its target. Only the file's
+// own folder is created when it is missing. A failure is one line on standard
+// error naming `what` was being saved.
+bool WriteFileWhole(const std::string& path, std::string_view bytes, const std::string& what);
 bool WriteBestScore(const std::string& path, int best);

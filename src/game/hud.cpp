@@ -7,7 +7,8 @@ namespace {
 
 constexpr int kShadow = 20;
 
-// A dark shadow first, then the text in its colour on top, up and left.
+}  // namespace
+
 void ShadowedText(Game& game, const std::string& text, int shadow_x, int shadow_y, int x, int y, int red, int green,
                   int blue) {
     Text& writer = game.services.text;
@@ -16,8 +17,6 @@ void ShadowedText(Game& game, const std::string& text, int shadow_x, int shadow_
     game.gfx.SetColor(red, green, blue);
     writer.DrawText(text, static_cast<float>(x), static_cast<float>(y));
 }
-
-}  // namespace
 
 // Text is appended in place throughout: GCC 12 at -O3 takes "literal" +
 // std::string for an overlapping copy (-Wrestrict).

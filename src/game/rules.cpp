@@ -113,6 +113,7 @@ void AdvanceGameOver(Game& game) {
         game.sound.StartMusic(4);
         game.input.MoveMouse(320, 204);
         game.FlushInput();
+        OpenNameEntry(game);
     }
 }
 

@@ -55,6 +55,7 @@ void TitleScreen(Game& game) {
     DrawBackground(game, 0);
     game.gfx.SetBlend(BLEND_MASK);
     game.gfx.DrawImage(*game.title_img, 328, 100, 0);
+    if (RunScoreScreens(game)) return;
     RunMenu(game, 1);
     Input& input = game.input;
     if (input.KeyHits(kKeyLeftControl) || input.KeyHits(kKeySpace)) {
@@ -217,6 +218,7 @@ void SetUpGame(Game& game, std::optional<int> seed) {
     input.SetMouseVisible(false);
     LoadAssets(game);
     LoadBest(game);
+    LoadScoreTable(game);
 }
 
 void LoadAssets(Game& game) {
@@ -326,6 +328,7 @@ void ShutDown(Game& game) {
     }
     ClearPlayfield(game);
     SaveBest(game);
+    FinishNameEntry(game);
     SaveChangedSettings(game);
 }
 
