@@ -37,11 +37,12 @@ bool StickDeflected(Input& input) {
     return Deflection(input.JoyAxisX(0)) != 0 || Deflection(input.JoyAxisY(0)) != 0;
 }
 
-// Anything the player did since the last look.
-bool PlayerActed(Game& game) {
+// Anything the player did since the last look; on the menu a stick held
+// over moves the pointer, which counts too.
+bool PlayerActed(Game& game, bool held_stick_counts) {
     ScoreScreens& screens = game.scores;
     int activity = game.input.Activity();
-    bool acted = activity != screens.seen_activity || StickDeflected(game.input);
+    bool acted = activity != screens.seen_activity || (held_stick_counts && StickDeflected(game.input));
     screens.seen_activity = activity;
     return acted;
 }
@@ -141,7 +142,7 @@ void DrawTable(Game& game) {
         std::string score = std::to_string(entry.score);
         column(score, 380 - text.TextWidth(score));
         column("Level " + std::to_string(entry.level), 400);
-        column(entry.date, 485);
+        column(entry.date, 492);
     }
     game.gfx.SetColor(255, 255, 255);
 }
@@ -224,7 +225,7 @@ void NameEntryFrame(Game& game) {
 
 bool TableFrame(Game& game) {
     ScoreScreens& screens = game.scores;
-    if (PlayerActed(game)) {
+    if (PlayerActed(game, false)) {
         SwallowInput(game.input);
         ShowMenu(screens);
         return false;
@@ -238,7 +239,7 @@ bool TableFrame(Game& game) {
 
 bool MenuFrame(Game& game, bool fresh) {
     ScoreScreens& screens = game.scores;
-    bool acted = PlayerActed(game);
+    bool acted = PlayerActed(game, true);
     if (fresh || acted) {
         screens.idle_frames = 0;
         return false;
@@ -280,13 +281,19 @@ bool RunScoreScreens(Game& game) {
     // Back on the title after a game, the idle time starts again.
     bool fresh = game.frame != screens.last_title_frame + 1;
     screens.last_title_frame = game.frame;
-    if (screens.view == TitleView::NameEntry) NameEntryFrame(game);
+    bool table = false;
     if (screens.view == TitleView::NameEntry) {
-        game.screen = Screen::NameEntry;
-        DrawNameEntry(game);
-        return true;
+        NameEntryFrame(game);
+        if (screens.view == TitleView::NameEntry) {
+            game.screen = Screen::NameEntry;
+            DrawNameEntry(game);
+            return true;
+        }
+        // The name was kept: the table shows from this frame on.
+        table = true;
+    } else {
+        table = screens.view == TitleView::Table ? TableFrame(game) : MenuFrame(game, fresh);
     }
-    bool table = screens.view == TitleView::Table ? TableFrame(game) : MenuFrame(game, fresh);
     if (!table) return false;
     game.screen = Screen::Scores;
     DrawTable(game);

@@ -122,9 +122,11 @@ TEST_F(NameEntryTest, APadSpellsAndKeepsTheName) {
     stick(1, 1.0f);  // down, from the 'L' the pad knows
     stick(1, 0.0f);
     EXPECT_EQ(h.game.scores.name, "AKB");
+    h.source.Add(InputEvent::JoyAxis(0, -1.0f));
     h.source.Add(InputEvent::JoyButton(0, true));
     h.source.Add(InputEvent::JoyButton(0, false));
-    h.RunFrames(1);
+    h.RunFrames(4);
+    EXPECT_EQ(screens.last(), "scores") << "a stick still held over is no new input";
     ASSERT_EQ(h.game.scores.table.entries.size(), 1u);
     EXPECT_EQ(h.game.scores.table.entries[0].name, "AKB");
     EXPECT_EQ(h.game.scores.table.last_name, "AKB");
