@@ -137,12 +137,12 @@ void DrawTable(Game& game) {
             ShadowedText(game, item, left + 2, y + 2, left, y, red, green, 0);
         };
         std::string rank = std::to_string(i + 1) + ".";
-        column(rank, 100 - text.TextWidth(rank));
-        column(entry.name, 115);
+        column(rank, 70 - text.TextWidth(rank));
+        column(entry.name, 80);
         std::string score = std::to_string(entry.score);
-        column(score, 380 - text.TextWidth(score));
-        column("Level " + std::to_string(entry.level), 400);
-        column(entry.date, 492);
+        column(score, 392 - text.TextWidth(score));
+        column("Level " + std::to_string(entry.level), 408);
+        column(entry.date, 500);
     }
     game.gfx.SetColor(255, 255, 255);
 }
