@@ -23,6 +23,7 @@
 #include "entities/player/smoke.hpp"
 #include "entities/player/trigpow.hpp"
 #include "game/entity_list.hpp"
+#include "game/name_entry.hpp"
 #include "game/paths.hpp"
 #include "game/settings.hpp"
 #include "game/sound.hpp"
@@ -51,7 +52,7 @@ struct Services {
 };
 
 // The screen a frame showed, for the trace.
-enum class Screen { Splash, Title, Playing, Paused };
+enum class Screen { Splash, Title, Playing, Paused, NameEntry, Scores };
 
 // Told about every finished frame just before it is presented (the trace and
 // screenshots hang off this).
@@ -107,6 +108,8 @@ public:
     int bonus_on = 0;
     float msg_alpha = 0;
     int best_sound_done = 0;
+
+    ScoreScreens scores;
 
     float bg_angle = 0.0f;
     float bg_spin = 0.3f;

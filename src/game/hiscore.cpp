@@ -74,20 +74,24 @@ BestScoreRead ReadBestScore(const std::string& path, bool warn) {
     return {static_cast<int>(value), true};
 }
 
-bool WriteBestScore(const std::string& path, int best) {
+bool WriteDataFile(const std::string& path, std::string_view bytes, const char* what) {
     std::filesystem::path given(path);
     // The folder the file sits in may be made, but nothing above it.
     std::error_code error;
     if (given.has_parent_path()) std::filesystem::create_directory(given.parent_path(), error);
-    std::uint32_t value = static_cast<std::uint32_t>(best);
-    const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
-                           static_cast<char>(value >> 24)};
-    if (int problem = WriteFileSafely(path, std::string_view(bytes, sizeof bytes))) {
-        std::fprintf(stderr, "rezarudev: cannot save the best score to %s: %s\n", Printable(path).c_str(),
+    if (int problem = WriteFileSafely(path, bytes)) {
+        std::fprintf(stderr, "rezarudev: cannot save %s to %s: %s\n", what, Printable(path).c_str(),
                      std::strerror(problem));
         return false;
     }
     return true;
+}
+
+bool WriteBestScore(const std::string& path, int best) {
+    std::uint32_t value = static_cast<std::uint32_t>(best);
+    const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+                           static_cast<char>(value >> 24)};
+    return WriteDataFile(path, std::string_view(bytes, sizeof bytes), "the best score");
 }
 
 void LoadBest(Game& game) {

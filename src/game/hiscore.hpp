@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class Game;
 
@@ -21,6 +22,8 @@ struct BestScoreRead {
     bool may_save = true;
 };
 BestScoreRead ReadBestScore(const std::string& path, bool warn = true);
-// Writes the file safely (WriteFileSafely). Only the file's own folder is
-// created when it is missing. A failure is one line on standard error.
+// Writes a file of the per-user data folder safely (WriteFileSafely). Only
+// the file's own folder is created when it is missing. A failure is one line
+// on standard error naming `what` was being saved.
+bool WriteDataFile(const std::string& path, std::string_view bytes, const char* what);
 bool WriteBestScore(const std::string& path, int best);

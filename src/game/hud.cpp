@@ -10,7 +10,8 @@ constexpr int kShadow = 20;
 const char* const auto_names[] = {"None", "Shield", "Gun Sat", "Hologram", "Tri-Force"};
 const char* const trigger_names[] = {"Hyper-Space", "Mines", "Rocket", "Armageddon", "Smart-Bomb"};
 
-// A dark shadow first, then the text in its colour on top, up and left.
+}  // namespace
+
 void ShadowedText(Game& game, const std::string& text, int shadow_x, int shadow_y, int x, int y, int red, int green,
                   int blue) {
     Text& writer = game.services.text;
@@ -19,8 +20,6 @@ void ShadowedText(Game& game, const std::string& text, int shadow_x, int shadow_
     game.gfx.SetColor(red, green, blue);
     writer.DrawText(text, static_cast<float>(x), static_cast<float>(y));
 }
-
-}  // namespace
 
 // Text is appended in place throughout: GCC 12 at -O3 takes "literal" +
 // std::string for an overlapping copy (-Wrestrict).

@@ -18,6 +18,10 @@ std::string BestText(const Game& game);
 std::string LevelText(const Game& game);
 std::string PowerUpText(const Game& game);
 
+// A dark shadow first, then the text in its colour on top, up and left.
+void ShadowedText(Game& game, const std::string& text, int shadow_x, int shadow_y, int x, int y, int red, int green,
+                  int blue);
+
 // A value below 10 gets a leading "0".
 std::string TwoDigits(int value);
 // x at which `text` is centred on `centre`.

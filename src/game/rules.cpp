@@ -116,6 +116,7 @@ void AdvanceGameOver(Game& game) {
     if (game.msg_alpha <= 0) {
         ReturnToTitle(game);
         game.FlushInput();
+        OpenNameEntry(game);
     }
 }
 

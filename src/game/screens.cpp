@@ -12,6 +12,7 @@ void TitleScreen(Game& game) {
     DrawBackground(game, 0);
     game.gfx.SetBlend(BLEND_MASK);
     game.gfx.DrawImage(*game.title_img, 328, 100, 0);
+    if (RunScoreScreens(game)) return;
     RunMenu(game, 1);
     Input& input = game.input;
     if (input.KeyHits(kKeyLeftControl) || input.KeyHits(kKeySpace)) {

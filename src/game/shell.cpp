@@ -36,6 +36,7 @@ void SetUpGame(Game& game, std::optional<int> seed) {
     input.SetMouseVisible(false);
     LoadAssets(game);
     LoadBest(game);
+    LoadScoreTable(game);
 }
 
 void FinishSetUp(Game& game) {
@@ -73,6 +74,7 @@ void ShutDown(Game& game) {
     }
     ClearPlayfield(game);
     SaveBest(game);
+    FinishNameEntry(game);
     SaveChangedSettings(game);
 }
 

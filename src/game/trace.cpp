@@ -13,6 +13,8 @@ const char* ScreenName(Screen screen) {
     case Screen::Title: return "title";
     case Screen::Playing: return "playing";
     case Screen::Paused: return "paused";
+    case Screen::NameEntry: return "name_entry";
+    case Screen::Scores: return "scores";
     }
     return "splash";
 }
@@ -71,6 +73,7 @@ std::string TraceLine(Game& game) {
     line.Field("screen", std::string(ScreenName(game.screen)));
     line.Field("score", game.player.score);
     line.Field("best", game.player.best);
+    line.Field("table", static_cast<int>(game.scores.table.entries.size()));
     line.Field("lives", game.player.lives);
     line.Field("level", game.player.level);
     line.Field("warp_on", game.warp_on);

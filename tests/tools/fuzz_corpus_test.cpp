@@ -24,6 +24,9 @@
 #define LLVMFuzzerTestOneInput FuzzPngImage
 #include "../../fuzz/png_image.cpp"
 #undef LLVMFuzzerTestOneInput
+#define LLVMFuzzerTestOneInput FuzzScores
+#include "../../fuzz/scores.cpp"
+#undef LLVMFuzzerTestOneInput
 
 namespace {
 
@@ -53,6 +56,7 @@ TEST(FuzzCorpus, EverySeedKeepsItsTargetsProperties) {
     RunCorpus("best_score", FuzzBestScore);
     RunCorpus("ogg_effect", FuzzOggEffect);
     RunCorpus("png_image", FuzzPngImage);
+    RunCorpus("scores", FuzzScores);
 }
 
 TEST(FuzzCorpus, AClaimedLengthBeyondTheBytesIsNotBelieved) {

@@ -106,8 +106,9 @@ std::optional<double> Number(const Fields& fields, std::string_view name) {
 }
 
 bool IsPlayField(const std::string& name) {
-    static const std::vector<std::string> kOutside = {"frame", "screen", "sounds", "music", "sfx_vol_step",
-                                                      "music_vol_step", "music_track", "pointer"};
+    static const std::vector<std::string> kOutside = {"frame",        "screen",         "sounds",
+                                                      "music",        "sfx_vol_step",   "music_vol_step",
+                                                      "music_track",  "pointer",        "table"};
     return std::find(kOutside.begin(), kOutside.end(), name) == kOutside.end();
 }
 
@@ -146,8 +147,10 @@ std::optional<Frame> ToFrame(const Fields& fields, std::string& problem) {
 bool Allowed(const std::string& from, const std::string& to) {
     if (from == to) return true;
     if (from == "splash") return to == "title";
-    if (from == "title") return to == "playing";
-    if (from == "playing") return to == "paused" || to == "title";
+    if (from == "title") return to == "playing" || to == "scores";
+    if (from == "playing") return to == "paused" || to == "title" || to == "name_entry";
+    if (from == "name_entry") return to == "scores";
+    if (from == "scores") return to == "title";
     if (from == "paused") return to == "playing" || to == "title";
     return false;
 }

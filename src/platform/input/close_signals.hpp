@@ -22,6 +22,7 @@ public:
     void SetMouseVisible(bool visible) override { inner_.SetMouseVisible(visible); }
     void SetPointerCaptured(bool captured, int x, int y) override { inner_.SetPointerCaptured(captured, x, y); }
     void PointerPlaced(int x, int y) override { inner_.PointerPlaced(x, y); }
+    void SetTextInput(bool on) override { inner_.SetTextInput(on); }
 
 private:
     struct SavedHandlers;

@@ -1,6 +1,7 @@
 #include "platform/input/input.hpp"
 
 #include <algorithm>
+#include <utility>
 
 InputEvent InputEvent::Key(int code, bool down) {
     return {down ? InputEventType::KeyDown : InputEventType::KeyUp, code};
@@ -32,6 +33,12 @@ InputEvent InputEvent::Focus(bool gained) {
 
 InputEvent InputEvent::Close() {
     return {InputEventType::Close};
+}
+
+InputEvent InputEvent::Text(std::string text) {
+    InputEvent event{InputEventType::Text};
+    event.text = std::move(text);
+    return event;
 }
 
 namespace {
@@ -76,6 +83,7 @@ void Input::Fetch() {
     // Frames numbered by an earlier busy wait get nothing at their start: on
     // replay that group was already taken by the wait.
     if (frame_ <= wait_frame_) return;
+    typed_.clear();
     batch_.clear();
     source_.FetchFrame(frame_, batch_);
     Deliver(frame_);
@@ -103,12 +111,16 @@ void Input::Apply(InputEvent& event) {
     switch (event.type) {
     case InputEventType::KeyDown:
         if (event.code >= 0 && event.code < kKeys) Press(key_down_[event.code], key_hits_[event.code]);
+        if (event.code == 8) typed_ += '\b';
+        if (event.code == 13) typed_ += '\r';
+        ++activity_;
         break;
     case InputEventType::KeyUp:
         if (event.code >= 0 && event.code < kKeys) key_down_[event.code] = 0;
         break;
     case InputEventType::MouseDown:
         if (event.code >= 1 && event.code < kMouseButtons) Press(mouse_down_[event.code], mouse_hits_[event.code]);
+        ++activity_;
         break;
     case InputEventType::MouseUp:
         if (event.code >= 1 && event.code < kMouseButtons) mouse_down_[event.code] = 0;
@@ -117,6 +129,8 @@ void Input::Apply(InputEvent& event) {
         event = InputEvent::MoveTo(mouse_x_ + event.x, mouse_y_ + event.y);
         [[fallthrough]];
     case InputEventType::MoveTo:
+        if (std::clamp(event.x, 0, kWidth - 1) != mouse_x_ || std::clamp(event.y, 0, kHeight - 1) != mouse_y_)
+            ++activity_;
         mouse_x_ = std::clamp(event.x, 0, kWidth - 1);
         mouse_y_ = std::clamp(event.y, 0, kHeight - 1);
         event.x = mouse_x_;
@@ -125,11 +139,13 @@ void Input::Apply(InputEvent& event) {
     case InputEventType::JoyAxis:
         if (JoyPort* port = Port(event.port); port != nullptr && event.code >= 0 && event.code < kJoyAxes) {
             port->axes[event.code] = event.value;
+            if (event.value == 1.0f || event.value == -1.0f) ++activity_;
         }
         break;
     case InputEventType::JoyButtonDown:
         if (JoyPort* port = Port(event.port); port != nullptr && event.code >= 0 && event.code < kJoyButtons) {
             Press(port->down[event.code], port->hits[event.code]);
+            ++activity_;
         }
         break;
     case InputEventType::JoyButtonUp:
@@ -148,12 +164,17 @@ void Input::Apply(InputEvent& event) {
     case InputEventType::Close:
         terminate_ = 1;
         break;
+    case InputEventType::Text:
+        typed_ += event.text;
+        ++activity_;
+        break;
     }
 }
 
 void Input::ClearKeyboard() {
     key_down_.fill(0);
     key_hits_.fill(0);
+    typed_.clear();
 }
 
 void Input::ClearMouse() {
@@ -244,6 +265,18 @@ int Input::TerminateRequested() {
 bool Input::ClosePending() {
     Fetch();
     return terminate_ != 0;
+}
+
+std::string Input::TakeTyped() {
+    Fetch();
+    std::string typed = std::move(typed_);
+    typed_.clear();
+    return typed;
+}
+
+int Input::Activity() {
+    Fetch();
+    return activity_;
 }
 
 int Input::JoystickCount() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <deque>
+#include <string>
 #include <vector>
 
 // One thing that happened to the keyboard, mouse, joystick or window, in the
@@ -19,6 +21,7 @@ enum class InputEventType {
     FocusLost,
     FocusGained,
     Close,
+    Text,  // UTF-8 text typed, as the system delivered it
 };
 
 struct InputEvent {
@@ -28,6 +31,7 @@ struct InputEvent {
     int y = 0;
     float value = 0.0f;  // joystick axis, -1 .. +1
     int port = 0;        // joystick port
+    std::string text{};  // typed text
 
     static InputEvent Key(int code, bool down);
     static InputEvent Mouse(int button, bool down);
@@ -37,6 +41,7 @@ struct InputEvent {
     static InputEvent JoyButton(int button, bool down, int port = 0);
     static InputEvent Focus(bool gained);
     static InputEvent Close();
+    static InputEvent Text(std::string text);
 
     bool operator==(const InputEvent&) const = default;
 };
@@ -59,6 +64,8 @@ public:
     virtual void SetPointerCaptured(bool, int, int) {}
     // The game placed its pointer at (x, y) in playfield pixels.
     virtual void PointerPlaced(int, int) {}
+    // Text events come only while text input is on.
+    virtual void SetTextInput(bool) {}
 };
 
 // Receives every event as it is delivered, under the frame it belongs to.
@@ -130,6 +137,14 @@ public:
     float JoyAxisX(int port);
     float JoyAxisY(int port);
 
+    // The text typed since the frame began, Backspace and Enter presses in
+    // it as '\b' and '\r', in the order they came; taking it empties it.
+    std::string TakeTyped();
+    void SetTextInput(bool on) { source_.SetTextInput(on); }
+    // Counts the presses, pointer moves, full stick deflections and typing
+    // delivered so far, for telling when the player last did anything.
+    int Activity();
+
     int frame() const { return frame_; }
 
 private:
@@ -163,6 +178,8 @@ private:
     int suspended_ = 0;
     int terminate_ = 0;
     bool pointer_captured_ = false;
+    std::string typed_;
+    int activity_ = 0;
     std::array<JoyPort, kJoyPorts> ports_{};
 };
 

@@ -162,6 +162,8 @@ SdlInputSource::SdlInputSource(SDL_Window* window, int width, int height)
     : window_(window), width_(width), height_(height) {
     // Alt+Tab shows itself only in the window system's own events.
     if (window_ != nullptr) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    // SDL starts with text input on; the game wants it only to take a name.
+    if (window_ != nullptr) SDL_StopTextInput();
 }
 
 SdlInputSource::~SdlInputSource() {
@@ -264,6 +266,9 @@ void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& 
     case SDL_KEYDOWN:
     case SDL_KEYUP:
         TranslateKey(event, events);
+        break;
+    case SDL_TEXTINPUT:
+        if (text_input_ && event.text.text[0] != '\0') events.push_back(InputEvent::Text(event.text.text));
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -539,6 +544,17 @@ void SdlInputSource::SetPointerCaptured(bool captured, int x, int y) {
     } else {
         SDL_SetRelativeMouseMode(SDL_FALSE);
         PointerPlaced(x, y);
+    }
+}
+
+void SdlInputSource::SetTextInput(bool on) {
+    if (on == text_input_) return;
+    text_input_ = on;
+    if (window_ == nullptr) return;
+    if (on) {
+        SDL_StartTextInput();
+    } else {
+        SDL_StopTextInput();
     }
 }
 

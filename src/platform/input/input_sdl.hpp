@@ -77,6 +77,7 @@ public:
     void SetMouseVisible(bool visible) override;
     void SetPointerCaptured(bool captured, int x, int y) override;
     void PointerPlaced(int x, int y) override;
+    void SetTextInput(bool on) override;
 
     // Called on F11 or Alt+Enter.
     void SetDisplayToggle(std::function<void()> toggle) { display_toggle_ = std::move(toggle); }
@@ -120,6 +121,7 @@ private:
     double remainder_x_ = 0.0;
     double remainder_y_ = 0.0;
     bool captured_ = false;
+    bool text_input_ = false;
     // A Left Alt press not yet known to be the game's.
     bool alt_held_back_ = false;
     bool alt_swallowed_ = false;

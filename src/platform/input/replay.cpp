@@ -15,6 +15,9 @@
 
 namespace {
 
+// What one text event of the system holds at most.
+constexpr std::size_t kMaxTextBytes = 32;
+
 // Plain decimal only ("-1.0", "0.5e-3"): strtod, as the browser build's
 // library has no from_chars for reals, minus the forms strtod adds (leading
 // blanks or plus, hexadecimal).
@@ -125,6 +128,9 @@ private:
         } else if (kind == "close") {
             event = InputEvent::Close();
             used = 2;
+        } else if (kind == "text") {
+            problem = ParseText(words, event);
+            used = 3;
         } else {
             return "unknown event " + Quoted(kind);
         }
@@ -158,6 +164,31 @@ private:
         return {};
     }
 
+    // "F text HEX": the bytes typed, two hexadecimal digits each.
+    static std::string ParseText(const std::vector<std::string_view>& words, InputEvent& event) {
+        if (words.size() < 3) return "text needs its bytes in hexadecimal";
+        std::string_view hex = words[2];
+        std::string bytes;
+        for (std::size_t at = 0; at + 1 < hex.size(); at += 2) {
+            std::optional<int> byte = ParseHexByte(hex.substr(at, 2));
+            if (!byte) break;
+            bytes += static_cast<char>(*byte);
+        }
+        if (hex.size() % 2 != 0 || bytes.size() * 2 != hex.size() || bytes.size() > kMaxTextBytes) {
+            return "text " + Quoted(hex) + " is not 1 to " + std::to_string(kMaxTextBytes) +
+                   " bytes in hexadecimal";
+        }
+        event = InputEvent::Text(std::move(bytes));
+        return {};
+    }
+
+    static std::optional<int> ParseHexByte(std::string_view digits) {
+        int value = 0;
+        auto [end, status] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+        if (status != std::errc() || end != digits.data() + digits.size() || digits[0] == '-') return std::nullopt;
+        return value;
+    }
+
     // "F joy axis A VALUE", "F joy button B down|up"
     std::string ParseJoy(const std::vector<std::string_view>& words, InputEvent& event) {
         if (words.size() < 3 || (words[2] != "axis" && words[2] != "button")) return "joy needs 'axis' or 'button'";
@@ -188,6 +219,16 @@ private:
     bool has_seed_ = false;
     bool has_settings_ = false;
 };
+
+std::string FormatHex(const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char byte : bytes) {
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 15];
+    }
+    return hex;
+}
 
 std::string FormatReal(float value) {
     char text[32];
@@ -269,6 +310,9 @@ std::string FormatReplayEvent(int frame, const InputEvent& event) {
         return prefix + "focus gained";
     case InputEventType::Close:
         return prefix + "close";
+    case InputEventType::Text:
+        if (event.text.empty() || event.text.size() > kMaxTextBytes) return {};
+        return prefix + "text " + FormatHex(event.text);
     }
     return {};
 }

@@ -18,12 +18,14 @@
 //   40 move 100 300
 //   90 joy axis 0 -1.0
 //   120 focus lost
+//   130 text 416e6e
 //   600 close
 //
 // Each event line starts with the frame that receives it; frames never go
-// backwards. Joystick lines are for port 0. The optional settings line, right
-// after the seed, holds the sound volume step, music volume step and music
-// track the recorded run started with.
+// backwards. Joystick lines are for port 0; text lines hold the UTF-8 bytes
+// typed, in hexadecimal. The optional settings line, right after the seed,
+// holds the sound volume step, music volume step and music track the
+// recorded run started with.
 
 struct ReplayEvent {
     int frame = 0;

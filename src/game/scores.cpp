@@ -1,0 +1,223 @@
+#include "game/scores.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "game/hiscore.hpp"
+#include "game/paths.hpp"
+#include "platform/system/message.hpp"
+
+namespace {
+
+// Ten entries and a name are a few hundred bytes; anything far bigger is not
+// a score table.
+constexpr std::size_t kMaxFileSize = 64 * 1024;
+
+// A whole number from 1 up, digits only.
+bool ParsePositive(std::string_view word, int& value) {
+    if (word.empty() || word[0] < '0' || word[0] > '9') return false;
+    auto [end, status] = std::from_chars(word.data(), word.data() + word.size(), value);
+    return status == std::errc() && end == word.data() + word.size() && value > 0;
+}
+
+bool IsDate(std::string_view date) {
+    if (date.size() != 10 || date[4] != '-' || date[7] != '-') return false;
+    for (std::size_t at : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
+        if (date[at] < '0' || date[at] > '9') return false;
+    auto number = [&](std::size_t from, std::size_t count) {
+        int value = 0;
+        for (std::size_t at = from; at < from + count; ++at) value = value * 10 + (date[at] - '0');
+        return value;
+    };
+    int year = number(0, 4), month = number(5, 2), day = number(8, 2);
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > kDays[month - 1]) return false;
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month != 2 || day <= 28 || leap;
+}
+
+// The name of a file line, which must be UTF-8 of name characters only.
+bool ReadName(std::string_view utf8, std::string& name) {
+    name = NameCharsOf(utf8);
+    return IsValidName(name) && ToUtf8(name) == utf8;
+}
+
+std::string ParseEntry(std::string_view line, ScoreEntry& entry) {
+    std::size_t first = line.find(' ');
+    std::size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
+    std::size_t third = second == std::string_view::npos ? second : line.find(' ', second + 1);
+    if (third == std::string_view::npos) return "expected SCORE LEVEL DATE NAME";
+    if (!ParsePositive(line.substr(0, first), entry.score)) return "the score is not a whole number above 0";
+    if (!ParsePositive(line.substr(first + 1, second - first - 1), entry.level))
+        return "the level is not a whole number above 0";
+    entry.date = std::string(line.substr(second + 1, third - second - 1));
+    if (!IsDate(entry.date)) return "the date is not a day written YYYY-MM-DD";
+    if (!ReadName(line.substr(third + 1), entry.name)) return "the name is not 1 to 12 printable characters";
+    return {};
+}
+
+void WarnUnreadable(const std::string& path, const std::string& why) {
+    std::fprintf(stderr,
+                 "rezarudev: cannot read the score table from %s (%s); it starts empty and the file is left as it "
+                 "is\n",
+                 Printable(path).c_str(), why.c_str());
+}
+
+}  // namespace
+
+bool IsNameChar(unsigned char code) { return (code >= 0x20 && code < 0x7f) || (code >= 0xa0 && code != 0xad); }
+
+bool IsValidName(std::string_view name) {
+    return !name.empty() && name.size() <= kNameLength && name.front() != ' ' && name.back() != ' ' &&
+           std::all_of(name.begin(), name.end(), [](char c) { return IsNameChar(static_cast<unsigned char>(c)); });
+}
+
+std::string NameCharsOf(std::string_view utf8) {
+    std::string chars;
+    for (std::size_t at = 0; at < utf8.size();) {
+        auto lead = static_cast<unsigned char>(utf8[at]);
+        // The length of the sequence this byte starts; a stray byte is one.
+        std::size_t length = lead < 0xc0 ? 1 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+        std::size_t got = 1;
+        while (got < length && at + got < utf8.size() && (static_cast<unsigned char>(utf8[at + got]) & 0xc0) == 0x80)
+            ++got;
+        unsigned code = 0x100;  // stands for anything the font has not got
+        if (length == 1 && lead < 0x80) code = lead;
+        if (length == 2 && got == 2 && (lead == 0xc2 || lead == 0xc3))
+            code = (lead & 0x1fu) << 6 | (static_cast<unsigned char>(utf8[at + 1]) & 0x3fu);
+        if (code < 0x100 && IsNameChar(static_cast<unsigned char>(code))) chars += static_cast<char>(code);
+        at += got;
+    }
+    return chars;
+}
+
+std::string ToUtf8(std::string_view latin1) {
+    std::string utf8;
+    for (char c : latin1) {
+        auto code = static_cast<unsigned char>(c);
+        if (code < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xc0 | code >> 6);
+            utf8 += static_cast<char>(0x80 | (code & 0x3f));
+        }
+    }
+    return utf8;
+}
+
+int RankOf(const ScoreTable& table, int score) {
+    if (score <= 0) return -1;
+    auto place = std::find_if(table.entries.begin(), table.entries.end(),
+                              [score](const ScoreEntry& entry) { return entry.score < score; });
+    int rank = static_cast<int>(place - table.entries.begin());
+    return rank < static_cast<int>(kTableSize) ? rank : -1;
+}
+
+int AddEntry(ScoreTable& table, const ScoreEntry& entry) {
+    int rank = RankOf(table, entry.score);
+    if (rank < 0) return -1;
+    table.entries.insert(table.entries.begin() + rank, entry);
+    if (table.entries.size() > kTableSize) table.entries.resize(kTableSize);
+    return rank;
+}
+
+ParsedScores ParseScores(std::string_view text) {
+    ParsedScores parsed;
+    bool has_last = false;
+    int line_number = 0;
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        ++line_number;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty() || line[0] == '#') continue;
+        std::string problem;
+        if (line.substr(0, 5) == "last ") {
+            std::string name;
+            if (has_last) {
+                problem = "a second last name";
+            } else if (!ReadName(line.substr(5), name)) {
+                problem = "the last name is not 1 to 12 printable characters";
+            } else {
+                parsed.table.last_name = name;
+                has_last = true;
+            }
+        } else {
+            ScoreEntry entry;
+            problem = ParseEntry(line, entry);
+            if (problem.empty()) parsed.table.entries.push_back(entry);
+        }
+        if (!problem.empty() && parsed.skipped++ == 0)
+            parsed.first_problem = "line " + std::to_string(line_number) + ": " + problem;
+    }
+    // A file put in order by hand still reads as the game keeps it.
+    std::stable_sort(parsed.table.entries.begin(), parsed.table.entries.end(),
+                     [](const ScoreEntry& a, const ScoreEntry& b) { return a.score > b.score; });
+    if (parsed.table.entries.size() > kTableSize) parsed.table.entries.resize(kTableSize);
+    return parsed;
+}
+
+std::string FormatScores(const ScoreTable& table) {
+    std::string text = "# Rezarudev's ten best games, best first: SCORE LEVEL DATE NAME\n";
+    if (!table.last_name.empty()) text += "last " + ToUtf8(table.last_name) + "\n";
+    for (const ScoreEntry& entry : table.entries) {
+        text += std::to_string(entry.score) + " " + std::to_string(entry.level) + " " + entry.date + " " +
+                ToUtf8(entry.name) + "\n";
+    }
+    return text;
+}
+
+ScoresRead ReadScores(const std::string& path) {
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) {
+        if (error && error != std::errc::no_such_file_or_directory) {
+            WarnUnreadable(path, error.message());
+            return {{}, false};
+        }
+        return {};
+    }
+    // A FIFO or a device might never end.
+    if (!std::filesystem::is_regular_file(status)) {
+        WarnUnreadable(path, std::filesystem::is_directory(status) ? "a folder, not a file" : "not a plain file");
+        return {{}, false};
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        WarnUnreadable(path, std::strerror(errno));
+        return {{}, false};
+    }
+    std::string text(kMaxFileSize + 1, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    if (file.bad()) {
+        WarnUnreadable(path, "a read error");
+        return {{}, false};
+    }
+    if (text.size() > kMaxFileSize) {
+        WarnUnreadable(path, "far too big for a score table");
+        return {{}, false};
+    }
+    ParsedScores parsed = ParseScores(text);
+    if (parsed.skipped > 0) {
+        std::fprintf(stderr, "rezarudev: %s: skipped %d unreadable line%s of the score table, the first at %s\n",
+                     Printable(path).c_str(), parsed.skipped, parsed.skipped == 1 ? "" : "s",
+                     Printable(parsed.first_problem).c_str());
+    }
+    return {parsed.table, true};
+}
+
+bool WriteScores(const std::string& path, const ScoreTable& table) {
+    return WriteDataFile(path, FormatScores(table), "the score table");
+}
+
+std::string ScoresPath(const GameFolders& folders) {
+    return std::filesystem::path(folders.best_score).replace_filename("scores").string();
+}

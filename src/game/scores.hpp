@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct GameFolders;
+
+// The table of the ten best games. Names are kept as the font draws them:
+// one byte a character, Latin-1. The file holds them in UTF-8.
+constexpr std::size_t kTableSize = 10;
+constexpr std::size_t kNameLength = 12;
+
+struct ScoreEntry {
+    int score = 0;
+    int level = 0;
+    std::string date;  // YYYY-MM-DD
+    std::string name;
+
+    bool operator==(const ScoreEntry&) const = default;
+};
+
+struct ScoreTable {
+    // Best first; of equal scores the older one stays above.
+    std::vector<ScoreEntry> entries;
+    // Offered the next time a name is asked for; empty until one was given.
+    std::string last_name;
+
+    bool operator==(const ScoreTable&) const = default;
+};
+
+// Characters a name may hold: printable ASCII and printable Latin-1.
+bool IsNameChar(unsigned char code);
+// 1 to 12 name characters, neither first nor last a blank.
+bool IsValidName(std::string_view name);
+// The name characters of UTF-8 text, in Latin-1; everything else (broken
+// bytes, characters the font has not got, controls) is left out.
+std::string NameCharsOf(std::string_view utf8);
+std::string ToUtf8(std::string_view latin1);
+
+// The place a score would take, 0 for the top, or -1 when it does not enter:
+// a score of 0 never does, and a new score goes below equal ones.
+int RankOf(const ScoreTable& table, int score);
+// Puts the entry in its place, pushing out the eleventh; its index, or -1.
+int AddEntry(ScoreTable& table, const ScoreEntry& entry);
+
+// The file, one item a line:
+//   # a comment
+//   last NAME
+//   SCORE LEVEL YYYY-MM-DD NAME
+// with single blanks between the words and the name the rest of the line.
+struct ParsedScores {
+    ScoreTable table;
+    // Lines that were refused, and the first of them with its number.
+    int skipped = 0;
+    std::string first_problem;
+};
+ParsedScores ParseScores(std::string_view text);
+std::string FormatScores(const ScoreTable& table);
+
+// Reading the file. A missing file is an empty table in silence; skipped
+// lines get one warning. A file that is there but cannot be read (no
+// permission, a folder, far too big) is an empty table with one warning and
+// may not be written over.
+struct ScoresRead {
+    ScoreTable table;
+    bool may_save = true;
+};
+ScoresRead ReadScores(const std::string& path);
+// Through the game's crash-safe write; a failure is one line on stderr.
+bool WriteScores(const std::string& path, const ScoreTable& table);
+
+// `scores`, beside the best-score file.
+std::string ScoresPath(const GameFolders& folders);

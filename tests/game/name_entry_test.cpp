@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "game/name_entry.hpp"
+#include "game/shell.hpp"
+#include "game/trace.hpp"
+#include "support/game_harness.hpp"
+
+namespace {
+
+// The screen and sounds of every frame, as the trace has them.
+struct Screens final : FrameObserver {
+    void FrameDrawn(Game& game) override {
+        std::string line = TraceLine(game);
+        std::size_t start = line.find("\"screen\":\"") + 10;
+        names.push_back(line.substr(start, line.find('"', start) - start));
+        sounds.push_back(line.substr(line.find("\"sounds\":")));
+    }
+    std::string last() const { return names.empty() ? "" : names.back(); }
+    std::vector<std::string> names, sounds;
+};
+
+// Plays the last frame of a game-over caption after a game of `score`.
+void EndGame(GameHarness& h, int score) {
+    h.StartPlaying();
+    Game& game = h.game;
+    game.warp_on = 0;
+    game.player.lives = 0;
+    game.player.score = score;
+    game.player.best = score;
+    game.player.level = 4;
+    game.game_over = 1;
+    game.msg_alpha = 0.004f;
+    h.RunFrames(1);
+}
+
+class NameEntryTest : public testing::Test {
+protected:
+    NameEntryTest() {
+        h.game.observer = &screens;
+        h.game.scores.table.last_name = "Bo";
+    }
+
+    void EndGame(int score) { ::EndGame(h, score); }
+    void Type(const std::string& text) { h.source.Add(InputEvent::Text(text)); }
+
+    std::string FileText() {
+        std::ifstream file(h.game.scores.path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+
+    GameHarness h;
+    Screens screens;
+};
+
+}  // namespace
+
+TEST_F(NameEntryTest, ANameTypedCorrectedAndKeptWithTheKeyboard) {
+    EndGame(1230);
+    EXPECT_EQ(screens.last(), "playing") << "the caption's last frame is as it always was";
+    EXPECT_EQ(screens.sounds.back().find("hscore"), std::string::npos);
+    ASSERT_EQ(h.game.title_on, 1);
+    h.RunFrames(1);
+    EXPECT_EQ(screens.last(), "name_entry");
+    EXPECT_NE(screens.sounds.back().find("hscore"), std::string::npos);
+    EXPECT_EQ(h.game.scores.name, "Bo") << "the last name given is offered";
+
+    h.Tap(8);
+    h.Tap(8);
+    h.Tap(8);
+    Type("Ann");
+    h.RunFrames(1);
+    // Typed, then corrected within one frame: the order counts.
+    Type("x");
+    h.Tap(8);
+    Type(" Lee \xc3\xa9\xe6\x97\xa5");
+    h.Tap(32);  // its text came above; the key starts no game here
+    h.RunFrames(1);
+    EXPECT_EQ(h.game.scores.name, "Ann Lee \xe9");
+    EXPECT_EQ(h.game.title_on, 1);
+    Type("12345");
+    h.RunFrames(1);
+    EXPECT_EQ(h.game.scores.name, "Ann Lee \xe9" "123") << "twelve characters at most";
+
+    h.Tap(13);
+    h.RunFrames(1);
+    EXPECT_EQ(screens.last(), "scores");
+    ASSERT_EQ(h.game.scores.table.entries.size(), 1u);
+    EXPECT_EQ(h.game.scores.table.entries[0].name, "Ann Lee \xe9" "123");
+    EXPECT_EQ(h.game.scores.table.entries[0].level, 4);
+    EXPECT_NE(FileText().find(" 4 " + Today() + " Ann Lee \xc3\xa9" "123\n"), std::string::npos) << FileText();
+
+    // The highlighted table stays until the player does something, and what
+    // he does brings the menu without starting a game.
+    h.game.scores.table_limit = 20;
+    h.RunFrames(100);
+    EXPECT_EQ(screens.last(), "scores");
+    h.Tap(32);
+    h.RunFrames(1);
+    EXPECT_EQ(screens.last(), "title");
+    h.RunFrames(1);
+    EXPECT_EQ(h.game.title_on, 1);
+}
+
+TEST_F(NameEntryTest, APadSpellsAndKeepsTheName) {
+    h.source.SetJoystickCount(1);
+    EndGame(500);
+    h.game.scores.name = "Al";
+    h.game.scores.cursor = 2;
+    auto stick = [&](int axis, float value) {
+        h.source.Add(InputEvent::JoyAxis(axis, value));
+        h.RunFrames(1);
+    };
+    stick(1, -1.0f);  // up: a new letter at the end
+    EXPECT_EQ(h.game.scores.name, "AlA");
+    h.RunFrames(20);  // held: it steps again
+    EXPECT_EQ(h.game.scores.name, "AlB");
+    stick(1, 0.0f);
+    stick(0, -1.0f);  // left, to the 'l'
+    stick(0, 0.0f);
+    stick(1, 1.0f);  // down, from the 'L' the pad knows
+    stick(1, 0.0f);
+    EXPECT_EQ(h.game.scores.name, "AKB");
+    h.source.Add(InputEvent::JoyAxis(0, -1.0f));
+    h.source.Add(InputEvent::JoyButton(0, true));
+    h.source.Add(InputEvent::JoyButton(0, false));
+    h.RunFrames(4);
+    EXPECT_EQ(screens.last(), "scores") << "a stick still held over is no new input";
+    ASSERT_EQ(h.game.scores.table.entries.size(), 1u);
+    EXPECT_EQ(h.game.scores.table.entries[0].name, "AKB");
+    EXPECT_EQ(h.game.scores.table.last_name, "AKB");
+}
+
+TEST_F(NameEntryTest, OkTakesAClickOnlyOnItsRowAndEscKeepsTheNameShown) {
+    EndGame(300);
+    h.game.scores.name = "   ";
+    h.source.Add(InputEvent::MoveTo(320, 335));
+    h.source.Add(InputEvent::Mouse(1, true));
+    h.source.Add(InputEvent::Mouse(1, false));
+    h.RunFrames(1);
+    EXPECT_EQ(screens.last(), "name_entry") << "a blank name cannot be kept";
+    Type("Kim");
+    h.source.Add(InputEvent::MoveTo(320, 250));
+    h.source.Add(InputEvent::Mouse(1, true));
+    h.source.Add(InputEvent::Mouse(1, false));
+    h.RunFrames(1);
+    EXPECT_EQ(screens.last(), "name_entry") << "a click beside OK";
+    h.Tap(27);
+    EXPECT_FALSE(h.RunFrames(1));
+    ShutDown(h.game);
+    EXPECT_NE(FileText().find(" Kim\n"), std::string::npos) << FileText();
+}
+
+TEST_F(NameEntryTest, NoEntryForAScoreOutsideTheTable) {
+    EndGame(0);
+    h.RunFrames(1);
+    EXPECT_EQ(screens.last(), "title");
+    EXPECT_TRUE(h.game.scores.table.entries.empty());
+}
+
+// After 15 s without input the table takes the menu's place for 10 s; input
+// brings the menu back at once and does nothing else.
+TEST_F(NameEntryTest, TheTitleShowsTheTableWhenLeftAlone) {
+    ScoreScreens& scores = h.game.scores;
+    EXPECT_EQ(scores.idle_limit, 900);
+    EXPECT_EQ(scores.table_limit, 600);
+    scores.idle_limit = 30;
+    scores.table_limit = 20;
+    h.RunFrames(100);
+    EXPECT_EQ(screens.last(), "title") << "an empty table is not shown";
+    scores.table.entries = {{900, 3, "2026-01-01", "Ann"}};
+    screens.names.clear();
+    h.source.Add(InputEvent::MoveTo(320, 204));  // over "Start New Game"
+    h.RunFrames(90);
+    EXPECT_EQ(screens.names[29], "title");
+    EXPECT_EQ(screens.names[30], "scores");
+    EXPECT_EQ(screens.names[49], "scores");
+    EXPECT_EQ(screens.names[50], "title");
+    EXPECT_EQ(screens.names[79], "title");
+    EXPECT_EQ(screens.names[80], "scores");
+
+    // A click on "Start New Game" only brings the menu.
+    h.source.Add(InputEvent::Mouse(1, true));
+    h.source.Add(InputEvent::Mouse(1, false));
+    h.RunFrames(1);
+    EXPECT_EQ(screens.last(), "title");
+    h.RunFrames(1);
+    EXPECT_EQ(h.game.title_on, 1);
+    h.RunFrames(29);
+    EXPECT_EQ(screens.last(), "scores");
+    h.source.Add(InputEvent::MoveTo(300, 300));
+    h.RunFrames(1);
+    EXPECT_EQ(screens.last(), "title");
+}
+
+TEST(NameEntryReplay, TypedTextAndCorrectionsReplayExactly) {
+    GameHarness h(ReplayFromText("seed 7\n"
+                                 "2 key 8 down\n2 key 8 up\n"
+                                 "3 key 8 down\n3 key 8 up\n3 text 5a6fc3ab\n"
+                                 "4 key 13 down\n"));
+    h.game.scores.table.last_name = "Bo";
+    EndGame(h, 800);
+    h.RunFrames(5);
+    ASSERT_EQ(h.game.scores.table.entries.size(), 1u);
+    EXPECT_EQ(h.game.scores.table.entries[0].name, "Zo\xeb");
+}
+
+TEST(ReplayText, TextLinesAreBytesInHexadecimal) {
+    ReplayFile replay = ReplayFromText("seed 1\n5 text 416E6e\n");
+    ASSERT_EQ(replay.events.size(), 1u);
+    EXPECT_EQ(replay.events[0].event, InputEvent::Text("Ann"));
+    EXPECT_EQ(FormatReplayEvent(5, InputEvent::Text("Zo\xc3\xab")), "5 text 5a6fc3ab");
+    for (const char* bad : {"5 text", "5 text 4", "5 text 4g", "5 text -1", "5 text 41 42",
+                            "5 text 000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f20"}) {
+        std::string error;
+        EXPECT_FALSE(ParseReplay(std::string("seed 1\n") + bad + "\n", "r", error)) << bad;
+        EXPECT_EQ(error.rfind("r:2: ", 0), 0u) << error;
+    }
+}

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "game/paths.hpp"
+#include "game/scores.hpp"
+
+namespace {
+
+class ScoresFileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("rezarudev-scores-" + std::to_string(getpid()) + "-" +
+                   testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_ / "data");
+        path_ = ScoresPath(FoldersUnder(folder_.string()));
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    void Write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+
+    std::filesystem::path folder_;
+    std::string path_;
+};
+
+ScoreEntry Entry(int score, const std::string& name = "Ann") { return {score, 2, "2026-12-09", name}; }
+
+}  // namespace
+
+TEST_F(ScoresFileTest, WrittenAndReadBackBesideTheBestScore) {
+    EXPECT_EQ(path_, (folder_ / "data" / "scores").string());
+    ScoresRead missing = ReadScores(path_);
+    EXPECT_TRUE(missing.table.entries.empty());
+    EXPECT_TRUE(missing.may_save);
+
+    ScoreTable table;
+    table.last_name = "Zo\xeb";  // Latin-1 in memory
+    table.entries = {{12340, 5, "2026-12-09", "Zo\xeb"}, {900, 1, "2024-02-29", "A b #1"}};
+    ASSERT_TRUE(WriteScores(path_, table));
+    std::ifstream file(path_, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("\nlast Zo\xc3\xab\n12340 5 2026-12-09 Zo\xc3\xab\n900 1 2024-02-29 A b #1\n"),
+              std::string::npos)
+        << text;
+    ScoresRead read = ReadScores(path_);
+    EXPECT_EQ(read.table, table);
+    EXPECT_TRUE(read.may_save);
+}
+
+// Every line that is not an entry as the game writes it is refused on its
+// own; the good ones around it still count, in the table's order.
+TEST_F(ScoresFileTest, BrokenLinesAreSkippedWithOneWarning) {
+    Write("# comment\r\n"
+          "\n"
+          "500 3 2026-01-02 Bob\r\n"
+          "0 1 2026-01-02 Zero\n"
+          "-5 1 2026-01-02 Minus\n"
+          "+5 1 2026-01-02 Plus\n"
+          "99999999999 1 2026-01-02 Huge\n"
+          "5 0 2026-01-02 NoLevel\n"
+          "5 1 2026-02-30 BadDay\n"
+          "5 1 26-01-02 ShortYear\n"
+          "5 1 2026-01-02 ThirteenChars\n"
+          "5 1 2026-01-02  Lead\n"
+          "5 1 2026-01-02 Tail \n"
+          "5 1 2026-01-02 \n"
+          "5 1 2026-01-02 Bell\a\n"
+          "5 1 2026-01-02 \xe6\x97\xa5\n"
+          "5 1 2026-01-02 Bad\xc3\n"
+          "5 1 2026-01-02 Over\xc1\xa1\n"
+          "5 1 2026-01-02\n"
+          "last Ann\n"
+          "last Second\n"
+          "700 2 2025-12-31 Ann Lee\n");
+    testing::internal::CaptureStderr();
+    ScoresRead read = ReadScores(path_);
+    std::string warning = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1) << warning;
+    EXPECT_NE(warning.find("skipped 17 unreadable lines"), std::string::npos) << warning;
+    EXPECT_NE(warning.find("line 4"), std::string::npos) << warning;
+    EXPECT_TRUE(read.may_save);
+    ASSERT_EQ(read.table.entries.size(), 2u);
+    EXPECT_EQ(read.table.entries[0], (ScoreEntry{700, 2, "2025-12-31", "Ann Lee"}));
+    EXPECT_EQ(read.table.entries[1].name, "Bob");
+    EXPECT_EQ(read.table.last_name, "Ann");
+}
+
+TEST_F(ScoresFileTest, AFileThatCannotBeReadIsLeftAsItIs) {
+    std::filesystem::create_directory(path_);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(ReadScores(path_).may_save);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("folder"), std::string::npos);
+    std::filesystem::remove(path_);
+
+    ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(ReadScores(path_).may_save);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("not a plain file"), std::string::npos);
+    std::filesystem::remove(path_);
+
+    // Far more than ten entries can take: not a score table at all.
+    std::string big;
+    while (big.size() <= 64 * 1024) big += "100 1 2026-01-01 Filler\n";
+    Write(big);
+    testing::internal::CaptureStderr();
+    ScoresRead read = ReadScores(path_);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("too big"), std::string::npos);
+    EXPECT_FALSE(read.may_save);
+    EXPECT_TRUE(read.table.entries.empty());
+}
+
+TEST(ScoreTable, TheEleventhPushesOutTheTenthAndTiesKeepTheOlderAbove) {
+    ScoreTable table;
+    EXPECT_EQ(AddEntry(table, Entry(0)), -1) << "a score of 0 never enters";
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(AddEntry(table, Entry(1000 - 100 * i, "N" + std::to_string(i))), i);
+    EXPECT_EQ(RankOf(table, 100), -1) << "equal to the tenth is not better than it";
+    EXPECT_EQ(AddEntry(table, Entry(100, "Late")), -1);
+    EXPECT_EQ(AddEntry(table, Entry(800, "Tie")), 3) << "below the older 800";
+    ASSERT_EQ(table.entries.size(), kTableSize);
+    EXPECT_EQ(table.entries[2].name, "N2");
+    EXPECT_EQ(table.entries[3].name, "Tie");
+    EXPECT_EQ(table.entries[9].name, "N8") << "the old tenth is gone";
+    EXPECT_EQ(AddEntry(table, Entry(5000, "Top")), 0);
+    EXPECT_EQ(table.entries.back().name, "N7");
+}
+
+TEST(ScoreTable, NamesHoldOnlyWhatTheFontDraws) {
+    EXPECT_EQ(NameCharsOf("Zo\xc3\xab \xe6\x97\xa5!\x07\xc3"), "Zo\xeb !");
+    EXPECT_EQ(ToUtf8("Zo\xeb"), "Zo\xc3\xab");
+    EXPECT_TRUE(IsValidName("A"));
+    EXPECT_TRUE(IsValidName("Twelve chars"));
+    EXPECT_FALSE(IsValidName(""));
+    EXPECT_FALSE(IsValidName("Thirteen char"));
+    EXPECT_FALSE(IsValidName(" A"));
+    EXPECT_FALSE(IsValidName("A\x7f"));
+}
