@@ -24,13 +24,13 @@ constexpr SpriteCut kSingleCuts[] = {
 };
 
 void CreateSprite(Game& game, const SpriteCut& cut) {
-    game.*cut.image = game.gfx.CreateImage(cut.width, cut.height, cut.frames);
+    game.*cut.image = game.services.graphics.CreateImage(cut.width, cut.height, cut.frames);
 }
 
 }  // namespace
 
 void CreateSprites(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetAutoMidHandle(true);
     CreateSprite(game, kShipCut);
     CreateSprite(game, kIconsCut);
@@ -39,7 +39,7 @@ void CreateSprites(Game& game) {
 }
 
 void LoadAssets(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     std::unique_ptr<TImage> atlas = gfx.LoadImage("incbin::burger1_sf1.png", -1);
     gfx.Cls();
     if (atlas) gfx.DrawImage(*atlas, 0, 0, 0);

@@ -9,8 +9,6 @@
 
 Game::Game(Services& services_, GameFolders folders_)
     : services(services_),
-      gfx(services_.graphics),
-      input(services_.input),
       sound(services_.audio, random, folders_.sounds),
       folders(std::move(folders_)) {}
 

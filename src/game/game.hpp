@@ -71,9 +71,8 @@ public:
     Game(Services& services, GameFolders folders);
     ~Game();
 
+    // The one way to the platform.
     Services& services;
-    Graphics& gfx;
-    Input& input;
     Random random;
     GameSound sound;
     GameFolders folders;

@@ -15,9 +15,9 @@ const char* const trigger_names[] = {"Hyper-Space", "Mines", "Rocket", "Armagedd
 void ShadowedText(Game& game, const std::string& text, int shadow_x, int shadow_y, int x, int y, int red, int green,
                   int blue) {
     Text& writer = game.services.text;
-    game.gfx.SetColor(kShadow, kShadow, kShadow);
+    game.services.graphics.SetColor(kShadow, kShadow, kShadow);
     writer.DrawText(text, static_cast<float>(shadow_x), static_cast<float>(shadow_y));
-    game.gfx.SetColor(red, green, blue);
+    game.services.graphics.SetColor(red, green, blue);
     writer.DrawText(text, static_cast<float>(x), static_cast<float>(y));
 }
 
@@ -54,7 +54,7 @@ std::string PowerUpText(const Game& game) {
 }
 
 void DrawHud(Game& game, int status_only) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     player_tag& player = game.player;
 
     std::string score = ScoreText(game);
@@ -85,7 +85,7 @@ void DrawHud(Game& game, int status_only) {
 }
 
 void DrawWarpMessage(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_ALPHA);
     gfx.SetAlpha(game.msg_alpha);
     if (game.bonus_on) {
@@ -100,7 +100,7 @@ void DrawWarpMessage(Game& game) {
 }
 
 void DrawGameOverCaption(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_ALPHA);
     gfx.SetAlpha(game.msg_alpha);
     gfx.DrawImage(*game.gameover_img, 320, 220, 0);
@@ -110,6 +110,6 @@ void DrawGameOverCaption(Game& game) {
 
 void DrawPausedCaption(Game& game) {
     std::string caption = "- Game is PAUSED -";
-    game.gfx.SetColor(245, 245, 0);
+    game.services.graphics.SetColor(245, 245, 0);
     game.services.text.DrawText(caption, static_cast<float>(CentredX(game, caption, 320)), 100);
 }

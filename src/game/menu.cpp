@@ -66,8 +66,8 @@ void ActOn(Game& game, int row, int title_mode) {
     case kQuitGame:
         if (!game.title_on) {
             ReturnToTitle(game);
-            game.input.FlushMouse();
-            game.input.FlushKeyboard();
+            game.services.input.FlushMouse();
+            game.services.input.FlushKeyboard();
         }
         break;
     case kSoundVolume:
@@ -98,7 +98,7 @@ void ActOn(Game& game, int row, int title_mode) {
 }  // namespace
 
 void JoyToPointer(Game& game) {
-    Input& input = game.input;
+    Input& input = game.services.input;
     int mx = input.MouseX(), my = input.MouseY();
     if (input.JoyAxisX(0) == -1.0f) {
         mx -= 6;
@@ -119,8 +119,8 @@ void JoyToPointer(Game& game) {
 }
 
 void RunMenu(Game& game, int title_mode) {
-    Graphics& gfx = game.gfx;
-    Input& input = game.input;
+    Graphics& gfx = game.services.graphics;
+    Input& input = game.services.input;
     Text& text = game.services.text;
     JoyToPointer(game);
     // Truncating division: the 24 pixels above row 0 also select it.

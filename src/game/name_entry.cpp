@@ -41,8 +41,8 @@ bool StickDeflected(Input& input) {
 // over moves the pointer, which counts too.
 bool PlayerActed(Game& game, bool held_stick_counts) {
     ScoreScreens& screens = game.scores;
-    int activity = game.input.Activity();
-    bool acted = activity != screens.seen_activity || (held_stick_counts && StickDeflected(game.input));
+    int activity = game.services.input.Activity();
+    bool acted = activity != screens.seen_activity || (held_stick_counts && StickDeflected(game.services.input));
     screens.seen_activity = activity;
     return acted;
 }
@@ -74,7 +74,7 @@ void KeepEntry(Game& game, const std::string& name) {
     screens.table.last_name = name;
     int index = AddEntry(screens.table, screens.entry);
     if (screens.may_save) WriteScores(screens.path, screens.table);
-    game.input.SetTextInput(false);
+    game.services.input.SetTextInput(false);
     ShowTable(screens, index);
 }
 
@@ -84,10 +84,10 @@ void Centred(Game& game, const std::string& text, int y, int red, int green, int
 }
 
 void DrawPointer(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetColor(255, 255, 255);
     gfx.SetTransform(330, 0.8f, 0.8f);
-    gfx.DrawImage(*game.ship_img, static_cast<float>(game.input.MouseX()), static_cast<float>(game.input.MouseY()),
+    gfx.DrawImage(*game.ship_img, static_cast<float>(game.services.input.MouseX()), static_cast<float>(game.services.input.MouseY()),
                   0);
     gfx.SetTransform(0, 1, 1);
 }
@@ -96,7 +96,7 @@ bool OverOk(Input& input) { return input.MouseY() >= kOkTop - 10 && input.MouseY
 
 void DrawNameEntry(Game& game) {
     ScoreScreens& screens = game.scores;
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     Text& text = game.services.text;
     Centred(game, "NEW HIGH SCORE", 175, 250, 250, 0);
     Centred(game, "No. " + std::to_string(screens.rank + 1) + " - Score: " + std::to_string(screens.entry.score), 205,
@@ -113,7 +113,7 @@ void DrawNameEntry(Game& game) {
     }
     if (Trimmed(screens.name).empty()) {
         gfx.SetColor(125, 0, 0);
-    } else if (OverOk(game.input)) {
+    } else if (OverOk(game.services.input)) {
         gfx.SetColor(0, 245, 0);
     } else {
         gfx.SetColor(0, 100, 0);
@@ -144,7 +144,7 @@ void DrawTable(Game& game) {
         column("Level " + std::to_string(entry.level), 408);
         column(entry.date, 500);
     }
-    game.gfx.SetColor(255, 255, 255);
+    game.services.graphics.SetColor(255, 255, 255);
 }
 
 void MoveCursor(ScoreScreens& screens, int step) {
@@ -174,9 +174,9 @@ void Type(ScoreScreens& screens, std::string_view utf8) {
 // Keys type and correct; returns whether Enter came.
 bool TakeTyping(Game& game) {
     ScoreScreens& screens = game.scores;
-    std::string typed = game.input.TakeTyped();
-    game.input.KeyHits(kKeyBackspace);
-    game.input.KeyHits(kKeyEnter);
+    std::string typed = game.services.input.TakeTyped();
+    game.services.input.KeyHits(kKeyBackspace);
+    game.services.input.KeyHits(kKeyEnter);
     std::size_t start = 0;
     for (std::size_t at = 0; at <= typed.size(); ++at) {
         if (at < typed.size() && typed[at] != '\b' && typed[at] != '\r') continue;
@@ -192,7 +192,7 @@ bool TakeTyping(Game& game) {
 
 void TakeStick(Game& game) {
     ScoreScreens& screens = game.scores;
-    int x = Deflection(game.input.JoyAxisX(0)), y = Deflection(game.input.JoyAxisY(0));
+    int x = Deflection(game.services.input.JoyAxisX(0)), y = Deflection(game.services.input.JoyAxisY(0));
     if (x != screens.stick_x || y != screens.stick_y) {
         screens.stick_x = x;
         screens.stick_y = y;
@@ -208,7 +208,7 @@ void TakeStick(Game& game) {
 
 void NameEntryFrame(Game& game) {
     ScoreScreens& screens = game.scores;
-    Input& input = game.input;
+    Input& input = game.services.input;
     if (screens.entry_frames++ == 0) game.sound.PlaySfx(game.sound.hscore_snd);
     bool confirm = TakeTyping(game);
     TakeStick(game);
@@ -226,7 +226,7 @@ void NameEntryFrame(Game& game) {
 bool TableFrame(Game& game) {
     ScoreScreens& screens = game.scores;
     if (PlayerActed(game, false)) {
-        SwallowInput(game.input);
+        SwallowInput(game.services.input);
         ShowMenu(screens);
         return false;
     }
@@ -270,10 +270,10 @@ void OpenNameEntry(Game& game) {
     screens.cursor = static_cast<int>(std::min(screens.name.size(), kNameLength - 1));
     screens.entry_frames = 0;
     // A stick already held steps nothing until it is let go.
-    screens.stick_x = Deflection(game.input.JoyAxisX(0));
-    screens.stick_y = Deflection(game.input.JoyAxisY(0));
+    screens.stick_x = Deflection(game.services.input.JoyAxisX(0));
+    screens.stick_y = Deflection(game.services.input.JoyAxisY(0));
     screens.stick_frames = -1000000;
-    game.input.SetTextInput(true);
+    game.services.input.SetTextInput(true);
 }
 
 bool RunScoreScreens(Game& game) {

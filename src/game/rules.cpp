@@ -46,7 +46,7 @@ void ReturnToTitle(Game& game) {
     ClearPhases(game);
     game.title_on = 1;
     game.sound.SwitchMusic(4);
-    game.input.MoveMouse(320, 204);
+    game.services.input.MoveMouse(320, 204);
 }
 
 void ClearPhases(Game& game) {

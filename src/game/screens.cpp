@@ -10,11 +10,11 @@
 void TitleScreen(Game& game) {
     game.screen = Screen::Title;
     DrawBackground(game, 0);
-    game.gfx.SetBlend(BLEND_MASK);
-    game.gfx.DrawImage(*game.title_img, 328, 100, 0);
+    game.services.graphics.SetBlend(BLEND_MASK);
+    game.services.graphics.DrawImage(*game.title_img, 328, 100, 0);
     if (RunScoreScreens(game)) return;
     RunMenu(game, 1);
-    Input& input = game.input;
+    Input& input = game.services.input;
     if (input.KeyHits(kKeyLeftControl) || input.KeyHits(kKeySpace)) {
         StartGame(game);
         game.FlushInput();
@@ -23,14 +23,14 @@ void TitleScreen(Game& game) {
 
 void PauseScreen(Game& game) {
     game.screen = Screen::Paused;
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_SOLID);
     gfx.SetColor(60, 60, 80);
     gfx.DrawImage(*game.pause_img, 0, 0, 0);
     gfx.SetColor(255, 255, 255);
     gfx.SetBlend(BLEND_MASK);
     RunMenu(game, 0);
-    Input& input = game.input;
+    Input& input = game.services.input;
     if (input.KeyHits(kKeySpace) || input.JoyButtonHits(2, 0) || input.KeyHits(kKeyLeftControl)) {
         game.paused = 0;
         if (game.ufo.alive) game.sound.StartUfoLoop();
@@ -70,18 +70,18 @@ void PlayingScreen(Game& game) {
     if (burger_count == 0 && particle_count == 0) CompleteLevel(game);
     if (game.game_over) AdvanceGameOver(game);
 
-    Input& input = game.input;
+    Input& input = game.services.input;
     if (input.KeyHits(kKeySpace) || input.JoyButtonHits(2, 0)) {
         game.paused = 1;
         input.MoveMouse(320, 232);
         if (game.ufo.alive) game.sound.StopUfoHum();
         // The frozen playfield, without the HUD that is drawn next.
-        game.gfx.GrabImage(*game.pause_img, 0, 0, 0);
+        game.services.graphics.GrabImage(*game.pause_img, 0, 0, 0);
     }
 }
 
 void DrawBackground(Game& game, int animate) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_SOLID);
     if (animate) {
         gfx.SetTransform(game.bg_angle, 1.2f, 1.2f);

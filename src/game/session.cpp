@@ -37,7 +37,7 @@ void SessionObserver::FrameDrawn(Game& game) {
     last_frame_ = game.frame;
     for (const Screenshot& screenshot : screenshots_) {
         if (screenshot.frame != game.frame) continue;
-        if (!WritePng(screenshot.path, game.gfx.GrabBackBuffer())) {
+        if (!WritePng(screenshot.path, game.services.graphics.GrabBackBuffer())) {
             std::fprintf(stderr, "rezarudev: cannot write the screenshot %s\n", Printable(screenshot.path).c_str());
             failed_ = true;
         }

@@ -20,12 +20,12 @@ void StartUp(Game& game, std::optional<int> seed) {
     game.sound.StartMusic(4);
     ShowSplash(game);
     FinishSetUp(game);
-    game.input.MoveMouse(320, 204);
+    game.services.input.MoveMouse(320, 204);
 }
 
 void SetUpGame(Game& game, std::optional<int> seed) {
-    Input& input = game.input;
-    game.gfx.SetAutoImageFlags(kImageMasked | kImageDynamic);
+    Input& input = game.services.input;
+    game.services.graphics.SetAutoImageFlags(kImageMasked | kImageDynamic);
     CreateSprites(game);
     game.sound.AllocChannels();
     game.random.SeedRandom(seed ? *seed : game.services.clock.Milliseconds());
@@ -41,7 +41,7 @@ void SetUpGame(Game& game, std::optional<int> seed) {
 
 void FinishSetUp(Game& game) {
     game.player.level = 1;
-    game.pause_img = game.gfx.CreateImage(1024, 768, 1);
+    game.pause_img = game.services.graphics.CreateImage(1024, 768, 1);
 }
 
 bool PointerCaptured(const Game& game) {
@@ -58,10 +58,10 @@ bool RunMainLoopFrame(Game& game) {
     }
     if (game.player.score > game.player.best) UpdateBest(game);
     DrawHud(game, game.paused || game.title_on ? 1 : 0);
-    game.input.SetPointerCaptured(PointerCaptured(game));
+    game.services.input.SetPointerCaptured(PointerCaptured(game));
     game.Flip();
     game.WaitWhileSuspended();
-    Input& input = game.input;
+    Input& input = game.services.input;
     bool leave = input.KeyHits(kKeyEscape) || game.quit_game || input.TerminateRequested();
     game.NextFrame();
     return !leave && !game.frame_limit_reached;
@@ -81,7 +81,7 @@ void ShutDown(Game& game) {
 void RunMainLoop(Game& game) {
     // A frame limit or a close request may already have come during the
     // splash.
-    bool leave = game.frame_limit_reached || game.input.TerminateRequested();
+    bool leave = game.frame_limit_reached || game.services.input.TerminateRequested();
     while (!leave) leave = !RunMainLoopFrame(game);
     ShutDown(game);
 }
@@ -94,15 +94,15 @@ void Game::Flip() {
 
 void Game::NextFrame() {
     ++frame;
-    input.BeginFrame(frame);
+    services.input.BeginFrame(frame);
     if (frame_limit >= 0 && frame >= frame_limit) frame_limit_reached = 1;
 }
 
 void Game::WaitWhileSuspended() {
-    if (!input.IsSuspended()) return;
+    if (!services.input.IsSuspended()) return;
     sound.PauseMusic();
-    ::WaitWhileSuspended(input);
+    ::WaitWhileSuspended(services.input);
     sound.ResumeMusic();
 }
 
-void Game::FlushInput() { ::FlushInput(input); }
+void Game::FlushInput() { ::FlushInput(services.input); }

@@ -6,8 +6,8 @@
 #include "platform/input/input.hpp"
 
 void ShowSplash(Game& game) {
-    Graphics& gfx = game.gfx;
-    Input& input = game.input;
+    Graphics& gfx = game.services.graphics;
+    Input& input = game.services.input;
     float alpha = 1.0f;
     int count = 0;
     std::unique_ptr<TImage> logo = gfx.LoadImage("incbin::qxlogo.png", -1);

@@ -139,9 +139,9 @@ std::string TraceLine(Game& game) {
     line.Field("music_track", game.sound.music_track);
     // Appended in place: GCC 12 at -O3 takes "[" + std::string for an overlapping copy (-Wrestrict).
     std::string pointer = "[";
-    pointer += std::to_string(game.input.MouseX());
+    pointer += std::to_string(game.services.input.MouseX());
     pointer += ',';
-    pointer += std::to_string(game.input.MouseY());
+    pointer += std::to_string(game.services.input.MouseY());
     line.Raw("pointer", pointer + "]");
     return line.Finish();
 }

@@ -40,7 +40,7 @@ TEST_F(DebrisTest, FortyPiecesFromOnePointFadeOverOneHundredAndOneUpdates) {
         ++updates;
     }
     EXPECT_EQ(updates, 101);
-    EXPECT_EQ(game.gfx.state().color_green, 255);
+    EXPECT_EQ(game.services.graphics.state().color_green, 255);
 }
 
 TEST_F(DebrisTest, EighteenPieceSwirlCentresOnTheMovingShipForFiftyOneUpdates) {

@@ -17,7 +17,7 @@ protected:
             list.Walk([this](T& object) { object.update(h.game); });
             ++walks;
         }
-        const TDrawState& state = h.game.gfx.state();
+        const TDrawState& state = h.game.services.graphics.state();
         EXPECT_EQ(state.tform_rot, 0.0f);
         EXPECT_EQ(state.tform_scale_x, 1.0f);
         EXPECT_EQ(state.tform_scale_y, 1.0f);
@@ -64,7 +64,7 @@ TEST_F(EffectsTest, SparkTurnsOneWayUpToHeading180AndTheOtherPastIt) {
 }
 
 TEST_F(EffectsTest, PopupIsDrawnYellowAtHalfSizeCentredOnItsPoint) {
-    Graphics& gfx = h.game.gfx;
+    Graphics& gfx = h.game.services.graphics;
     gfx.SetClsColor(0, 0, 0);
     gfx.Cls();
     points_tag::Create(h.game, 100, 200, "150");

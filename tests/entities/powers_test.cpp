@@ -47,7 +47,7 @@ TEST(PowerUpCreate, ReplacesTheKindAndTheUsesButNeverARunningEffect) {
 std::vector<int> ShieldTint(int shieldhits) {
     GameHarness h;
     Game& game = h.game;
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetClsColor(0, 0, 0);
     gfx.Cls();
     game.player.x = 100, game.player.y = 100, game.player.shieldhits = shieldhits;

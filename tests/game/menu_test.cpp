@@ -78,8 +78,8 @@ TEST_F(MenuTest, AFullyDeflectedStickMovesThePointer) {
     h.source.Add(InputEvent::JoyAxis(0, -1.0f));
     h.source.Add(InputEvent::JoyAxis(1, 0.99f));
     h.RunFrames(2);
-    EXPECT_EQ(h.game.input.MouseX(), 308);
-    EXPECT_EQ(h.game.input.MouseY(), 240) << "0.99 is not full deflection";
+    EXPECT_EQ(h.game.services.input.MouseX(), 308);
+    EXPECT_EQ(h.game.services.input.MouseY(), 240) << "0.99 is not full deflection";
 }
 
 // The menus get the system pointer; the ship gets the mouse.

@@ -129,7 +129,7 @@ TEST_F(RulesTest, TheLastShipEndsTheGameAndTheCaptionLeadsBackToTheTitle) {
     EXPECT_EQ(game.bonus_on, 0);
     EXPECT_EQ(game.sound.music_name(), "title");
     EXPECT_EQ(game.burger_list.Count(), 0);
-    EXPECT_EQ(game.input.MouseY(), 204);
+    EXPECT_EQ(game.services.input.MouseY(), 204);
 }
 
 // "Start New Game" and "Quit Current Game" from the pause menu, in the middle

@@ -26,7 +26,7 @@ namespace {
 class FrameGrabber final : public FrameObserver {
 public:
     void FrameDrawn(Game& game) override {
-        if (armed) picture = game.gfx.GrabBackBuffer();
+        if (armed) picture = game.services.graphics.GrabBackBuffer();
         armed = false;
     }
 
@@ -108,7 +108,7 @@ protected:
         g.trigpow.sb_flash = 0;
         DrawBackground(g, 1);
         g.trigpow.sb_flash = flash;
-        background_ = g.gfx.GrabBackBuffer();
+        background_ = g.services.graphics.GrabBackBuffer();
         grabber_.armed = true;
         h().RunFrames(1);
         ASSERT_EQ(grabber_.picture.width, 640);
@@ -407,17 +407,17 @@ Pictures Draw(const char* back_end, bool batching) {
         if (title) {
             harness.RunFrames(12);
             pictures.title_frames_kept = renderer.frames_kept();
-            pictures.scenes[0] = harness.game.gfx.GrabBackBuffer();
+            pictures.scenes[0] = harness.game.services.graphics.GrabBackBuffer();
             continue;
         }
         harness.StartPlaying();
         harness.RunFrames(251);
         Crowd(harness.game);
         harness.RunFrames(12);
-        pictures.scenes[1] = harness.game.gfx.GrabBackBuffer();
+        pictures.scenes[1] = harness.game.services.graphics.GrabBackBuffer();
         harness.Tap(kKeySpace);
         harness.RunFrames(3);
-        pictures.scenes[2] = harness.game.gfx.GrabBackBuffer();
+        pictures.scenes[2] = harness.game.services.graphics.GrabBackBuffer();
     }
     return pictures;
 }

@@ -77,7 +77,7 @@ void burger_tag::Create(Game& game, int x, int y, int size, int count) {
 // Every test below runs even once an earlier one has taken the burger out of
 // the list: a burger hit twice in one frame scores and splits twice.
 void burger_tag::update(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     Collision& collision = game.services.collision;
     TImage& burger_img = *game.burger_img;
     int level = game.player.level;

@@ -18,7 +18,7 @@ void explosion_tag::Create(Game& game, float x, float y, float scale, float a_st
 void explosion_tag::update(Game& game) {
     rotation += 2.0f;
 
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_ALPHA);
     gfx.SetAlpha(alpha);
     gfx.SetRotation(rotation);

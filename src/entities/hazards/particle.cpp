@@ -27,7 +27,7 @@ void particle_tag::update(Game& game) {
         rotation += 5.0f;
     }
 
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_ALPHA);
     gfx.SetAlpha(alpha);
     gfx.SetRotation(rotation);

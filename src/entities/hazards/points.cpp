@@ -23,7 +23,7 @@ void points_tag::update(Game& game) {
     int left = static_cast<int>(x - static_cast<float>(text.TextWidth(str) / 2) * scale);
     int top = static_cast<int>(y - static_cast<float>(text.TextHeight() / 2) * scale);
 
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_ALPHA);
     gfx.SetAlpha(alpha);
     gfx.SetScale(scale, scale);

@@ -82,7 +82,7 @@ void powerup_tag::step(Game& game) {
 }
 
 void powerup_tag::update(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     x += xstp;
     float draw_x = static_cast<float>(x);
     float draw_y = static_cast<float>(y);

@@ -63,7 +63,7 @@ void ufo_tag::destroy(Game& game, bool fries_burst) {
 // Every test below runs even once an earlier one has ended the UFO: a UFO
 // that rams the ship inside the smart-bomb ring is destroyed twice.
 void ufo_tag::update(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     TImage& ufo_img = *game.ufo_img;
 
     double step = scale == 0.4f ? 4.0 : 2.0;
@@ -135,7 +135,7 @@ void ufo_tag::update(Game& game) {
 }
 
 void ufo_tag::fry_update(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     TImage& fries_img = *game.fries_img;
 
     fry_x = static_cast<float>(fry_x + SinDeg(fry_dir) * 6);

@@ -42,7 +42,7 @@ void autopow_tag::update(Game& game) {
 }
 
 void autopow_tag::follow(Game& game, int fire) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     const player_tag& player = game.player;
     switch (ptype) {
     case kAutoGunSat: {

@@ -18,7 +18,7 @@ void hspace_tag::Create(Game& game, float x, float y) {
 }
 
 void hspace_tag::update(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_ALPHA);
     gfx.SetAlpha(alpha);
     gfx.SetTransform(rotation, scale, scale);

@@ -20,7 +20,7 @@ void mine_tag::update(Game& game) {
     x = static_cast<float>(x + SinDeg(direction) * speed);
     y = static_cast<float>(y - CosDeg(direction) * speed);
 
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_MASK);
     gfx.SetRotation(rotation);
     gfx.DrawImage(*game.icons_img, x, y, 2);

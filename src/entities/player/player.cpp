@@ -15,30 +15,30 @@ constexpr int kJoyPort = 0;
 // source that answers yes, so a press counted by a later source stays counted
 // for a later frame.
 bool TurnLeftHeld(Game& game) {
-    Input& input = game.input;
+    Input& input = game.services.input;
     return input.MouseX() < 320 || input.KeyDown(kKeyLeft) || input.JoyAxisX(kJoyPort) == game.joy_left;
 }
 
 bool TurnRightHeld(Game& game) {
-    Input& input = game.input;
+    Input& input = game.services.input;
     return input.MouseX() > 320 || input.KeyDown(kKeyRight) || input.JoyAxisX(kJoyPort) == game.joy_right;
 }
 
 bool ThrustHeld(Game& game) {
-    Input& input = game.input;
+    Input& input = game.services.input;
     return input.MouseDown(kMouseRight) || input.KeyDown(kKeyUp) || input.JoyAxisY(kJoyPort) == game.joy_up ||
            input.JoyButtonDown(7, kJoyPort);
 }
 
 bool FirePressed(Game& game) {
-    Input& input = game.input;
+    Input& input = game.services.input;
     return input.MouseHits(kMouseLeft) || input.KeyHits(kKeyLeftControl) || input.JoyButtonHits(0, kJoyPort);
 }
 
 // With the right button held (mouse thrust) a left click belongs to the
 // trigger, not to the gun.
 bool TriggerPressed(Game& game) {
-    Input& input = game.input;
+    Input& input = game.services.input;
     return (input.MouseDown(kMouseRight) && input.MouseHits(kMouseLeft)) || input.KeyHits(kKeyLeftAlt) ||
            input.JoyButtonHits(1, kJoyPort) || input.JoyButtonHits(6, kJoyPort);
 }
@@ -69,7 +69,7 @@ int player_tag::update(Game& game) {
     }
     if (speed < 0) speed = 0;
 
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetTransform(rotation, 1.0f, 0.6f);
     if (hspace_ctr != 0) {
         hspace_ctr -= 1;
@@ -128,7 +128,7 @@ int player_tag::reset_ship(Game& game, int full) {
     }
     game.msg_alpha = 1.0f;
     game.sound.PlaySfx(game.sound.newlvl_snd);
-    Input& input = game.input;
+    Input& input = game.services.input;
     input.MoveMouse(320, 240);
     input.FlushMouse();
     input.FlushKeyboard();
@@ -144,7 +144,7 @@ int player_tag::get_inputs(Game& game) {
     // cannot move the ship that is not there yet.
     const bool controls = game.warp_on == 0;
 
-    Input& input = game.input;
+    Input& input = game.services.input;
     if (controls && TurnLeftHeld(game)) {
         input.MoveMouse(320, 0);
         flash_on = 0;

@@ -21,7 +21,7 @@ void rocket_tag::update(Game& game) {
     y = static_cast<float>(y - CosDeg(rotation) * 5);
     smoke_tag::Create(game, x, y);
 
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_MASK);
     gfx.SetRotation(rotation);
     gfx.DrawImage(*game.icons_img, x, y, 3);

@@ -12,7 +12,7 @@ void shield_tag::Create(Game& game, float angle) {
 }
 
 void shield_tag::update(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     const player_tag& player = game.player;
     gfx.SetRotation(rotation);
     x = static_cast<float>(player.x + SinDeg(rotation) * 18);

@@ -24,7 +24,7 @@ void shipbits_tag::update(Game& game) {
     x = static_cast<float>(x + SinDeg(direction) * speed);
     y = static_cast<float>(y - CosDeg(direction) * speed);
 
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_ALPHA);
     gfx.SetAlpha(alpha);
     if (ufo_hit != 0) {

@@ -19,7 +19,7 @@ void shipshot_tag::update(Game& game) {
     x = static_cast<float>(x + SinDeg(direction) * 8);
     y = static_cast<float>(y - CosDeg(direction) * 8);
 
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_MASK);
     gfx.SetTransform(direction, scale, scale);
     gfx.DrawImage(*game.shot_img, x, y, 0);

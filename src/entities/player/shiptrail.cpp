@@ -19,7 +19,7 @@ void shiptrail_tag::Create(Game& game, float x, float y, float direction) {
 }
 
 void shiptrail_tag::update(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_ALPHA);
     gfx.SetAlpha(alpha);
     gfx.SetColor(200, 200, 200);

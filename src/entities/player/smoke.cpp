@@ -16,7 +16,7 @@ void smoke_tag::Create(Game& game, float x, float y) {
 }
 
 void smoke_tag::update(Game& game) {
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_ALPHA);
     gfx.SetAlpha(alpha);
     gfx.SetColor(color, color, 255);

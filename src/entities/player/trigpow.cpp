@@ -55,7 +55,7 @@ void trigpow_tag::update(Game& game) {
         }
     }
     if (sb_scale > 0) {
-        Graphics& gfx = game.gfx;
+        Graphics& gfx = game.services.graphics;
         gfx.SetBlend(BLEND_ALPHA);
         gfx.SetAlpha(sb_alpha);
         gfx.SetScale(sb_scale, sb_scale);
@@ -71,7 +71,7 @@ void trigpow_tag::update(Game& game) {
 
 void trigpow_tag::draw_flash(Game& game) {
     if (!(sb_flash > 0)) return;
-    Graphics& gfx = game.gfx;
+    Graphics& gfx = game.services.graphics;
     gfx.SetColor(255, 255, 255);
     gfx.SetBlend(BLEND_ALPHA);
     gfx.SetAlpha(sb_flash);
