@@ -208,7 +208,7 @@ bool StartVideo(std::string& error) {
 void KeepFreedMemory() {
 #ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_TRIM_THRESHOLD, 32 << 20);
 #endif
 }
 

@@ -8,21 +8,6 @@
 
 namespace {
 
-// The renderer whose context is current; textures of any other display went
-// with their context.
-GlRenderer* live_renderer = nullptr;
-
-struct GlFrame final : TextureFrame {
-    ~GlFrame() override {
-        // The name of a texture whose display has closed may already belong
-        // to a texture of the next display.
-        if (name && live_renderer && seq == live_renderer->sequence()) {
-            live_renderer->ForgetTexture(name);
-            glDeleteTextures(1, &name);
-        }
-    }
-};
-
 bool TextureAccepted(int width, int height) {
     glTexImage2D(GL_PROXY_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     GLint accepted_width = 0;
@@ -43,12 +28,12 @@ GLenum GlPrimitive(QueuedRenderer::Primitive primitive) {
 GlRenderer::GlRenderer(int width, int height) : QueuedRenderer(width, height) {}
 
 GlRenderer::~GlRenderer() {
-    if (live_renderer == this) live_renderer = nullptr;
+    LeaveLiveRenderer(this);
 }
 
 void GlRenderer::Attach(int window_width, int window_height) {
     AdvanceSequence();
-    live_renderer = this;
+    SetLiveRenderer(this);
     to_window_ = !LoadFramebufferApi(framebuffer_api_);
     if (!to_window_) {
         FramebufferApi& api = framebuffer_api_;
@@ -88,7 +73,7 @@ void GlRenderer::Detach() {
     if (vertex_buffer_) glDeleteBuffers(1, &vertex_buffer_);
     framebuffer_ = colour_texture_ = vertex_buffer_ = 0;
     attached_ = false;
-    if (live_renderer == this) live_renderer = nullptr;
+    LeaveLiveRenderer(this);
 }
 
 void GlRenderer::SetUpContext() {
@@ -131,8 +116,7 @@ void GlRenderer::PlaceInWindow(int window_width, int window_height) {
 }
 
 std::unique_ptr<TRenderFrame> GlRenderer::BuildFrame(const TPixmap& pixmap, int flags) {
-    auto frame = std::make_unique<GlFrame>();
-    MakeTexture(*frame, pixmap, flags, TextureAccepted, GL_RGBA8);
+    std::unique_ptr<TRenderFrame> frame = MakeTexture(pixmap, flags, TextureAccepted, GL_RGBA8);
     // The new texture is bound now; the caches must not believe otherwise.
     // Queued runs name their own textures, so they need not be drawn first.
     state_.ForgetTexture();

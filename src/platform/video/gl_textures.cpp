@@ -7,6 +7,19 @@
 
 namespace {
 
+QueuedRenderer* live_renderer = nullptr;
+
+struct GlTexture final : TextureFrame {
+    ~GlTexture() override {
+        // The name of a texture whose display has closed may already belong
+        // to a texture of the next display.
+        if (name && live_renderer && seq == live_renderer->sequence()) {
+            live_renderer->ForgetTexture(name);
+            glDeleteTextures(1, &name);
+        }
+    }
+};
+
 // The texel pixmaps are tightly packed, which is all that OpenGL ES reads.
 void Upload(int level, const TPixmap& pixmap) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -16,16 +29,23 @@ void Upload(int level, const TPixmap& pixmap) {
 
 }  // namespace
 
-void MakeTexture(TextureFrame& frame, const TPixmap& pixmap, int flags, bool (*accepts)(int width, int height),
-                 int internal_format) {
+void SetLiveRenderer(QueuedRenderer* renderer) { live_renderer = renderer; }
+
+void LeaveLiveRenderer(QueuedRenderer* renderer) {
+    if (live_renderer == renderer) live_renderer = nullptr;
+}
+
+std::unique_ptr<TRenderFrame> MakeTexture(const TPixmap& pixmap, int flags, bool (*accepts)(int width, int height),
+                                          int internal_format) {
     TextureSize size = ChooseTextureSize(pixmap.width, pixmap.height, accepts);
     if (size.width == 0) {
         std::fprintf(stderr, "rezarudev: Unable to calculate tex size\n");
         std::exit(1);
     }
     TPixmap texels = BuildTexturePixmap(pixmap, size);
-    glGenTextures(1, &frame.name);
-    glBindTexture(GL_TEXTURE_2D, frame.name);
+    auto frame = std::make_unique<GlTexture>();
+    glGenTextures(1, &frame->name);
+    glBindTexture(GL_TEXTURE_2D, frame->name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     bool filtered = flags & kImageFiltered;
@@ -52,6 +72,7 @@ void MakeTexture(TextureFrame& frame, const TPixmap& pixmap, int flags, bool (*a
     }
     int fit_width = pixmap.width < size.width ? pixmap.width : size.width;
     int fit_height = pixmap.height < size.height ? pixmap.height : size.height;
-    frame.u1 = static_cast<float>(fit_width) / static_cast<float>(size.width);
-    frame.v1 = static_cast<float>(fit_height) / static_cast<float>(size.height);
+    frame->u1 = static_cast<float>(fit_width) / static_cast<float>(size.width);
+    frame->v1 = static_cast<float>(fit_height) / static_cast<float>(size.height);
+    return frame;
 }

@@ -11,22 +11,10 @@
 
 namespace {
 
-Gles2Renderer* live_renderer = nullptr;
-
-struct Gles2Frame final : TextureFrame {
-    ~Gles2Frame() override {
-        // The name of a texture whose display has closed may already belong
-        // to a texture of the next display.
-        if (name && live_renderer && seq == live_renderer->sequence()) {
-            live_renderer->ForgetTexture(name);
-            glDeleteTextures(1, &name);
-        }
-    }
-};
-
-// Quads become two triangles each, split as Mesa's software driver splits
-// GL_QUADS, which sets upright rectangles apart: so pixels on half-texel
-// boundaries take their texels exactly as the GL 1.x back end's do.
+// Quads become two triangles each, split so that Mesa's software driver
+// draws them as it draws the GL 1.x back end's GL_QUADS: masked upright
+// quads showing their texels one to a pixel along the other diagonal. Pixels
+// on half-texel boundaries then take the same texels in both.
 constexpr int kQuadsPerDraw = 65536 / 4;
 constexpr GLushort kTurnedQuad[6] = {0, 1, 3, 1, 2, 3};
 constexpr GLushort kUprightQuad[6] = {0, 1, 2, 0, 2, 3};
@@ -134,7 +122,7 @@ void Orthographic(float (&matrix)[16], int width, int height) {
 Gles2Renderer::Gles2Renderer(int width, int height) : QueuedRenderer(width, height) {}
 
 Gles2Renderer::~Gles2Renderer() {
-    if (live_renderer == this) live_renderer = nullptr;
+    LeaveLiveRenderer(this);
 }
 
 bool Gles2Renderer::MakeProgram(Program& program, bool textured, bool masked) {
@@ -173,7 +161,7 @@ bool Gles2Renderer::MakeProgram(Program& program, bool textured, bool masked) {
 
 bool Gles2Renderer::Attach(int window_width, int window_height) {
     AdvanceSequence();
-    live_renderer = this;
+    SetLiveRenderer(this);
     attached_ = true;
     bool made = true;
     for (int textured = 0; textured < 2; ++textured)
@@ -252,12 +240,11 @@ void Gles2Renderer::Detach() {
     framebuffer_ = colour_texture_ = 0;
     used_program_ = 0;
     attached_ = false;
-    if (live_renderer == this) live_renderer = nullptr;
+    LeaveLiveRenderer(this);
 }
 
 std::unique_ptr<TRenderFrame> Gles2Renderer::BuildFrame(const TPixmap& pixmap, int flags) {
-    auto frame = std::make_unique<Gles2Frame>();
-    MakeTexture(*frame, pixmap, flags, TextureAccepted, GL_RGBA);
+    std::unique_ptr<TRenderFrame> frame = MakeTexture(pixmap, flags, TextureAccepted, GL_RGBA);
     // The new texture is bound now; the caches must not believe otherwise.
     state_.ForgetTexture();
     ForgetBoundTexture();
