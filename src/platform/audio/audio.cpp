@@ -10,6 +10,7 @@
 
 #include "platform/audio/audio_decoder.hpp"
 #include "platform/audio/audio_handover.hpp"
+#include "platform/audio/audio_stream.hpp"
 #include "platform/system/message.hpp"
 #include "platform/system/resources.hpp"
 
@@ -42,48 +43,6 @@ int RightGain(int volume, int pan, int depth) {
 
 }  // namespace
 
-// One voice's way through a streamed sound. The worker decodes the file into
-// a ring of blocks and the mixer plays them in order. A block holds its
-// frames and a guard frame that is the first frame of the block after it (or
-// its own last frame at the end of a one-shot), so interpolation reads the
-// blocks as one run of frames and a looping track wraps without a seam.
-struct SoundStream {
-    static constexpr std::size_t kBlockSpan = Audio::kStreamBlockFrames + 1;
-
-    // Set by the game thread before anyone else sees the stream.
-    std::string source;
-    bool loop = false;
-
-    // Written by the worker before the first block is published (or before
-    // finished is set), read by the mixer after it sees either.
-    int channels = 1;
-    int hertz = 44100;
-    std::vector<std::int16_t> samples;  // kStreamBlocks blocks of kBlockSpan frames
-    std::array<int, Audio::kStreamBlocks> lengths{};
-
-    // Blocks [read, written) are the mixer's to play; the worker fills block
-    // `written` once the mixer has moved read past it.
-    std::atomic<std::uint32_t> written{0};
-    std::atomic<std::uint32_t> read{0};
-    // No block after `written` will come: a one-shot's end, or a failure.
-    std::atomic<bool> finished{false};
-    // The mixer has let go of the voice; the worker frees the stream.
-    std::atomic<bool> released{false};
-
-    // Worker only.
-    std::unique_ptr<SoundDecoder> decoder;
-    bool opened = false;
-    int filled = 0;  // frames in block `written` so far
-    std::array<std::int16_t, 2> carry{};
-    bool has_carry = false;
-    bool frames_since_rewind = false;
-
-    bool ready() const { return written.load(std::memory_order_acquire) != 0 || finished.load(std::memory_order_acquire); }
-    std::int16_t* block(std::uint32_t index) {
-        return samples.data() + (index % Audio::kStreamBlocks) * kBlockSpan * static_cast<std::size_t>(channels);
-    }
-};
-
 // ---------------------------------------------------------------- sounds
 
 std::shared_ptr<TSound> TSound::FromFrames(std::vector<std::int16_t> frames, int channels, int hertz, int flags,
@@ -114,22 +73,20 @@ void TSound::Publish(std::vector<std::int16_t> samples, int length) {
 
 // ---------------------------------------------------------------- setup
 
-Audio::Audio(Clock& clock) : clock_(clock), handover_(std::make_unique<VoiceHandover>()) {
+Audio::Audio(Clock& clock)
+    : clock_(clock), handover_(std::make_unique<VoiceHandover>()), streams_(std::make_unique<StreamWorker>()) {
     free_slots_.reserve(kSlotCount);
     for (int i = kSlotCount - 1; i >= 0; --i) free_slots_.push_back(i);
     voice_pool_.reserve(kMaxVoices);
     spare_voices_.reserve(kMaxVoices);
     active_.reserve(kMaxVoices);
     accumulator_.assign(static_cast<std::size_t>(kMaxBlockFrames) * 2, 0);
-    worker_ = std::thread([this] { StreamLoop(); });
 }
 
 Audio::~Audio() {
     // The mixer goes first: it reads what the worker owns.
     output_.reset();
-    quit_.store(true, std::memory_order_release);
-    WakeWorker();
-    worker_.join();
+    streams_.reset();
 }
 
 void Audio::AttachOutput(std::unique_ptr<AudioOutput> output) {
@@ -181,129 +138,9 @@ SoundRef Audio::StreamSound(const std::string& source, int flags) {
     return sound;
 }
 
-void Audio::WakeWorker() {
-    wake_.fetch_add(1, std::memory_order_release);
-    wake_.notify_one();
-}
+void Audio::FinishLoading() { streams_->Finish(); }
 
-void Audio::StreamLoop() {
-    std::vector<std::unique_ptr<SoundStream>> streams;
-    while (!quit_.load(std::memory_order_acquire)) {
-        std::uint32_t seen = wake_.load(std::memory_order_acquire);
-        bool busy = false;
-        {
-            std::lock_guard lock(stream_mutex_);
-            for (auto& stream : new_streams_) streams.push_back(std::move(stream));
-            busy = !new_streams_.empty();
-            new_streams_.clear();
-        }
-        // A replaced track goes before the next one opens, so two are never
-        // held for longer than a moment.
-        busy |= std::erase_if(streams, [](const auto& stream) {
-                    return stream->released.load(std::memory_order_acquire);
-                }) > 0;
-        stream_count_.store(static_cast<int>(streams.size()), std::memory_order_release);
-        // A stream just started gets its first block before anyone gets more.
-        for (auto& stream : streams) {
-            if (!stream->ready()) busy |= Feed(*stream);
-        }
-        for (auto& stream : streams) busy |= Feed(*stream);
-        if (busy) continue;
-        idle_.store(seen, std::memory_order_release);
-        idle_.notify_all();
-        wake_.wait(seen, std::memory_order_acquire);
-    }
-    idle_.store(wake_.load(std::memory_order_acquire), std::memory_order_release);
-    idle_.notify_all();
-}
-
-// Decodes one block of the stream if the ring has room; whether it did any work.
-bool Audio::Feed(SoundStream& stream) {
-    if (stream.finished.load(std::memory_order_relaxed) || stream.released.load(std::memory_order_acquire)) return false;
-    if (!stream.opened) {
-        stream.opened = true;
-        if (stream.source.starts_with(kIncbinPrefix)) {
-            auto bytes = ReadSource(stream.source);
-            if (bytes) stream.decoder = SoundDecoder::Open(std::move(*bytes));
-        } else {
-            stream.decoder = SoundDecoder::OpenFile(stream.source);
-        }
-        if (!stream.decoder) {
-            FailStream(stream, "not an OGG Vorbis file");
-            return true;
-        }
-        stream.channels = stream.decoder->channels();
-        stream.hertz = stream.decoder->hertz();
-        stream.samples.assign(kStreamBlocks * SoundStream::kBlockSpan * static_cast<std::size_t>(stream.channels), 0);
-    }
-    std::uint32_t written = stream.written.load(std::memory_order_relaxed);
-    if (written - stream.read.load(std::memory_order_acquire) >= static_cast<std::uint32_t>(kStreamBlocks)) return false;
-
-    const int channels = stream.channels;
-    std::int16_t* block = stream.block(written);
-    if (stream.filled == 0 && stream.has_carry) {
-        std::copy_n(stream.carry.begin(), channels, block);
-        stream.filled = 1;
-        stream.has_carry = false;
-    }
-    constexpr int kSpan = static_cast<int>(SoundStream::kBlockSpan);
-    while (stream.filled < kSpan) {
-        long got = stream.decoder->ReadFrames(block + stream.filled * channels, kSpan - stream.filled);
-        if (got > 0) {
-            stream.filled += static_cast<int>(got);
-            stream.frames_since_rewind = true;
-            continue;
-        }
-        if (got < 0 || !stream.decoder->Complete()) {
-            FailStream(stream, got < 0 ? "damaged data" : "the file broke off");
-            return true;
-        }
-        if (stream.loop && stream.frames_since_rewind) {
-            if (!stream.decoder->Rewind()) {
-                FailStream(stream, "cannot go back to its start");
-                return true;
-            }
-            stream.frames_since_rewind = false;
-            continue;
-        }
-        // The end of a one-shot (or of a looping file with nothing in it).
-        FailStream(stream, nullptr);
-        return true;
-    }
-    stream.lengths[written % kStreamBlocks] = kStreamBlockFrames;
-    std::copy_n(block + kStreamBlockFrames * channels, channels, stream.carry.begin());
-    stream.has_carry = true;
-    stream.filled = 0;
-    stream.written.store(written + 1, std::memory_order_release);
-    return true;
-}
-
-// Publishes what the block being filled holds as the last one, its guard
-// repeating its last frame; `why` is null at a plain end of data.
-void Audio::FailStream(SoundStream& stream, const char* why) {
-    if (why && warned_streams_.insert(stream.source).second) {
-        std::fprintf(stderr, "rezarudev: cannot decode sound %s: %s\n", Printable(stream.source).c_str(), why);
-    }
-    std::uint32_t written = stream.written.load(std::memory_order_relaxed);
-    if (stream.filled > 0) {
-        std::int16_t* block = stream.block(written);
-        const int channels = stream.channels;
-        std::copy_n(block + (stream.filled - 1) * channels, channels, block + stream.filled * channels);
-        stream.lengths[written % kStreamBlocks] = stream.filled;
-        stream.filled = 0;
-        stream.written.store(written + 1, std::memory_order_release);
-    }
-    stream.decoder.reset();
-    stream.finished.store(true, std::memory_order_release);
-}
-
-void Audio::FinishLoading() {
-    for (;;) {
-        std::uint32_t idle = idle_.load(std::memory_order_acquire);
-        if (idle == wake_.load(std::memory_order_acquire)) return;
-        idle_.wait(idle, std::memory_order_acquire);
-    }
-}
+int Audio::stream_count() const { return streams_->count(); }
 
 void Audio::Hold(const SoundRef& sound) {
     if (!sound || sound->held_by_ == this) return;
@@ -421,13 +258,12 @@ TChannel Audio::StartSound(const SoundRef& sound, TChannel channel, bool cued) {
         stream->source = sound->source();
         stream->loop = sound->loop();
         voice->stream = stream.get();
-        std::lock_guard lock(stream_mutex_);
-        new_streams_.push_back(std::move(stream));
+        streams_->Add(std::move(stream));
     }
     sound->voices_.fetch_add(1, std::memory_order_relaxed);
     slot->voice = voice;
     handover_->starts.Push(voice);
-    if (voice->stream) WakeWorker();
+    if (voice->stream) streams_->Wake();
     return channel;
 }
 
@@ -519,7 +355,7 @@ void Audio::LetGo(Voice& voice) {
     if (voice.stream) {
         voice.stream->released.store(true, std::memory_order_release);
         voice.stream = nullptr;
-        WakeWorker();
+        streams_->Wake();
     }
     voice.sound->voices_.fetch_sub(1, std::memory_order_release);
     handover_->recycled.Push(&voice);
@@ -740,5 +576,5 @@ void Audio::MixVoice(Voice& voice, int first, int frames) {
         stream->read.store(read + 1, std::memory_order_release);
         consumed = true;
     }
-    if (consumed) WakeWorker();
+    if (consumed) streams_->Wake();
 }
