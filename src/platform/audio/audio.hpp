@@ -14,6 +14,7 @@
 #include "platform/system/clock.hpp"
 
 class Audio;
+class AudioMixer;
 class StreamWorker;
 struct Voice;
 struct VoiceHandover;
@@ -43,6 +44,7 @@ public:
 
 private:
     friend class Audio;
+    friend class AudioMixer;
 
     void Publish(std::vector<std::int16_t> samples, int length);
 
@@ -139,11 +141,11 @@ public:
 
     // Milliseconds from a request to the mix that first wrote the most
     // recently started voice; -1 before any.
-    int last_start_latency_ms() const { return last_start_latency_ms_.load(std::memory_order_relaxed); }
+    int last_start_latency_ms() const;
     // Voices that have begun to sound since the start.
-    int voices_started() const { return voices_started_.load(std::memory_order_relaxed); }
+    int voices_started() const;
     // Voices the mixer is working on, for tests and benchmarks.
-    int active_voice_count() const { return active_count_.load(std::memory_order_relaxed); }
+    int active_voice_count() const;
 
 private:
     struct Slot {
@@ -159,9 +161,6 @@ private:
     Voice* TakeVoice();
     TChannel NewHandle();
     void FreeSlot(Slot& slot);
-    void MixChunk(std::int16_t* out, int frames, std::uint32_t now);
-    void MixVoice(Voice& voice, int first, int frames);
-    void LetGo(Voice& voice);
 
     Clock& clock_;
 
@@ -174,15 +173,9 @@ private:
 
     std::unique_ptr<VoiceHandover> handover_;
 
-    // Mixer only.
-    std::vector<Voice*> active_;
-    std::vector<std::int32_t> accumulator_;
-    std::atomic<int> active_count_{0};
-    std::atomic<int> last_start_latency_ms_{-1};
-    std::atomic<int> voices_started_{0};
-
     // The worker owns every stream once started.
     std::unique_ptr<StreamWorker> streams_;
+    std::unique_ptr<AudioMixer> mixer_;
 
     std::unique_ptr<AudioOutput> output_;
 };
