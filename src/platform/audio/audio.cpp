@@ -10,6 +10,8 @@
 
 #include "platform/audio/audio_decoder.hpp"
 #include "platform/audio/audio_handover.hpp"
+#include "platform/audio/audio_mixer.hpp"
+#include "platform/audio/audio_stream.hpp"
 #include "platform/system/message.hpp"
 #include "platform/system/resources.hpp"
 
@@ -33,56 +35,7 @@ int VolumeUnits(float volume) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(ScaleToInt(volume, 4096.0))));
 }
 
-int LeftGain(int volume, int pan) { return pan <= 0 ? volume : volume * (kUnitVolume - pan) / kUnitVolume; }
-
-int RightGain(int volume, int pan, int depth) {
-    int gain = pan >= 0 ? volume : volume * (kUnitVolume + pan) / kUnitVolume;
-    return depth < 0 ? -gain : gain;
-}
-
 }  // namespace
-
-// One voice's way through a streamed sound. The worker decodes the file into
-// a ring of blocks and the mixer plays them in order. A block holds its
-// frames and a guard frame that is the first frame of the block after it (or
-// its own last frame at the end of a one-shot), so interpolation reads the
-// blocks as one run of frames and a looping track wraps without a seam.
-struct SoundStream {
-    static constexpr std::size_t kBlockSpan = Audio::kStreamBlockFrames + 1;
-
-    // Set by the game thread before anyone else sees the stream.
-    std::string source;
-    bool loop = false;
-
-    // Written by the worker before the first block is published (or before
-    // finished is set), read by the mixer after it sees either.
-    int channels = 1;
-    int hertz = 44100;
-    std::vector<std::int16_t> samples;  // kStreamBlocks blocks of kBlockSpan frames
-    std::array<int, Audio::kStreamBlocks> lengths{};
-
-    // Blocks [read, written) are the mixer's to play; the worker fills block
-    // `written` once the mixer has moved read past it.
-    std::atomic<std::uint32_t> written{0};
-    std::atomic<std::uint32_t> read{0};
-    // No block after `written` will come: a one-shot's end, or a failure.
-    std::atomic<bool> finished{false};
-    // The mixer has let go of the voice; the worker frees the stream.
-    std::atomic<bool> released{false};
-
-    // Worker only.
-    std::unique_ptr<SoundDecoder> decoder;
-    bool opened = false;
-    int filled = 0;  // frames in block `written` so far
-    std::array<std::int16_t, 2> carry{};
-    bool has_carry = false;
-    bool frames_since_rewind = false;
-
-    bool ready() const { return written.load(std::memory_order_acquire) != 0 || finished.load(std::memory_order_acquire); }
-    std::int16_t* block(std::uint32_t index) {
-        return samples.data() + (index % Audio::kStreamBlocks) * kBlockSpan * static_cast<std::size_t>(channels);
-    }
-};
 
 // ---------------------------------------------------------------- sounds
 
@@ -114,22 +67,19 @@ void TSound::Publish(std::vector<std::int16_t> samples, int length) {
 
 // ---------------------------------------------------------------- setup
 
-Audio::Audio(Clock& clock) : clock_(clock), handover_(std::make_unique<VoiceHandover>()) {
+Audio::Audio(Clock& clock)
+    : clock_(clock), handover_(std::make_unique<VoiceHandover>()), streams_(std::make_unique<StreamWorker>()),
+      mixer_(std::make_unique<AudioMixer>(clock, *handover_, *streams_)) {
     free_slots_.reserve(kSlotCount);
     for (int i = kSlotCount - 1; i >= 0; --i) free_slots_.push_back(i);
     voice_pool_.reserve(kMaxVoices);
     spare_voices_.reserve(kMaxVoices);
-    active_.reserve(kMaxVoices);
-    accumulator_.assign(static_cast<std::size_t>(kMaxBlockFrames) * 2, 0);
-    worker_ = std::thread([this] { StreamLoop(); });
 }
 
 Audio::~Audio() {
     // The mixer goes first: it reads what the worker owns.
     output_.reset();
-    quit_.store(true, std::memory_order_release);
-    WakeWorker();
-    worker_.join();
+    streams_.reset();
 }
 
 void Audio::AttachOutput(std::unique_ptr<AudioOutput> output) {
@@ -181,129 +131,17 @@ SoundRef Audio::StreamSound(const std::string& source, int flags) {
     return sound;
 }
 
-void Audio::WakeWorker() {
-    wake_.fetch_add(1, std::memory_order_release);
-    wake_.notify_one();
-}
+void Audio::MixBlock(std::int16_t* out, int frames) { mixer_->MixBlock(out, frames); }
 
-void Audio::StreamLoop() {
-    std::vector<std::unique_ptr<SoundStream>> streams;
-    while (!quit_.load(std::memory_order_acquire)) {
-        std::uint32_t seen = wake_.load(std::memory_order_acquire);
-        bool busy = false;
-        {
-            std::lock_guard lock(stream_mutex_);
-            for (auto& stream : new_streams_) streams.push_back(std::move(stream));
-            busy = !new_streams_.empty();
-            new_streams_.clear();
-        }
-        // A replaced track goes before the next one opens, so two are never
-        // held for longer than a moment.
-        busy |= std::erase_if(streams, [](const auto& stream) {
-                    return stream->released.load(std::memory_order_acquire);
-                }) > 0;
-        stream_count_.store(static_cast<int>(streams.size()), std::memory_order_release);
-        // A stream just started gets its first block before anyone gets more.
-        for (auto& stream : streams) {
-            if (!stream->ready()) busy |= Feed(*stream);
-        }
-        for (auto& stream : streams) busy |= Feed(*stream);
-        if (busy) continue;
-        idle_.store(seen, std::memory_order_release);
-        idle_.notify_all();
-        wake_.wait(seen, std::memory_order_acquire);
-    }
-    idle_.store(wake_.load(std::memory_order_acquire), std::memory_order_release);
-    idle_.notify_all();
-}
+int Audio::last_start_latency_ms() const { return mixer_->last_start_latency_ms(); }
 
-// Decodes one block of the stream if the ring has room; whether it did any work.
-bool Audio::Feed(SoundStream& stream) {
-    if (stream.finished.load(std::memory_order_relaxed) || stream.released.load(std::memory_order_acquire)) return false;
-    if (!stream.opened) {
-        stream.opened = true;
-        if (stream.source.starts_with(kIncbinPrefix)) {
-            auto bytes = ReadSource(stream.source);
-            if (bytes) stream.decoder = SoundDecoder::Open(std::move(*bytes));
-        } else {
-            stream.decoder = SoundDecoder::OpenFile(stream.source);
-        }
-        if (!stream.decoder) {
-            FailStream(stream, "not an OGG Vorbis file");
-            return true;
-        }
-        stream.channels = stream.decoder->channels();
-        stream.hertz = stream.decoder->hertz();
-        stream.samples.assign(kStreamBlocks * SoundStream::kBlockSpan * static_cast<std::size_t>(stream.channels), 0);
-    }
-    std::uint32_t written = stream.written.load(std::memory_order_relaxed);
-    if (written - stream.read.load(std::memory_order_acquire) >= static_cast<std::uint32_t>(kStreamBlocks)) return false;
+int Audio::voices_started() const { return mixer_->voices_started(); }
 
-    const int channels = stream.channels;
-    std::int16_t* block = stream.block(written);
-    if (stream.filled == 0 && stream.has_carry) {
-        std::copy_n(stream.carry.begin(), channels, block);
-        stream.filled = 1;
-        stream.has_carry = false;
-    }
-    constexpr int kSpan = static_cast<int>(SoundStream::kBlockSpan);
-    while (stream.filled < kSpan) {
-        long got = stream.decoder->ReadFrames(block + stream.filled * channels, kSpan - stream.filled);
-        if (got > 0) {
-            stream.filled += static_cast<int>(got);
-            stream.frames_since_rewind = true;
-            continue;
-        }
-        if (got < 0 || !stream.decoder->Complete()) {
-            FailStream(stream, got < 0 ? "damaged data" : "the file broke off");
-            return true;
-        }
-        if (stream.loop && stream.frames_since_rewind) {
-            if (!stream.decoder->Rewind()) {
-                FailStream(stream, "cannot go back to its start");
-                return true;
-            }
-            stream.frames_since_rewind = false;
-            continue;
-        }
-        // The end of a one-shot (or of a looping file with nothing in it).
-        FailStream(stream, nullptr);
-        return true;
-    }
-    stream.lengths[written % kStreamBlocks] = kStreamBlockFrames;
-    std::copy_n(block + kStreamBlockFrames * channels, channels, stream.carry.begin());
-    stream.has_carry = true;
-    stream.filled = 0;
-    stream.written.store(written + 1, std::memory_order_release);
-    return true;
-}
+int Audio::active_voice_count() const { return mixer_->active_voice_count(); }
 
-// Publishes what the block being filled holds as the last one, its guard
-// repeating its last frame; `why` is null at a plain end of data.
-void Audio::FailStream(SoundStream& stream, const char* why) {
-    if (why && warned_streams_.insert(stream.source).second) {
-        std::fprintf(stderr, "rezarudev: cannot decode sound %s: %s\n", Printable(stream.source).c_str(), why);
-    }
-    std::uint32_t written = stream.written.load(std::memory_order_relaxed);
-    if (stream.filled > 0) {
-        std::int16_t* block = stream.block(written);
-        const int channels = stream.channels;
-        std::copy_n(block + (stream.filled - 1) * channels, channels, block + stream.filled * channels);
-        stream.lengths[written % kStreamBlocks] = stream.filled;
-        stream.filled = 0;
-        stream.written.store(written + 1, std::memory_order_release);
-    }
-    stream.decoder.reset();
-    stream.finished.store(true, std::memory_order_release);
-}
+void Audio::FinishLoading() { streams_->Finish(); }
 
-void Audio::FinishLoading() {
-    for (;;) {
-        std::uint32_t idle = idle_.load(std::memory_order_acquire);
-        if (idle == wake_.load(std::memory_order_acquire)) return;
-        idle_.wait(idle, std::memory_order_acquire);
-    }
-}
+int Audio::stream_count() const { return streams_->count(); }
 
 void Audio::Hold(const SoundRef& sound) {
     if (!sound || sound->held_by_ == this) return;
@@ -421,13 +259,12 @@ TChannel Audio::StartSound(const SoundRef& sound, TChannel channel, bool cued) {
         stream->source = sound->source();
         stream->loop = sound->loop();
         voice->stream = stream.get();
-        std::lock_guard lock(stream_mutex_);
-        new_streams_.push_back(std::move(stream));
+        streams_->Add(std::move(stream));
     }
     sound->voices_.fetch_add(1, std::memory_order_relaxed);
     slot->voice = voice;
     handover_->starts.Push(voice);
-    if (voice->stream) WakeWorker();
+    if (voice->stream) streams_->Wake();
     return channel;
 }
 
@@ -492,253 +329,4 @@ int Audio::ChannelPlaying(TChannel channel) {
     if (!voice) return 0;
     std::uint32_t status = voice->status.load(std::memory_order_acquire);
     return status == kStatusOnce || status == kStatusLooped ? 1 : 0;
-}
-
-// ---------------------------------------------------------------- mixing
-
-void Audio::MixBlock(std::int16_t* out, int frames) {
-    std::uint32_t now = static_cast<std::uint32_t>(clock_.Milliseconds());
-    handover_->starts.Drain([this, now](Voice* voice) {
-        int wait_ms = static_cast<int>(voice->start_time + kStartDelayMs - now);
-        wait_ms = std::clamp(wait_ms, 0, kStartDelayMs);
-        voice->delay = wait_ms * kOutputHertz / 1000;
-        active_.push_back(voice);
-    });
-
-    while (frames > 0) {
-        int chunk = std::min(frames, kMaxBlockFrames);
-        MixChunk(out, chunk, now);
-        out += 2 * chunk;
-        frames -= chunk;
-        now += static_cast<std::uint32_t>(chunk * 1000 / kOutputHertz);
-    }
-    active_count_.store(static_cast<int>(active_.size()), std::memory_order_relaxed);
-}
-
-void Audio::LetGo(Voice& voice) {
-    if (voice.stream) {
-        voice.stream->released.store(true, std::memory_order_release);
-        voice.stream = nullptr;
-        WakeWorker();
-    }
-    voice.sound->voices_.fetch_sub(1, std::memory_order_release);
-    handover_->recycled.Push(&voice);
-}
-
-void Audio::MixChunk(std::int16_t* out, int frames, std::uint32_t now) {
-    std::fill_n(accumulator_.begin(), 2 * frames, 0);
-    for (std::size_t i = 0; i < active_.size();) {
-        Voice& voice = *active_[i];
-        std::uint32_t status = voice.status.load(std::memory_order_acquire);
-        bool ended = (status & 0xF) == kStatusEnded || (status & 0xF) == kStatusFree;
-        if (ended && ((status & 0xF) == kStatusFree || voice.reclaimable.load(std::memory_order_relaxed))) {
-            active_[i] = active_.back();
-            active_.pop_back();
-            LetGo(voice);
-            continue;
-        }
-        ++i;
-        if (ended) continue;
-        int target_rate = voice.target_rate.load(std::memory_order_relaxed);
-        int target_volume = voice.target_volume.load(std::memory_order_relaxed);
-        // A stream waits for its first block with its start delay kept, so
-        // it begins on time whenever the block comes in time.
-        bool ready = !voice.stream || voice.stream->ready();
-        // Until a voice has been heard there is no level to glide from.
-        bool silent = (status & kStatusPaused) != 0 || !ready || voice.delay >= frames;
-        if (silent) {
-            if ((status & kStatusPaused) == 0 && ready) voice.delay -= frames;
-            if (!voice.sounding) {
-                voice.rate = target_rate;
-                voice.volume = target_volume;
-            }
-            continue;
-        }
-        int first = voice.delay;
-        voice.delay = 0;
-        if (!voice.sounding) {
-            voice.sounding = true;
-            voice.rate = target_rate;
-            voice.volume = target_volume;
-            last_start_latency_ms_.store(static_cast<int>(now - voice.start_time), std::memory_order_relaxed);
-            voices_started_.fetch_add(1, std::memory_order_relaxed);
-        }
-        MixVoice(voice, first, frames);
-    }
-    for (int i = 0; i < 2 * frames; ++i) {
-        out[i] = static_cast<std::int16_t>(std::clamp(accumulator_[static_cast<std::size_t>(i)] >> 4, -32768, 32767));
-    }
-}
-
-namespace {
-
-struct Ramp {
-    // 16.16 fixed point so a block needs no division per frame.
-    std::int64_t value;
-    std::int64_t step;
-    Ramp(std::int64_t from, std::int64_t to, int frames, int first)
-        : value(from * 65536), step((to - from) * 65536 / frames) {
-        value += step * first;
-    }
-    std::int64_t Next() {
-        std::int64_t current = value >> 16;
-        value += step;
-        return current;
-    }
-};
-
-// Frames mixed at fixed rate and gains, never past the end of the data: the
-// common case, kept free of ramps and end checks.
-template <int Channels, bool Exact>
-void MixSteady(const std::int16_t* data, std::int64_t& position, std::int32_t* acc, int first, int count,
-               std::int64_t step, std::int32_t left, std::int32_t right) {
-    if (Exact && step == 0x10000) {
-        // The sound's own rate at the output rate: one source frame per
-        // output frame, a loop the compiler can vectorise.
-        const std::int16_t* frame = data + (position >> 16) * Channels;
-        std::int32_t* out = acc + 2 * first;
-        for (int i = 0; i < count; ++i) {
-            std::int32_t sample_left = frame[Channels * i];
-            std::int32_t sample_right = frame[Channels * i + Channels - 1];
-            out[2 * i] += (sample_left * left) >> 8;
-            out[2 * i + 1] += (sample_right * right) >> 8;
-        }
-        position += step * count;
-        return;
-    }
-    for (int i = first; i < first + count; ++i) {
-        std::int64_t index = position >> 16;
-        const std::int16_t* frame = data + index * Channels;
-        std::int32_t sample_left = frame[0];
-        std::int32_t sample_right = Channels == 2 ? frame[1] : sample_left;
-        if constexpr (!Exact) {
-            std::int32_t fraction = static_cast<std::int32_t>(position & 0xFFFF);
-            sample_left += static_cast<std::int32_t>((static_cast<std::int64_t>(frame[Channels] - frame[0]) * fraction) >> 16);
-            if constexpr (Channels == 2) {
-                sample_right += static_cast<std::int32_t>((static_cast<std::int64_t>(frame[3] - frame[1]) * fraction) >> 16);
-            } else {
-                sample_right = sample_left;
-            }
-        }
-        acc[2 * i] += (sample_left * left) >> 8;
-        acc[2 * i + 1] += (sample_right * right) >> 8;
-        position += step;
-    }
-}
-
-// Mixes output frames from i on, from frames that run to `end` (16.16) and
-// are followed by a guard frame, until the output block is full or the
-// position reaches the end. Returns the output frame it stopped at. The
-// ramps carry on where they were, so a run of data may be mixed in pieces.
-template <int Channels>
-int MixSpan(const std::int16_t* data, std::int64_t end, std::int64_t& position, std::int32_t* acc, int i,
-            int frames, Ramp& step, Ramp& left, Ramp& right) {
-    if (step.step == 0 && left.step == 0 && right.step == 0) {
-        std::int64_t rate = step.value >> 16;
-        std::int32_t left_gain = static_cast<std::int32_t>(left.value >> 16);
-        std::int32_t right_gain = static_cast<std::int32_t>(right.value >> 16);
-        // A whole-sample step from a whole-sample position never needs
-        // interpolating.
-        bool exact = (rate & 0xFFFF) == 0 && (position & 0xFFFF) == 0;
-        while (i < frames && position < end) {
-            // The mixed frame that carries the position to the end, if the
-            // block gets that far.
-            std::int64_t until_end = rate > 0 ? (end - position + rate - 1) / rate : frames;
-            int count = static_cast<int>(std::min<std::int64_t>(until_end, frames - i));
-            if (exact) {
-                MixSteady<Channels, true>(data, position, acc, i, count, rate, left_gain, right_gain);
-            } else {
-                MixSteady<Channels, false>(data, position, acc, i, count, rate, left_gain, right_gain);
-            }
-            i += count;
-        }
-        return i;
-    }
-    for (; i < frames && position < end; ++i) {
-        std::int64_t index = position >> 16;
-        std::int32_t fraction = static_cast<std::int32_t>(position & 0xFFFF);
-        const std::int16_t* frame = data + index * Channels;
-        std::int32_t a = frame[0];
-        std::int32_t b = frame[Channels];
-        std::int32_t sample_left = a + static_cast<std::int32_t>((static_cast<std::int64_t>(b - a) * fraction) >> 16);
-        std::int32_t sample_right = sample_left;
-        if constexpr (Channels == 2) {
-            a = frame[1];
-            b = frame[3];
-            sample_right = a + static_cast<std::int32_t>((static_cast<std::int64_t>(b - a) * fraction) >> 16);
-        }
-        acc[2 * i] += (sample_left * static_cast<std::int32_t>(left.Next())) >> 8;
-        acc[2 * i + 1] += (sample_right * static_cast<std::int32_t>(right.Next())) >> 8;
-        position += step.Next();
-    }
-    return i;
-}
-
-// A whole sound; false when a one-shot reached its end.
-template <int Channels>
-bool MixSound(const TSound& sound, std::int64_t& position, std::int32_t* acc, int first, int frames, Ramp& step,
-              Ramp& left, Ramp& right) {
-    const std::int64_t end = static_cast<std::int64_t>(sound.length()) << 16;
-    int i = first;
-    for (;;) {
-        i = MixSpan<Channels>(sound.data(), end, position, acc, i, frames, step, left, right);
-        if (position < end) return true;
-        if (!sound.loop()) return false;
-        position %= end;
-        if (i >= frames) return true;
-    }
-}
-
-}  // namespace
-
-void Audio::MixVoice(Voice& voice, int first, int frames) {
-    const TSound& sound = *voice.sound;
-    SoundStream* stream = voice.stream;
-    int target_rate = voice.target_rate.load(std::memory_order_relaxed);
-    int target_volume = voice.target_volume.load(std::memory_order_relaxed);
-    int pan = voice.pan.load(std::memory_order_relaxed);
-    int depth = voice.depth.load(std::memory_order_relaxed);
-    if (!stream && sound.length() == 0) {
-        voice.status.store(kStatusEnded, std::memory_order_release);
-        return;
-    }
-    const int channels = stream ? stream->channels : sound.channels();
-    std::int64_t hertz = stream ? stream->hertz : sound.hertz();
-    Ramp step(voice.rate * hertz / kOutputHertz, target_rate * hertz / kOutputHertz, frames, first);
-    Ramp left(LeftGain(voice.volume, pan), LeftGain(target_volume, pan), frames, first);
-    Ramp right(RightGain(voice.volume, pan, depth), RightGain(target_volume, pan, depth), frames, first);
-    voice.rate = target_rate;
-    voice.volume = target_volume;
-    std::int32_t* acc = accumulator_.data();
-    if (!stream) {
-        bool going = channels == 2 ? MixSound<2>(sound, voice.position, acc, first, frames, step, left, right)
-                                   : MixSound<1>(sound, voice.position, acc, first, frames, step, left, right);
-        if (!going) voice.status.store(kStatusEnded, std::memory_order_release);
-        return;
-    }
-    int i = first;
-    bool consumed = false;
-    for (;;) {
-        std::uint32_t read = stream->read.load(std::memory_order_relaxed);
-        if (read == stream->written.load(std::memory_order_acquire)) {
-            bool drained = stream->finished.load(std::memory_order_acquire) &&
-                           read == stream->written.load(std::memory_order_acquire);
-            // A looping track that failed plays on as silence, so the
-            // channel behaves as it would with the real track.
-            if (drained && !sound.loop()) voice.status.store(kStatusEnded, std::memory_order_release);
-            // Otherwise the worker is late: the rest of this block stays
-            // silent and the track goes on where it was.
-            break;
-        }
-        if (i >= frames) break;
-        const std::int64_t end = static_cast<std::int64_t>(stream->lengths[read % kStreamBlocks]) << 16;
-        std::int16_t* data = stream->block(read);
-        i = channels == 2 ? MixSpan<2>(data, end, voice.position, acc, i, frames, step, left, right)
-                          : MixSpan<1>(data, end, voice.position, acc, i, frames, step, left, right);
-        if (voice.position < end) break;
-        voice.position -= end;
-        stream->read.store(read + 1, std::memory_order_release);
-        consumed = true;
-    }
-    if (consumed) WakeWorker();
 }

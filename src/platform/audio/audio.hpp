@@ -14,7 +14,8 @@
 #include "platform/system/clock.hpp"
 
 class Audio;
-struct SoundStream;
+class AudioMixer;
+class StreamWorker;
 struct Voice;
 struct VoiceHandover;
 
@@ -43,6 +44,7 @@ public:
 
 private:
     friend class Audio;
+    friend class AudioMixer;
 
     void Publish(std::vector<std::int16_t> samples, int length);
 
@@ -118,7 +120,7 @@ public:
     // Sounds alive, for leak checks.
     int sound_count() const { return static_cast<int>(sounds_.size()); }
     // Streams whose decoder and buffer are still alive, for leak checks.
-    int stream_count() const { return stream_count_.load(std::memory_order_acquire); }
+    int stream_count() const;
 
     TChannel PlaySound(const SoundRef& sound, TChannel channel = {});
     TChannel CueSound(const SoundRef& sound, TChannel channel = {});
@@ -139,11 +141,11 @@ public:
 
     // Milliseconds from a request to the mix that first wrote the most
     // recently started voice; -1 before any.
-    int last_start_latency_ms() const { return last_start_latency_ms_.load(std::memory_order_relaxed); }
+    int last_start_latency_ms() const;
     // Voices that have begun to sound since the start.
-    int voices_started() const { return voices_started_.load(std::memory_order_relaxed); }
+    int voices_started() const;
     // Voices the mixer is working on, for tests and benchmarks.
-    int active_voice_count() const { return active_count_.load(std::memory_order_relaxed); }
+    int active_voice_count() const;
 
 private:
     struct Slot {
@@ -159,13 +161,6 @@ private:
     Voice* TakeVoice();
     TChannel NewHandle();
     void FreeSlot(Slot& slot);
-    void MixChunk(std::int16_t* out, int frames, std::uint32_t now);
-    void MixVoice(Voice& voice, int first, int frames);
-    void LetGo(Voice& voice);
-    void WakeWorker();
-    void StreamLoop();
-    bool Feed(SoundStream& stream);
-    void FailStream(SoundStream& stream, const char* why);
 
     Clock& clock_;
 
@@ -178,27 +173,9 @@ private:
 
     std::unique_ptr<VoiceHandover> handover_;
 
-    // Mixer only.
-    std::vector<Voice*> active_;
-    std::vector<std::int32_t> accumulator_;
-    std::atomic<int> active_count_{0};
-    std::atomic<int> last_start_latency_ms_{-1};
-    std::atomic<int> voices_started_{0};
-
-    // Game thread → worker: streams just started. The worker owns every
-    // stream from then on and frees it once the mixer has let go of it.
-    std::mutex stream_mutex_;
-    std::vector<std::unique_ptr<SoundStream>> new_streams_;
-    // Raised by whoever gives the worker something to do; the worker sleeps
-    // on it. It copies the value it last found nothing to do at into idle_.
-    std::atomic<std::uint32_t> wake_{0};
-    std::atomic<std::uint32_t> idle_{~0u};
-    std::atomic<bool> quit_{false};
-    std::atomic<int> stream_count_{0};
-    // Worker only: files already warned about, so a broken track picked again
-    // does not warn again.
-    std::set<std::string> warned_streams_;
-    std::thread worker_;
+    // The worker owns every stream once started.
+    std::unique_ptr<StreamWorker> streams_;
+    std::unique_ptr<AudioMixer> mixer_;
 
     std::unique_ptr<AudioOutput> output_;
 };
