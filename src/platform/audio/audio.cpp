@@ -67,8 +67,10 @@ void TSound::Publish(std::vector<std::int16_t> samples, int length) {
 
 // ---------------------------------------------------------------- setup
 
-Audio::Audio(Clock& clock)
-    : clock_(clock), handover_(std::make_unique<VoiceHandover>()), streams_(std::make_unique<StreamWorker>()),
+Audio::Audio(Clock& clock, bool stream_thread)
+    : clock_(clock),
+      handover_(std::make_unique<VoiceHandover>()),
+      streams_(std::make_unique<StreamWorker>(stream_thread)),
       mixer_(std::make_unique<AudioMixer>(clock, *handover_, *streams_)) {
     free_slots_.reserve(kSlotCount);
     for (int i = kSlotCount - 1; i >= 0; --i) free_slots_.push_back(i);

@@ -74,6 +74,15 @@ struct TChannel {
     bool operator==(const TChannel&) const = default;
 };
 
+// Where there are no threads (a browser build without shared memory), or
+// when built with REZARUDEV_NO_AUDIO_THREAD, streamed sounds are decoded by
+// the mixer itself, just before the blocks that need them.
+#if defined(REZARUDEV_NO_AUDIO_THREAD) || (defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__))
+inline constexpr bool kAudioStreamThread = false;
+#else
+inline constexpr bool kAudioStreamThread = true;
+#endif
+
 // The software mixer and the channel operations. Every operation except
 // MixBlock belongs to the game thread; MixBlock belongs to the output thread.
 // The two share only atomics and two single-producer/single-consumer rings.
@@ -90,7 +99,7 @@ public:
     static constexpr int kStreamBlockFrames = 4096;
     static constexpr int kStreamBlocks = 8;
 
-    explicit Audio(Clock& clock);
+    explicit Audio(Clock& clock, bool stream_thread = kAudioStreamThread);
     ~Audio();
     Audio(const Audio&) = delete;
     Audio& operator=(const Audio&) = delete;
