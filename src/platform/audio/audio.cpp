@@ -106,6 +106,12 @@ SoundRef Audio::DecodeSound(std::vector<unsigned char> bytes, int flags, std::st
 
 SoundRef Audio::LoadSound(const std::string& source, int flags) {
     ReleaseUnusedSounds();
+    // Refused before it is read: decoded whole, a file this large would take
+    // hundreds of megabytes and seconds of start-up.
+    std::error_code error;
+    if (!source.starts_with(kIncbinPrefix) && std::filesystem::file_size(source, error) > kMaxEffectBytes && !error) {
+        return nullptr;
+    }
     auto bytes = ReadSource(source);
     if (!bytes) return nullptr;
     SoundRef sound = DecodeSound(std::move(*bytes), flags, source);

@@ -98,6 +98,9 @@ public:
     // delay; the ring holds about 0.7 s of music ahead of the mixer.
     static constexpr int kStreamBlockFrames = 4096;
     static constexpr int kStreamBlocks = 8;
+    // The longest effect is a few seconds, 26 KB; 16 MB of Vorbis is minutes
+    // of sound even at the highest quality, so no effect comes near it.
+    static constexpr std::uintmax_t kMaxEffectBytes = 16u << 20;
 
     explicit Audio(Clock& clock, bool stream_thread = kAudioStreamThread);
     ~Audio();
@@ -109,7 +112,8 @@ public:
     void AttachOutput(std::unique_ptr<AudioOutput> output);
     const AudioOutput* output() const { return output_.get(); }
 
-    // Decodes the whole OGG Vorbis file; null if it cannot be read or decoded.
+    // Decodes the whole OGG Vorbis file; null if it cannot be read or decoded,
+    // or is larger than kMaxEffectBytes.
     SoundRef LoadSound(const std::string& source, int flags);
     // Decodes OGG Vorbis bytes already in memory; null if they are not a sound.
     static SoundRef DecodeSound(std::vector<unsigned char> bytes, int flags, std::string source = {});

@@ -367,6 +367,10 @@ TEST_F(AudioFiles, MissingDamagedOrForeignFilesGiveNoSound) {
     EXPECT_FALSE(audio.StreamSound(folder_.string(), 0));
     std::vector<unsigned char> junk(5000, 0x5A);
     EXPECT_FALSE(audio.LoadSound(Write("junk.ogg", junk), 0));
+    // Far too large for an effect: refused unread (the file is sparse).
+    std::string huge = WriteSine("huge.ogg", 4410, 1, 44100);
+    std::filesystem::resize_file(huge, 200u << 20);
+    EXPECT_FALSE(audio.LoadSound(huge, 0));
 
     // Found only to be junk on the worker: one warning, then silence that
     // still loops, however often it is started.
