@@ -67,8 +67,10 @@ void TSound::Publish(std::vector<std::int16_t> samples, int length) {
 
 // ---------------------------------------------------------------- setup
 
-Audio::Audio(Clock& clock)
-    : clock_(clock), handover_(std::make_unique<VoiceHandover>()), streams_(std::make_unique<StreamWorker>()),
+Audio::Audio(Clock& clock, bool stream_thread)
+    : clock_(clock),
+      handover_(std::make_unique<VoiceHandover>()),
+      streams_(std::make_unique<StreamWorker>(stream_thread)),
       mixer_(std::make_unique<AudioMixer>(clock, *handover_, *streams_)) {
     free_slots_.reserve(kSlotCount);
     for (int i = kSlotCount - 1; i >= 0; --i) free_slots_.push_back(i);
@@ -104,6 +106,12 @@ SoundRef Audio::DecodeSound(std::vector<unsigned char> bytes, int flags, std::st
 
 SoundRef Audio::LoadSound(const std::string& source, int flags) {
     ReleaseUnusedSounds();
+    // Refused before it is read: decoded whole, a file this large would take
+    // hundreds of megabytes and seconds of start-up.
+    std::error_code error;
+    if (!source.starts_with(kIncbinPrefix) && std::filesystem::file_size(source, error) > kMaxEffectBytes && !error) {
+        return nullptr;
+    }
     auto bytes = ReadSource(source);
     if (!bytes) return nullptr;
     SoundRef sound = DecodeSound(std::move(*bytes), flags, source);

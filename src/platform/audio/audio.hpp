@@ -74,6 +74,15 @@ struct TChannel {
     bool operator==(const TChannel&) const = default;
 };
 
+// Where there are no threads (a browser build without shared memory), or
+// when built with REZARUDEV_NO_AUDIO_THREAD, streamed sounds are decoded by
+// the mixer itself, just before the blocks that need them.
+#if defined(REZARUDEV_NO_AUDIO_THREAD) || (defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__))
+inline constexpr bool kAudioStreamThread = false;
+#else
+inline constexpr bool kAudioStreamThread = true;
+#endif
+
 // The software mixer and the channel operations. Every operation except
 // MixBlock belongs to the game thread; MixBlock belongs to the output thread.
 // The two share only atomics and two single-producer/single-consumer rings.
@@ -89,8 +98,11 @@ public:
     // delay; the ring holds about 0.7 s of music ahead of the mixer.
     static constexpr int kStreamBlockFrames = 4096;
     static constexpr int kStreamBlocks = 8;
+    // The longest effect is a few seconds, 26 KB; 16 MB of Vorbis is minutes
+    // of sound even at the highest quality, so no effect comes near it.
+    static constexpr std::uintmax_t kMaxEffectBytes = 16u << 20;
 
-    explicit Audio(Clock& clock);
+    explicit Audio(Clock& clock, bool stream_thread = kAudioStreamThread);
     ~Audio();
     Audio(const Audio&) = delete;
     Audio& operator=(const Audio&) = delete;
@@ -100,7 +112,8 @@ public:
     void AttachOutput(std::unique_ptr<AudioOutput> output);
     const AudioOutput* output() const { return output_.get(); }
 
-    // Decodes the whole OGG Vorbis file; null if it cannot be read or decoded.
+    // Decodes the whole OGG Vorbis file; null if it cannot be read or decoded,
+    // or is larger than kMaxEffectBytes.
     SoundRef LoadSound(const std::string& source, int flags);
     // Decodes OGG Vorbis bytes already in memory; null if they are not a sound.
     static SoundRef DecodeSound(std::vector<unsigned char> bytes, int flags, std::string source = {});

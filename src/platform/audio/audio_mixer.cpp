@@ -23,6 +23,7 @@ AudioMixer::AudioMixer(Clock& clock, VoiceHandover& handover, StreamWorker& stre
 }
 
 void AudioMixer::MixBlock(std::int16_t* out, int frames) {
+    streams_.Pump();
     std::uint32_t now = static_cast<std::uint32_t>(clock_.Milliseconds());
     handover_.starts.Drain([this, now](Voice* voice) {
         int wait_ms = static_cast<int>(voice->start_time + Audio::kStartDelayMs - now);

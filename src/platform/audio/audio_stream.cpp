@@ -6,9 +6,12 @@
 #include "platform/system/message.hpp"
 #include "platform/system/resources.hpp"
 
-StreamWorker::StreamWorker() : thread_([this] { Run(); }) {}
+StreamWorker::StreamWorker(bool own_thread) : own_thread_(own_thread) {
+    if (own_thread_) thread_ = std::thread([this] { Run(); });
+}
 
 StreamWorker::~StreamWorker() {
+    if (!own_thread_) return;
     quit_.store(true, std::memory_order_release);
     Wake();
     thread_.join();
@@ -21,7 +24,15 @@ void StreamWorker::Add(std::unique_ptr<SoundStream> stream) {
 
 void StreamWorker::Wake() {
     wake_.fetch_add(1, std::memory_order_release);
-    wake_.notify_one();
+    if (own_thread_) wake_.notify_one();
+}
+
+void StreamWorker::PumpHere() {
+    std::unique_lock lock(pump_mutex_, std::try_to_lock);
+    // Whoever holds it is doing the work already.
+    if (!lock) return;
+    std::uint32_t seen = wake_.load(std::memory_order_acquire);
+    if (seen != idle_.load(std::memory_order_acquire) && !Pass()) idle_.store(seen, std::memory_order_release);
 }
 
 void StreamWorker::Run() {
@@ -141,6 +152,14 @@ void StreamWorker::Fail(SoundStream& stream, const char* why) {
 }
 
 void StreamWorker::Finish() {
+    if (!own_thread_) {
+        std::lock_guard lock(pump_mutex_);
+        for (;;) {
+            std::uint32_t seen = wake_.load(std::memory_order_acquire);
+            if (seen == idle_.load(std::memory_order_acquire)) return;
+            if (!Pass()) idle_.store(seen, std::memory_order_release);
+        }
+    }
     for (;;) {
         std::uint32_t idle = idle_.load(std::memory_order_acquire);
         if (idle == wake_.load(std::memory_order_acquire)) return;

@@ -41,7 +41,7 @@ struct SoundStream {
     // The mixer has let go of the voice; the worker frees the stream.
     std::atomic<bool> released{false};
 
-    // Worker only.
+    // Worker (or pump) only.
     std::unique_ptr<SoundDecoder> decoder;
     bool opened = false;
     int filled = 0;  // frames in block `written` so far
@@ -55,10 +55,11 @@ struct SoundStream {
     }
 };
 
-// Decodes the streamed sounds ahead of the mixer, on a thread of its own.
+// Decodes the streamed sounds ahead of the mixer, on a thread of its own or,
+// where there are no threads, in the mixer's own calls to Pump.
 class StreamWorker {
 public:
-    StreamWorker();
+    explicit StreamWorker(bool own_thread);
     ~StreamWorker();
     StreamWorker(const StreamWorker&) = delete;
     StreamWorker& operator=(const StreamWorker&) = delete;
@@ -68,13 +69,21 @@ public:
     void Add(std::unique_ptr<SoundStream> stream);
     // Any thread: there is something new to do.
     void Wake();
-    // Waits until every stream is as full as it may be.
+    // Without a thread of its own: does the work asked for since the last
+    // call, a block or two for each stream. Called by the mixer before each
+    // block, so it never starves while it mixes.
+    void Pump() {
+        if (!own_thread_) PumpHere();
+    }
+    // Waits (or, without a thread, works) until every stream is as full as
+    // it may be.
     void Finish();
     // Streams whose decoder and buffer are still alive.
     int count() const { return count_.load(std::memory_order_acquire); }
 
 private:
     void Run();
+    void PumpHere();
     bool Pass();
     bool Feed(SoundStream& stream);
     void Fail(SoundStream& stream, const char* why);
@@ -88,7 +97,11 @@ private:
     std::atomic<std::uint32_t> idle_{~0u};
     std::atomic<bool> quit_{false};
     std::atomic<int> count_{0};
-    // Worker only.
+    const bool own_thread_;
+    // Without a thread, whoever pumps holds it, so the game thread's Finish
+    // and an output's mixing never pump at once.
+    std::mutex pump_mutex_;
+    // Worker (or pump) only.
     std::vector<std::unique_ptr<SoundStream>> streams_;
     // Files already warned about, so a broken track picked again does not
     // warn again.

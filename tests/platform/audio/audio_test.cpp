@@ -33,8 +33,11 @@ SoundRef Counting(int frames, int flags) {
 }
 
 struct Mixer {
+    // Without its own thread the stream worker's work is done by the mixer.
+    explicit Mixer(bool stream_thread = true) : audio(clock, stream_thread) {}
+
     ManualClock clock;
-    Audio audio{clock};
+    Audio audio;
     std::vector<std::int16_t> out;
 
     // Mixes one block and moves time on by its length, as a device would.
@@ -365,6 +368,10 @@ TEST_F(AudioFiles, MissingDamagedOrForeignFilesGiveNoSound) {
     EXPECT_FALSE(audio.StreamSound(folder_.string(), 0));
     std::vector<unsigned char> junk(5000, 0x5A);
     EXPECT_FALSE(audio.LoadSound(Write("junk.ogg", junk), 0));
+    // Far too large for an effect: refused unread (the file is sparse).
+    std::string huge = WriteSine("huge.ogg", 4410, 1, 44100);
+    std::filesystem::resize_file(huge, 200u << 20);
+    EXPECT_FALSE(audio.LoadSound(huge, 0));
 
     // Found only to be junk on the worker: one warning, then silence that
     // still loops, however often it is started.
@@ -396,13 +403,16 @@ TEST_F(AudioFiles, MissingDamagedOrForeignFilesGiveNoSound) {
 namespace {
 
 // The same calls on two mixers: one plays the sound decoded whole, the
-// other streams it from its file.
+// other streams it from its file, with the worker on its thread or, without,
+// fed by nothing but the mixer's own blocks.
 struct StreamAndWhole {
     Mixer whole, streamed;
     SoundRef whole_sound, streamed_sound;
     TChannel whole_channel, streamed_channel;
+    bool stream_thread;
 
-    explicit StreamAndWhole(const std::string& path, int flags = TSound::kLoop) {
+    StreamAndWhole(const std::string& path, bool thread, int flags = TSound::kLoop)
+        : streamed(thread), stream_thread(thread) {
         whole_sound = whole.audio.LoadSound(path, flags);
         streamed_sound = streamed.audio.StreamSound(path, flags);
         whole_channel = whole.audio.PlaySound(whole_sound);
@@ -410,7 +420,7 @@ struct StreamAndWhole {
     }
     // Whether both mixed the same block.
     bool Mix(int frames) {
-        streamed.audio.FinishLoading();
+        if (stream_thread) streamed.audio.FinishLoading();
         whole.Mix(frames);
         streamed.Mix(frames);
         return whole.out == streamed.out;
@@ -423,10 +433,10 @@ struct StreamAndWhole {
 // interpolation, a volume glide and a pause across them, the stream mixes
 // exactly what the whole decoded track mixes.
 TEST_F(AudioFiles, StreamedTrackMixesExactlyAsTheWholeTrackAcrossBlocksLoopsAndPauses) {
-    struct Case { int frames, channels, hertz; };
-    for (Case c : {Case{10000, 1, 22050}, Case{9000, 2, 44100}}) {
-        SCOPED_TRACE(c.hertz);
-        StreamAndWhole both(WriteSine("track.ogg", c.frames, c.channels, c.hertz));
+    struct Case { int frames, channels, hertz; bool thread; };
+    for (Case c : {Case{10000, 1, 22050, true}, Case{9000, 2, 44100, true}, Case{9000, 2, 44100, false}}) {
+        SCOPED_TRACE(testing::Message() << c.hertz << (c.thread ? " thread" : " no thread"));
+        StreamAndWhole both(WriteSine("track.ogg", c.frames, c.channels, c.hertz), c.thread);
         ASSERT_TRUE(both.whole_sound);
         ASSERT_TRUE(both.streamed_sound);
         EXPECT_EQ(both.streamed.audio.ChannelPlaying(both.streamed_channel), 1);
@@ -463,13 +473,15 @@ TEST_F(AudioFiles, StreamedTrackMixesExactlyAsTheWholeTrackAcrossBlocksLoopsAndP
 }
 
 TEST_F(AudioFiles, StreamedOneShotEndsWithItsLastFrame) {
-    StreamAndWhole both(WriteSine("shot.ogg", 5000, 2, 44100), 0);
-    for (int round = 0; round < 4; ++round) ASSERT_TRUE(both.Mix(2000)) << round;
-    EXPECT_EQ(both.streamed.audio.ChannelPlaying(both.streamed_channel), 0);
-    both.streamed.Mix();
-    both.streamed.audio.FinishLoading();
-    EXPECT_EQ(both.streamed.audio.active_voice_count(), 0);
-    EXPECT_EQ(both.streamed.audio.stream_count(), 0);
+    for (bool thread : {true, false}) {
+        StreamAndWhole both(WriteSine("shot.ogg", 5000, 2, 44100), thread, 0);
+        for (int round = 0; round < 4; ++round) ASSERT_TRUE(both.Mix(2000)) << round;
+        EXPECT_EQ(both.streamed.audio.ChannelPlaying(both.streamed_channel), 0);
+        both.streamed.Mix();
+        both.streamed.audio.FinishLoading();
+        EXPECT_EQ(both.streamed.audio.active_voice_count(), 0);
+        EXPECT_EQ(both.streamed.audio.stream_count(), 0);
+    }
 }
 
 // A file that breaks off while it streams (here it shrinks on disk) plays
