@@ -18,7 +18,9 @@ using namespace bench;
 
 void Report(benchmark::State& state, std::vector<double>& frame_ms) {
     std::sort(frame_ms.begin(), frame_ms.end());
-    auto at = [&](double fraction) { return frame_ms[static_cast<std::size_t>(fraction * static_cast<double>(frame_ms.size() - 1))]; };
+    auto at = [&](double fraction) {
+        return frame_ms[static_cast<std::size_t>(fraction * static_cast<double>(frame_ms.size() - 1))];
+    };
     state.counters["p50_ms"] = at(0.50);
     state.counters["p99_ms"] = at(0.99);
     state.counters["max_ms"] = frame_ms.back();
@@ -37,12 +39,19 @@ void BM_Frame(benchmark::State& state) {
         for (int frame = 0; frame < 120; ++frame) {
             auto start = std::chrono::steady_clock::now();
             RunMainLoopFrame(harness.game);
-            frame_ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            frame_ms.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         }
     }
     Report(state, frame_ms);
 }
-BENCHMARK(BM_Frame)->Arg(kQuietLevel1)->Arg(kLevel8Shattered)->Arg(kArmageddon)->Arg(kCrowded)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Frame)
+    ->Arg(kQuietLevel1)
+    ->Arg(kLevel8Shattered)
+    ->Arg(kArmageddon)
+    ->Arg(kCrowded)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

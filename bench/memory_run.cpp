@@ -94,8 +94,8 @@ int main(int argc, char** argv) {
     if (binaries.empty()) binaries.push_back(REZARUDEV_BINARY);
     if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
 
-    std::string replay = (std::filesystem::temp_directory_path() /
-                          ("memory_run_" + std::to_string(getpid()) + ".replay")).string();
+    std::string replay =
+        (std::filesystem::temp_directory_path() / ("memory_run_" + std::to_string(getpid()) + ".replay")).string();
     WriteRandomReplay(replay, frames, seed);
     std::printf("%-40s %12s %12s %10s %8s\n", "binary", "early MB", "peak MB", "growth MB", "seconds");
     std::vector<double> peaks;

@@ -44,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     int expected = 0;
     if (size >= 4) {
-        expected = static_cast<int>(static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
-                                    static_cast<std::uint32_t>(data[2]) << 16 |
-                                    static_cast<std::uint32_t>(data[3]) << 24);
+        expected =
+            static_cast<int>(static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
+                             static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24);
     }
     BestScoreRead read = ReadBestScore(path);
     int best = read.best;

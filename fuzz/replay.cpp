@@ -24,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                           std::to_string(settings.music_track) + "\n";
     for (const ReplayEvent& event : first->events) {
         std::string line = FormatReplayEvent(event.frame, event.event);
-        FUZZ_CHECK(!line.empty(), "a parsed event of type %d cannot be written",
-                   static_cast<int>(event.event.type));
+        FUZZ_CHECK(!line.empty(), "a parsed event of type %d cannot be written", static_cast<int>(event.event.type));
         written += line + "\n";
     }
     std::string again_error;

@@ -44,8 +44,7 @@ void LoadAssets(Game& game) {
     gfx.Cls();
     if (atlas) gfx.DrawImage(*atlas, 0, 0, 0);
     for (int n = 0; n < kShipCut.frames; ++n) gfx.GrabImage(*game.ship_img, kShipCut.x + 16 * n, kShipCut.y, n);
-    for (int n = 0; n < kIconsCut.frames; ++n)
-        gfx.GrabImage(*game.icons_img, kIconsCut.x + 16 * n, kIconsCut.y, n);
+    for (int n = 0; n < kIconsCut.frames; ++n) gfx.GrabImage(*game.icons_img, kIconsCut.x + 16 * n, kIconsCut.y, n);
     for (const SpriteCut& cut : kSingleCuts) gfx.GrabImage(*(game.*cut.image), cut.x, cut.y, 0);
     game.game_font = game.services.text.LoadFont("incbin::256bytes.ttf", 22, 4);
     game.services.text.SetFont(game.game_font.get());

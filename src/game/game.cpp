@@ -8,8 +8,6 @@
 #include "platform/video/text.hpp"
 
 Game::Game(Services& services_, GameFolders folders_)
-    : services(services_),
-      sound(services_.audio, random, folders_.sounds),
-      folders(std::move(folders_)) {}
+    : services(services_), sound(services_.audio, random, folders_.sounds), folders(std::move(folders_)) {}
 
 Game::~Game() = default;

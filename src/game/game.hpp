@@ -27,9 +27,9 @@
 #include "game/paths.hpp"
 #include "game/settings.hpp"
 #include "game/sound.hpp"
-#include "platform/video/draw.hpp"
 #include "platform/system/angles.hpp"
 #include "platform/system/random.hpp"
+#include "platform/video/draw.hpp"
 
 class Audio;
 class Clock;

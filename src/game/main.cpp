@@ -12,15 +12,15 @@
 #include "game/session.hpp"
 #include "game/settings.hpp"
 #include "platform/audio/audio.hpp"
-#include "platform/system/clock.hpp"
 #include "platform/input/close_signals.hpp"
+#include "platform/input/input.hpp"
+#include "platform/input/input_sdl.hpp"
+#include "platform/input/replay.hpp"
+#include "platform/system/clock.hpp"
 #include "platform/system/program_exit.hpp"
 #include "platform/video/collision.hpp"
 #include "platform/video/display.hpp"
 #include "platform/video/draw.hpp"
-#include "platform/input/input.hpp"
-#include "platform/input/input_sdl.hpp"
-#include "platform/input/replay.hpp"
 #include "platform/video/text.hpp"
 
 namespace {
@@ -71,8 +71,8 @@ int Run(int argc, char** argv) {
     ReplayWriter recorder;
     if (!options.record.empty() && !recorder.Open(options.record, seed, settings, error)) return Fail(error, false);
 
-    std::unique_ptr<Display> display = OpenSdlDisplay("Rezarudev", 640, 480, options.windowed || !settings.fullscreen,
-                                                      60, options.fast, clock, error);
+    std::unique_ptr<Display> display =
+        OpenSdlDisplay("Rezarudev", 640, 480, options.windowed || !settings.fullscreen, 60, options.fast, clock, error);
     if (!display) {
         std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
         return 1;

@@ -15,16 +15,7 @@ const char* const menu_items[] = {"Start New Game", "Resume Current Game", "Quit
 const char* const volume_names[] = {"Off", "10%", "20%", "30%", "40%", "50%", "60%", "70%", "80%", "90%", "100%"};
 const char* const track_names[] = {"Random", "Panic!", "Bunstorm", "Horizon"};
 
-enum MenuRow {
-    kStartNewGame,
-    kResumeGame,
-    kQuitGame,
-    kSoundVolume,
-    kMusicVolume,
-    kMusicTrack,
-    kExitGame,
-    kRowCount
-};
+enum MenuRow { kStartNewGame, kResumeGame, kQuitGame, kSoundVolume, kMusicVolume, kMusicTrack, kExitGame, kRowCount };
 
 // 100% -> Off -> 10% -> ... -> 100%; the volume climbs by 0.1 a click
 // rather than being worked out from the step.

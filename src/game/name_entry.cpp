@@ -1,10 +1,10 @@
 #include "game/name_entry.hpp"
 
+#include <pwd.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
-#include <pwd.h>
-#include <unistd.h>
 
 #include "game/game.hpp"
 #include "game/hud.hpp"
@@ -33,9 +33,7 @@ std::string Trimmed(const std::string& name) {
 
 int Deflection(float value) { return value == -1.0f ? -1 : value == 1.0f ? 1 : 0; }
 
-bool StickDeflected(Input& input) {
-    return Deflection(input.JoyAxisX(0)) != 0 || Deflection(input.JoyAxisY(0)) != 0;
-}
+bool StickDeflected(Input& input) { return Deflection(input.JoyAxisX(0)) != 0 || Deflection(input.JoyAxisY(0)) != 0; }
 
 // Anything the player did since the last look; on the menu a stick held
 // over moves the pointer, which counts too.
@@ -87,8 +85,8 @@ void DrawPointer(Game& game) {
     Graphics& gfx = game.services.graphics;
     gfx.SetColor(255, 255, 255);
     gfx.SetTransform(330, 0.8f, 0.8f);
-    gfx.DrawImage(*game.ship_img, static_cast<float>(game.services.input.MouseX()), static_cast<float>(game.services.input.MouseY()),
-                  0);
+    gfx.DrawImage(*game.ship_img, static_cast<float>(game.services.input.MouseX()),
+                  static_cast<float>(game.services.input.MouseY()), 0);
     gfx.SetTransform(0, 1, 1);
 }
 

@@ -68,7 +68,7 @@ std::string BestScoreToRead(const GameFolders& folders) {
     if (folders.earlier_best_score.empty() || fs::exists(fs::symlink_status(folders.best_score, error)))
         return folders.best_score;
     return fs::exists(fs::symlink_status(folders.earlier_best_score, error)) ? folders.earlier_best_score
-                                                                            : folders.best_score;
+                                                                             : folders.best_score;
 }
 
 GameFolders FindFolders(const std::string& data_dir) {

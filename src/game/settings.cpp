@@ -59,8 +59,8 @@ ParsedSettings ParseSettings(std::string_view text) {
             for (char& c : shown) {
                 if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
             }
-            parsed.first_problem = "line " + std::to_string(line_number) + " '" + shown +
-                                   (line.size() > kShown ? "...'" : "'");
+            parsed.first_problem =
+                "line " + std::to_string(line_number) + " '" + shown + (line.size() > kShown ? "...'" : "'");
         }
         return true;
     });
@@ -69,10 +69,10 @@ ParsedSettings ParseSettings(std::string_view text) {
 
 std::string FormatSettings(const Settings& settings) {
     return "# Rezarudev settings: volumes 0 (off) to 10 (100 %), music track 0 (random) to 3\n"
-           "sound_volume " + std::to_string(settings.sfx_vol_step) + "\n" +
-           "music_volume " + std::to_string(settings.music_vol_step) + "\n" +
-           "music_track " + std::to_string(settings.music_track) + "\n" +
-           "fullscreen " + (settings.fullscreen ? "1" : "0") + "\n";
+           "sound_volume " +
+           std::to_string(settings.sfx_vol_step) + "\n" + "music_volume " + std::to_string(settings.music_vol_step) +
+           "\n" + "music_track " + std::to_string(settings.music_track) + "\n" + "fullscreen " +
+           (settings.fullscreen ? "1" : "0") + "\n";
 }
 
 Settings LoadSettings(const std::string& path, bool* may_save) {
@@ -91,7 +91,8 @@ Settings LoadSettings(const std::string& path, bool* may_save) {
     }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        if (errno != ENOENT) std::fprintf(stderr, "rezarudev: cannot read %s, using the default settings\n", path.c_str());
+        if (errno != ENOENT)
+            std::fprintf(stderr, "rezarudev: cannot read %s, using the default settings\n", path.c_str());
         return {};
     }
     // A settings file is a few lines; anything far bigger is not one.
@@ -160,7 +161,8 @@ void SaveChangedSettings(const Game& game) {
     if (game.settings_path.empty()) {
         // A replay or a test keeps its settings' file name; a run without a home folder has none.
         if (game.folders.settings.empty())
-            std::fprintf(stderr, "rezarudev: no per-user folder (HOME is not set); the changed settings are not kept\n");
+            std::fprintf(stderr,
+                         "rezarudev: no per-user folder (HOME is not set); the changed settings are not kept\n");
         return;
     }
     std::string error;

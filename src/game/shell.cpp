@@ -44,9 +44,7 @@ void FinishSetUp(Game& game) {
     game.pause_img = game.services.graphics.CreateImage(1024, 768, 1);
 }
 
-bool PointerCaptured(const Game& game) {
-    return !game.title_on && !game.paused && !game.warp_on && !game.game_over;
-}
+bool PointerCaptured(const Game& game) { return !game.title_on && !game.paused && !game.warp_on && !game.game_over; }
 
 bool RunMainLoopFrame(Game& game) {
     if (game.title_on) {

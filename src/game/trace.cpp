@@ -9,12 +9,18 @@ namespace {
 
 const char* ScreenName(Screen screen) {
     switch (screen) {
-    case Screen::Splash: return "splash";
-    case Screen::Title: return "title";
-    case Screen::Playing: return "playing";
-    case Screen::Paused: return "paused";
-    case Screen::NameEntry: return "name_entry";
-    case Screen::Scores: return "scores";
+    case Screen::Splash:
+        return "splash";
+    case Screen::Title:
+        return "title";
+    case Screen::Playing:
+        return "playing";
+    case Screen::Paused:
+        return "paused";
+    case Screen::NameEntry:
+        return "name_entry";
+    case Screen::Scores:
+        return "scores";
     }
     return "splash";
 }

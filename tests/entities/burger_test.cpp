@@ -89,7 +89,10 @@ TEST_F(BurgerTest, FlameFlickersUntilTheBurgerHasSlowedToTwo) {
 }
 
 TEST_F(BurgerTest, ShotPaysBySizeAndLevelAndSplitsAtTheTruncatedPosition) {
-    struct Case { float size; int points, sparks, pieces; };
+    struct Case {
+        float size;
+        int points, sparks, pieces;
+    };
     for (Case c : {Case{1, 60, 150, 3}, Case{2, 40, 100, 5}, Case{3, 20, 50, 0}, Case{4, 20, 50, 0}}) {
         SCOPED_TRACE(c.size);
         game.particle_list.Clear();

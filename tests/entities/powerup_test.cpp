@@ -93,12 +93,8 @@ TEST_F(PowerupTest, EachFrameGrantsOnePowerUpWithOnePopup) {
     };
     // Trigger pickups leave the automatic power-up alone.
     const Case cases[] = {
-        {5, 1, 0, 0, "Auto: Shield"},
-        {6, 2, 0, 0, "Auto: Gun Sat"},
-        {7, 2, 1, 8, "Trigger: Mines"},
-        {9, 2, 2, 5, "Trigger: Rocket"},
-        {10, 2, 3, 3, "Trigger: Armageddon"},
-        {11, 2, 4, 0, "Auto: Smart Bomb"},
+        {5, 1, 0, 0, "Auto: Shield"},    {6, 2, 0, 0, "Auto: Gun Sat"},        {7, 2, 1, 8, "Trigger: Mines"},
+        {9, 2, 2, 5, "Trigger: Rocket"}, {10, 2, 3, 3, "Trigger: Armageddon"}, {11, 2, 4, 0, "Auto: Smart Bomb"},
     };
     for (const Case& c : cases) {
         Collect(c.frame);

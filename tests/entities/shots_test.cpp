@@ -40,8 +40,8 @@ TEST_F(ShotTest, UnhitShotLastsSixtyFourUpdatesAndWrapsJustOffTheEdges) {
 
 TEST_F(ShotTest, ShotDownsTheUfoAndItsFriesTogether) {
     game.player.level = 3;
-    game.ufo = ufo_tag{.x = 300, .y = 200, .scale = 0.6f, .fry_alive = 1, .fry_x = 300, .fry_y = 200,
-                       .fry_scale = 1, .alive = 1};
+    game.ufo = ufo_tag{
+        .x = 300, .y = 200, .scale = 0.6f, .fry_alive = 1, .fry_x = 300, .fry_y = 200, .fry_scale = 1, .alive = 1};
     shipshot_tag::Create(game, 300, 208, 0);
     Walk();
     EXPECT_EQ(game.shipshot_list.Count(), 0);

@@ -36,9 +36,7 @@ protected:
         ufo().fry_dir = direction, ufo().fry_rot = direction, ufo().fry_scale = scale;
     }
 
-    void PutRing(float x, float y) {
-        game().trigpow.sb_x = x, game().trigpow.sb_y = y, game().trigpow.sb_scale = 1.0f;
-    }
+    void PutRing(float x, float y) { game().trigpow.sb_x = x, game().trigpow.sb_y = y, game().trigpow.sb_scale = 1.0f; }
 
     void StartHum() {
         game().sound.StartUfoLoop();
@@ -75,8 +73,8 @@ TEST_F(UfoTest, CreateDrawsInOrderAndSendsSmallUfosOnlyFromLevelFive) {
             EXPECT_EQ(ufo().scale, normal ? 0.6f : 0.4f);
             small += normal ? 0 : 1;
             EXPECT_EQ(ufo().x, side == 1 ? 667.0f : -26.0f);
-            EXPECT_EQ(ufo().direction, static_cast<float>(side == 1 ? expected.RandomReal(220, 320)
-                                                                    : expected.RandomReal(40, 140)));
+            EXPECT_EQ(ufo().direction,
+                      static_cast<float>(side == 1 ? expected.RandomReal(220, 320) : expected.RandomReal(40, 140)));
             EXPECT_EQ(game().random.state(), expected.state());
             EXPECT_TRUE(Humming());
             // The spin carries over from one appearance to the next.
@@ -224,10 +222,10 @@ TEST_F(UfoTest, FriesFlyStraightSpinAndLeaveTheArea) {
         int alive;
     };
     const Case cases[] = {
-        {643, 200, 90, 1},   // 649 is still inside
-        {644, 200, 90, 0},   // 650 is out
-        {300, -9, 0, 1},     // -15
-        {300, -10, 0, 0},    // -16
+        {643, 200, 90, 1},  // 649 is still inside
+        {644, 200, 90, 0},  // 650 is out
+        {300, -9, 0, 1},    // -15
+        {300, -10, 0, 0},   // -16
     };
     for (const Case& c : cases) {
         ThrowFries(c.x, c.y, c.direction);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -12,7 +13,6 @@
 #include <iostream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -46,8 +46,8 @@ protected:
     // with the game's path in $GAME; returns its exit status.
     int RunScript(const std::string& script) {
         Write("script.sh", script);
-        return Status("cd '" + folder_.string() + "' && GAME='" + REZARUDEV_BINARY +
-                      "' SDL_AUDIODRIVER=dummy" + XServer() + "sh script.sh >/dev/null 2>&1");
+        return Status("cd '" + folder_.string() + "' && GAME='" + REZARUDEV_BINARY + "' SDL_AUDIODRIVER=dummy" +
+                      XServer() + "sh script.sh >/dev/null 2>&1");
     }
 
     static std::string XServer() {
@@ -274,9 +274,8 @@ TEST_F(CommandLineTest, BadInputIsNamedOnOneLineBeforeAnyWindow) {
 
     // Without X or Wayland, SDL would draw nowhere and the game run unseen.
     EXPECT_EQ(Status("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER XDG_RUNTIME_DIR='" + folder_.string() +
-                     "' SDL_AUDIODRIVER=dummy '" +
-                     std::string(REZARUDEV_BINARY) + "' --fast --frames 5 --data-dir '" + folder_.string() +
-                     "' 2>'" + Path("err.txt") + "'"),
+                     "' SDL_AUDIODRIVER=dummy '" + std::string(REZARUDEV_BINARY) + "' --fast --frames 5 --data-dir '" +
+                     folder_.string() + "' 2>'" + Path("err.txt") + "'"),
               1);
     EXPECT_EQ(Read("err.txt"), "rezarudev: no display could be opened (no X or Wayland display found)\n");
     EXPECT_FALSE(fs::exists(Path("data/hiscore.dat")));

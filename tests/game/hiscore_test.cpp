@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "game/hiscore.hpp"
 #include "support/game_harness.hpp"
@@ -17,9 +17,9 @@ namespace {
 class BestScoreFileTest : public testing::Test {
 protected:
     void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("rezarudev-hiscore-" + std::to_string(getpid()) + "-" +
-                   testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ =
+            std::filesystem::temp_directory_path() / ("rezarudev-hiscore-" + std::to_string(getpid()) + "-" +
+                                                      testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_ / "data");
         path_ = (folder_ / "data" / "hiscore.dat").string();

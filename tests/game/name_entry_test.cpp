@@ -81,15 +81,24 @@ TEST_F(NameEntryTest, ANameTypedCorrectedAndKeptWithTheKeyboard) {
     EXPECT_EQ(h.game.title_on, 1);
     Type("12345");
     h.RunFrames(1);
-    EXPECT_EQ(h.game.scores.name, "Ann Lee \xe9" "123") << "twelve characters at most";
+    EXPECT_EQ(h.game.scores.name,
+              "Ann Lee \xe9"
+              "123")
+        << "twelve characters at most";
 
     h.Tap(13);
     h.RunFrames(1);
     EXPECT_EQ(screens.last(), "scores");
     ASSERT_EQ(h.game.scores.table.entries.size(), 1u);
-    EXPECT_EQ(h.game.scores.table.entries[0].name, "Ann Lee \xe9" "123");
+    EXPECT_EQ(h.game.scores.table.entries[0].name,
+              "Ann Lee \xe9"
+              "123");
     EXPECT_EQ(h.game.scores.table.entries[0].level, 4);
-    EXPECT_NE(FileText().find(" 4 " + Today() + " Ann Lee \xc3\xa9" "123\n"), std::string::npos) << FileText();
+    EXPECT_NE(FileText().find(" 4 " + Today() +
+                              " Ann Lee \xc3\xa9"
+                              "123\n"),
+              std::string::npos)
+        << FileText();
 
     // The highlighted table stays until the player does something, and what
     // he does brings the menu without starting a game.
@@ -195,10 +204,11 @@ TEST_F(NameEntryTest, TheTitleShowsTheTableWhenLeftAlone) {
 }
 
 TEST(NameEntryReplay, TypedTextAndCorrectionsReplayExactly) {
-    GameHarness h(ReplayFromText("seed 7\n"
-                                 "2 key 8 down\n2 key 8 up\n"
-                                 "3 key 8 down\n3 key 8 up\n3 text 5a6fc3ab\n"
-                                 "4 key 13 down\n"));
+    GameHarness h(
+        ReplayFromText("seed 7\n"
+                       "2 key 8 down\n2 key 8 up\n"
+                       "3 key 8 down\n3 key 8 up\n3 text 5a6fc3ab\n"
+                       "4 key 13 down\n"));
     h.game.scores.table.last_name = "Bo";
     EndGame(h, 800);
     h.RunFrames(5);

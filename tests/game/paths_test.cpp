@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 #include "game/hiscore.hpp"
 #include "game/paths.hpp"

@@ -16,8 +16,8 @@
 #include "game/keys.hpp"
 #include "game/shell.hpp"
 #include "platform/video/display.hpp"
-#include "platform/video/queued_renderer.hpp"
 #include "platform/video/png.hpp"
+#include "platform/video/queued_renderer.hpp"
 #include "support/game_harness.hpp"
 
 namespace {
@@ -444,10 +444,8 @@ TEST(SceneDrawingTest, BatchedDrawingAndBothBackEndsLeaveTheSamePixels) {
             for (int y = 0; y < 480; ++y)
                 for (int x = 0; x < 640; ++x)
                     differ += batched.scenes[scene].ReadRGBA(x, y) != other->scenes[scene].ReadRGBA(x, y);
-            if (other == &gles2 && scene != 0)
-                EXPECT_LE(differ, 640 * 480 / 20) << "scene " << scene << " gles2";
-            else
-                EXPECT_EQ(differ, 0) << "scene " << scene << (other == &gles2 ? " gles2" : " unbatched");
+            if (other == &gles2 && scene != 0) EXPECT_LE(differ, 640 * 480 / 20) << "scene " << scene << " gles2";
+            else EXPECT_EQ(differ, 0) << "scene " << scene << (other == &gles2 ? " gles2" : " unbatched");
         }
     }
     EXPECT_GT(batched.title_frames_kept, unbatched.title_frames_kept + 5);

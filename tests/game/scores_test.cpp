@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "game/paths.hpp"
 #include "game/scores.hpp"
@@ -14,9 +14,9 @@ namespace {
 class ScoresFileTest : public testing::Test {
 protected:
     void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("rezarudev-scores-" + std::to_string(getpid()) + "-" +
-                   testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ =
+            std::filesystem::temp_directory_path() / ("rezarudev-scores-" + std::to_string(getpid()) + "-" +
+                                                      testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_ / "data");
         path_ = ScoresPath(FoldersUnder(folder_.string()));
@@ -56,28 +56,29 @@ TEST_F(ScoresFileTest, WrittenAndReadBackBesideTheBestScore) {
 // Every line that is not an entry as the game writes it is refused on its
 // own; the good ones around it still count, in the table's order.
 TEST_F(ScoresFileTest, BrokenLinesAreSkippedWithOneWarning) {
-    Write("# comment\r\n"
-          "\n"
-          "500 3 2026-01-02 Bob\r\n"
-          "0 1 2026-01-02 Zero\n"
-          "-5 1 2026-01-02 Minus\n"
-          "+5 1 2026-01-02 Plus\n"
-          "99999999999 1 2026-01-02 Huge\n"
-          "5 0 2026-01-02 NoLevel\n"
-          "5 1 2026-02-30 BadDay\n"
-          "5 1 26-01-02 ShortYear\n"
-          "5 1 2026-01-02 ThirteenChars\n"
-          "5 1 2026-01-02  Lead\n"
-          "5 1 2026-01-02 Tail \n"
-          "5 1 2026-01-02 \n"
-          "5 1 2026-01-02 Bell\a\n"
-          "5 1 2026-01-02 \xe6\x97\xa5\n"
-          "5 1 2026-01-02 Bad\xc3\n"
-          "5 1 2026-01-02 Over\xc1\xa1\n"
-          "5 1 2026-01-02\n"
-          "last Ann\n"
-          "last Second\n"
-          "700 2 2025-12-31 Ann Lee\n");
+    Write(
+        "# comment\r\n"
+        "\n"
+        "500 3 2026-01-02 Bob\r\n"
+        "0 1 2026-01-02 Zero\n"
+        "-5 1 2026-01-02 Minus\n"
+        "+5 1 2026-01-02 Plus\n"
+        "99999999999 1 2026-01-02 Huge\n"
+        "5 0 2026-01-02 NoLevel\n"
+        "5 1 2026-02-30 BadDay\n"
+        "5 1 26-01-02 ShortYear\n"
+        "5 1 2026-01-02 ThirteenChars\n"
+        "5 1 2026-01-02  Lead\n"
+        "5 1 2026-01-02 Tail \n"
+        "5 1 2026-01-02 \n"
+        "5 1 2026-01-02 Bell\a\n"
+        "5 1 2026-01-02 \xe6\x97\xa5\n"
+        "5 1 2026-01-02 Bad\xc3\n"
+        "5 1 2026-01-02 Over\xc1\xa1\n"
+        "5 1 2026-01-02\n"
+        "last Ann\n"
+        "last Second\n"
+        "700 2 2025-12-31 Ann Lee\n");
     testing::internal::CaptureStderr();
     ScoresRead read = ReadScores(path_);
     std::string warning = testing::internal::GetCapturedStderr();

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
 
 #include "game/settings.hpp"
 #include "game/shell.hpp"
@@ -34,15 +34,16 @@ TEST(Settings, WrittenTextReadsBackAsTheSameSettings) {
 }
 
 TEST(Settings, BrokenAndUnknownLinesAreSkippedAndTheRestCount) {
-    ParsedSettings parsed = ParseSettings("sound_volume 11\n"
-                                          "music_volume\t3   # quieter\r\n"
-                                          "volume 5\n"
-                                          "music_track -1\n"
-                                          "music_track 2x\n"
-                                          "\n"
-                                          "fullscreen 0\n"
-                                          "sound_volume\n"
-                                          "\x01\xff binary junk");
+    ParsedSettings parsed = ParseSettings(
+        "sound_volume 11\n"
+        "music_volume\t3   # quieter\r\n"
+        "volume 5\n"
+        "music_track -1\n"
+        "music_track 2x\n"
+        "\n"
+        "fullscreen 0\n"
+        "sound_volume\n"
+        "\x01\xff binary junk");
     EXPECT_EQ(parsed.settings, (Settings{10, 3, 2, false}));
     EXPECT_EQ(parsed.skipped, 6);
     EXPECT_EQ(parsed.first_problem, "line 1 'sound_volume 11'");

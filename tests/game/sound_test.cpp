@@ -13,9 +13,9 @@
 
 namespace {
 
-const std::vector<std::string> kEffectStems = {"thrust", "burghit",   "newlvl",     "smartbomb", "hyperspc",
+const std::vector<std::string> kEffectStems = {"thrust", "burghit",   "newlvl",      "smartbomb",  "hyperspc",
                                                "death",  "shootmine", "shootrocket", "armageddon", "hscore",
-                                               "shield", "ufoloop",   "shoot",      "powerup"};
+                                               "shield", "ufoloop",   "shoot",       "powerup"};
 
 class GameSoundTest : public ::testing::Test {
 protected:
@@ -89,9 +89,9 @@ TEST_F(GameSoundTest, EveryEffectIsNamedAfterItsOwnFile) {
     sound.LoadEffects();
     ::testing::internal::GetCapturedStderr();
     const std::vector<const SoundRef*> members = {
-        &sound.thrust_snd, &sound.burghit_snd,    &sound.newlvl_snd,      &sound.smartbomb_snd, &sound.hyperspc_snd,
-        &sound.death_snd,  &sound.shootmine_snd,  &sound.shootrocket_snd, &sound.armageddon_snd, &sound.hscore_snd,
-        &sound.shield_snd, &sound.ufoloop_snd,    &sound.shoot_snd,       &sound.powerup_snd};
+        &sound.thrust_snd, &sound.burghit_snd,   &sound.newlvl_snd,      &sound.smartbomb_snd,  &sound.hyperspc_snd,
+        &sound.death_snd,  &sound.shootmine_snd, &sound.shootrocket_snd, &sound.armageddon_snd, &sound.hscore_snd,
+        &sound.shield_snd, &sound.ufoloop_snd,   &sound.shoot_snd,       &sound.powerup_snd};
     sound.frame_sounds.clear();
     for (const SoundRef* member : members) sound.PlaySfx(*member);
     EXPECT_EQ(sound.frame_sounds, kEffectStems);

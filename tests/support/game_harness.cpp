@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <unistd.h>
+#include <atomic>
 
 #include "game/rules.hpp"
 #include "game/shell.hpp"
@@ -18,7 +18,8 @@ std::filesystem::path MakeFolder() {
                   ("rezarudev-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
     std::filesystem::create_directories(folder / "data");
     // The sounds are the real ones; only the best score is private.
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(REZARUDEV_SOURCE_DIR) / "data")) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(REZARUDEV_SOURCE_DIR) / "data")) {
         if (entry.path().extension() == ".ogg")
             std::filesystem::create_symlink(entry.path(), folder / "data" / entry.path().filename());
     }

@@ -6,13 +6,13 @@
 
 #include "game/game.hpp"
 #include "platform/audio/audio.hpp"
+#include "platform/input/input.hpp"
+#include "platform/input/replay.hpp"
+#include "platform/input/scripted_input.hpp"
 #include "platform/system/manual_clock.hpp"
 #include "platform/video/collision.hpp"
 #include "platform/video/display.hpp"
 #include "platform/video/draw.hpp"
-#include "platform/input/input.hpp"
-#include "platform/input/replay.hpp"
-#include "platform/input/scripted_input.hpp"
 #include "platform/video/text.hpp"
 
 // A whole game on the test back ends: software renderer, manual clock,

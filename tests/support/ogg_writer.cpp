@@ -52,9 +52,10 @@ std::vector<unsigned char> EncodeOggVorbis(std::span<const std::int16_t> samples
             float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(chunk));
             for (std::size_t i = 0; i < chunk; ++i) {
                 for (int c = 0; c < channels; ++c) {
-                    buffer[c][i] = static_cast<float>(samples[(done + i) * static_cast<std::size_t>(channels) +
-                                                              static_cast<std::size_t>(c)]) /
-                                   32768.0f;
+                    buffer[c][i] =
+                        static_cast<float>(
+                            samples[(done + i) * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c)]) /
+                        32768.0f;
                 }
             }
             vorbis_analysis_wrote(&dsp, static_cast<int>(chunk));

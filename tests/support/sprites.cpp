@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/video/png.hpp"
 #include "platform/system/angles.hpp"
 #include "platform/system/resources.hpp"
+#include "platform/video/png.hpp"
 
 TPixmap CutPixmap(const TPixmap& source, int x, int y, int width, int height) {
     TPixmap cut = TPixmap::Create(width, height, source.format);

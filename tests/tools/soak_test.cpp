@@ -85,12 +85,13 @@ public:
             const TraceFrame& f = frames_[i];
             char alpha[32];
             std::snprintf(alpha, sizeof alpha, "%.9g", static_cast<double>(f.msg_alpha));
-            lines.push_back("{\"frame\":" + std::to_string(i) + ",\"screen\":\"" + f.screen + "\",\"score\":" +
-                            std::to_string(f.score) + ",\"best\":" + std::to_string(f.best) + ",\"lives\":" +
-                            std::to_string(f.lives) + ",\"level\":" + std::to_string(f.level) + ",\"warp_on\":" +
-                            std::to_string(f.warp_on) + ",\"bonus_on\":" + std::to_string(f.bonus_on) +
-                            ",\"game_over\":0,\"msg_alpha\":" + alpha + ",\"ship\":{\"death_tmr\":" +
-                            std::to_string(f.death_tmr) + "},\"counts\":{\"burgers\":" + std::to_string(f.burgers) +
+            lines.push_back("{\"frame\":" + std::to_string(i) + ",\"screen\":\"" + f.screen +
+                            "\",\"score\":" + std::to_string(f.score) + ",\"best\":" + std::to_string(f.best) +
+                            ",\"lives\":" + std::to_string(f.lives) + ",\"level\":" + std::to_string(f.level) +
+                            ",\"warp_on\":" + std::to_string(f.warp_on) +
+                            ",\"bonus_on\":" + std::to_string(f.bonus_on) + ",\"game_over\":0,\"msg_alpha\":" + alpha +
+                            ",\"ship\":{\"death_tmr\":" + std::to_string(f.death_tmr) +
+                            "},\"counts\":{\"burgers\":" + std::to_string(f.burgers) +
                             ",\"shots\":" + std::to_string(f.shots) + "},\"sounds\":[\"shoot\"],\"pointer\":[1,2]}");
         }
         return lines;

@@ -13,9 +13,8 @@ namespace {
 const std::filesystem::path kDataFolder = std::filesystem::path(REZARUDEV_SOURCE_DIR) / "data";
 
 const std::vector<std::string> kEffects = {
-    "thrust.ogg",     "burghit.ogg",     "newlvl.ogg",     "smartbomb.ogg", "hyperspc.ogg",
-    "death.ogg",      "shootmine.ogg",   "shootrocket.ogg", "armageddon.ogg", "hscore.ogg",
-    "shield.ogg",     "ufoloop.ogg",     "shoot.ogg",      "powerup.ogg",
+    "thrust.ogg",      "burghit.ogg",    "newlvl.ogg", "smartbomb.ogg", "hyperspc.ogg", "death.ogg", "shootmine.ogg",
+    "shootrocket.ogg", "armageddon.ogg", "hscore.ogg", "shield.ogg",    "ufoloop.ogg",  "shoot.ogg", "powerup.ogg",
 };
 const std::vector<std::string> kMusic = {"panic.ogg", "bunstorm.ogg", "horizon.ogg", "title.ogg"};
 
@@ -85,9 +84,7 @@ struct SoundSummary {
     }
 };
 
-double ToDecibels(double gain) {
-    return 20.0 * std::log10(std::max(gain, 1e-12));
-}
+double ToDecibels(double gain) { return 20.0 * std::log10(std::max(gain, 1e-12)); }
 
 SoundSummary Summarise(const std::filesystem::path& path) {
     SoundSummary summary;
@@ -251,8 +248,8 @@ TEST(SoundFiles, EffectsAreOfSimilarLoudness) {
     std::vector<double> loudness;
     for (const std::string& name : kEffects) {
         const SoundSummary& effect = AllSounds().at(name);
-        const double loudest = effect.block_rms.empty() ? 0.0 : *std::max_element(effect.block_rms.begin(),
-                                                                                  effect.block_rms.end());
+        const double loudest =
+            effect.block_rms.empty() ? 0.0 : *std::max_element(effect.block_rms.begin(), effect.block_rms.end());
         loudness.push_back(ToDecibels(loudest));
     }
     std::vector<double> sorted = loudness;

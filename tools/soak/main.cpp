@@ -50,10 +50,11 @@ int main(int argc, char** argv) {
         }
         TraceSummary summary;
         std::vector<std::string> breaches = CheckTrace(trace, summary);
-        std::printf("%d frames, %d games, %d levels completed (highest level %d, score %d), %d deaths, "
-                    "%d extra ships, %d pauses, %d warp-ins seen through\n",
-                    summary.frames, summary.games, summary.levels_completed, summary.max_level, summary.max_score,
-                    summary.deaths, summary.extra_lives, summary.pauses, summary.warps_completed);
+        std::printf(
+            "%d frames, %d games, %d levels completed (highest level %d, score %d), %d deaths, "
+            "%d extra ships, %d pauses, %d warp-ins seen through\n",
+            summary.frames, summary.games, summary.levels_completed, summary.max_level, summary.max_score,
+            summary.deaths, summary.extra_lives, summary.pauses, summary.warps_completed);
         for (const std::string& breach : breaches) std::fprintf(stderr, "soak: %s\n", breach.c_str());
         return breaches.empty() && summary.frames > 0 ? 0 : 1;
     }

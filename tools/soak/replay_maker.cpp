@@ -100,7 +100,8 @@ private:
             quiet_until_ = back + 1;
             return;
         }
-        if (dice_.OneIn(12)) Hold(frame, "key " + std::to_string(dice_.OneIn(2) ? kLeft : kRight), dice_.Between(2, 40));
+        if (dice_.OneIn(12))
+            Hold(frame, "key " + std::to_string(dice_.OneIn(2) ? kLeft : kRight), dice_.Between(2, 40));
         if (dice_.OneIn(70)) Hold(frame, "key " + std::to_string(kUp), dice_.Between(3, 45));
         if (dice_.OneIn(7)) Tap(frame, "key " + std::to_string(kCtrl));
         if (dice_.OneIn(160)) Tap(frame, "key " + std::to_string(kAlt));
@@ -127,12 +128,24 @@ private:
     void PauseFrame(int frame) {
         if (frame == pause_until_ - 1) {
             switch (dice_.Between(0, 9)) {
-            case 0: Tap(frame, "key " + std::to_string(kSpace)); break;
-            case 1: Tap(frame, "key " + std::to_string(kCtrl)); break;
-            case 2: Tap(frame, "joy button 2"); break;
-            case 3: Click(frame, kRowY[kRowNewGame]); break;
-            case 4: Click(frame, kRowY[kRowQuit]); break;
-            default: Click(frame, kRowY[kRowResume]); break;
+            case 0:
+                Tap(frame, "key " + std::to_string(kSpace));
+                break;
+            case 1:
+                Tap(frame, "key " + std::to_string(kCtrl));
+                break;
+            case 2:
+                Tap(frame, "joy button 2");
+                break;
+            case 3:
+                Click(frame, kRowY[kRowNewGame]);
+                break;
+            case 4:
+                Click(frame, kRowY[kRowQuit]);
+                break;
+            default:
+                Click(frame, kRowY[kRowResume]);
+                break;
             }
             return;
         }

@@ -106,9 +106,8 @@ std::optional<double> Number(const Fields& fields, std::string_view name) {
 }
 
 bool IsPlayField(const std::string& name) {
-    static const std::vector<std::string> kOutside = {"frame",        "screen",         "sounds",
-                                                      "music",        "sfx_vol_step",   "music_vol_step",
-                                                      "music_track",  "pointer",        "table"};
+    static const std::vector<std::string> kOutside = {
+        "frame", "screen", "sounds", "music", "sfx_vol_step", "music_vol_step", "music_track", "pointer", "table"};
     return std::find(kOutside.begin(), kOutside.end(), name) == kOutside.end();
 }
 
@@ -157,8 +156,8 @@ bool Allowed(const std::string& from, const std::string& to) {
 
 // A game as it starts: at the end of the frame that started it.
 bool FreshGame(const Frame& frame) {
-    return frame.score == 0 && frame.lives == 3 && frame.level == 1 && frame.warp_on == 1 &&
-           frame.msg_alpha == 1.0f && frame.burgers == 1;
+    return frame.score == 0 && frame.lives == 3 && frame.level == 1 && frame.warp_on == 1 && frame.msg_alpha == 1.0f &&
+           frame.burgers == 1;
 }
 
 std::string ChangedFields(const Fields& before, const Fields& after) {
@@ -185,8 +184,9 @@ public:
             ++line_;
             return;
         }
-        if (frame->frame != line_) Breach(frame->frame, "numbered " + std::to_string(frame->frame) + " on line " +
-                                                            std::to_string(line_ + 1) + " (frames must run on without gaps)");
+        if (frame->frame != line_)
+            Breach(frame->frame, "numbered " + std::to_string(frame->frame) + " on line " + std::to_string(line_ + 1) +
+                                     " (frames must run on without gaps)");
         ++line_;
         window_.push_back(std::move(*frame));
         // A paused frame is judged once the next one shows whether the pause ended in it.
@@ -233,8 +233,8 @@ private:
 
         // A game is started by a title frame (key or menu) or a paused frame
         // (menu), and the next frame plays it.
-        bool starts_game = (now.screen == "title" || now.screen == "paused") && next && next->screen == "playing" &&
-                           FreshGame(now);
+        bool starts_game =
+            (now.screen == "title" || now.screen == "paused") && next && next->screen == "playing" && FreshGame(now);
         if (starts_game) ++summary_.games;
         if (now.warp_on && now.msg_alpha == 1.0f) {
             in_warp_ = true;
@@ -299,8 +299,7 @@ private:
             } else if (!now.warp_on) {
                 if (warp_steps_ != 250)
                     Breach(at, "a warp-in ended after " + std::to_string(warp_steps_) + " steps, not 250");
-                else
-                    ++summary_.warps_completed;
+                else ++summary_.warps_completed;
                 in_warp_ = false;
             } else if (warp_steps_ >= 250) {
                 Breach(at, "a warp-in still on after 250 steps");

@@ -7,9 +7,7 @@
 
 namespace {
 
-double TimeOf(std::size_t frame) {
-    return static_cast<double>(frame) / kSampleRate;
-}
+double TimeOf(std::size_t frame) { return static_cast<double>(frame) / kSampleRate; }
 
 // One-shots must end in silence, however their envelopes were drawn.
 void FadeEdges(Samples& samples, double fade_in, double fade_out) {
@@ -82,8 +80,8 @@ Samples NewLevel() {
     for (std::size_t i = 0; i < SecondsToFrames(0.6); ++i) {
         const double t = TimeOf(i);
         phase += (300.0 * std::pow(4.0, t / 0.6)) / kSampleRate;
-        out[i] += static_cast<float>(0.12 * std::sin(kTwoPi * phase) * Smoothstep(0.0, 0.1, t) *
-                                     Smoothstep(0.6, 0.45, t));
+        out[i] +=
+            static_cast<float>(0.12 * std::sin(kTwoPi * phase) * Smoothstep(0.0, 0.1, t) * Smoothstep(0.6, 0.45, t));
     }
     return out;
 }
@@ -136,8 +134,8 @@ Samples Death(NoiseSource& noise) {
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double t = TimeOf(i);
         const double white = noise.Bipolar();
-        const double roar = body.Process(white, 160.0 + 6000.0 * std::exp(-t / 0.22), 0.9).low *
-                            std::exp(-t / 0.45) * std::min(1.0, t / 0.004);
+        const double roar = body.Process(white, 160.0 + 6000.0 * std::exp(-t / 0.22), 0.9).low * std::exp(-t / 0.45) *
+                            std::min(1.0, t / 0.004);
         if (noise.Uniform() < 0.02 * std::exp(-t / 0.4)) {
             crackle = noise.Bipolar();
         }
@@ -167,8 +165,8 @@ Samples ShootMine(NoiseSource& noise) {
             const double frequency = t < 0.13 ? 1320.0 : 990.0;
             beep_phase += frequency / kSampleRate;
             beep_phase -= std::floor(beep_phase);
-            beep = PulseWave(beep_phase, frequency / kSampleRate, 0.5) * 0.22 *
-                   Smoothstep(0.06, 0.065, t) * Smoothstep(0.2, 0.19, t);
+            beep = PulseWave(beep_phase, frequency / kSampleRate, 0.5) * 0.22 * Smoothstep(0.06, 0.065, t) *
+                   Smoothstep(0.2, 0.19, t);
         }
         out[i] = static_cast<float>(0.7 * clunk + 0.4 * click + beep);
     }

@@ -21,8 +21,8 @@ Samples RenderSnare(NoiseSource& noise, double tone, double decay) {
     StateVariableFilter filter;
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double t = static_cast<double>(i) / kSampleRate;
-        const double body = (std::sin(kTwoPi * tone * t) + 0.5 * std::sin(kTwoPi * tone * 1.75 * t)) *
-                            std::exp(-t / 0.045);
+        const double body =
+            (std::sin(kTwoPi * tone * t) + 0.5 * std::sin(kTwoPi * tone * 1.75 * t)) * std::exp(-t / 0.045);
         const double hiss = filter.Process(noise.Bipolar(), 4200.0, 0.7).band * 1.8 * std::exp(-t / decay);
         out[i] = static_cast<float>(0.45 * body + 0.8 * hiss);
     }

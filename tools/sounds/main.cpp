@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
     for (const Track& track : RenderMusic()) {
         const double peak = std::max(PeakOf(track.samples.left), PeakOf(track.samples.right));
         const double gain = DecibelsToGain(kMusicPeakDb) / std::max(peak, 1e-9);
-        ok = Encode(folder / track.file, {track.samples.left, track.samples.right}, gain, kMusicQuality, ++serial) &&
-             ok;
+        ok =
+            Encode(folder / track.file, {track.samples.left, track.samples.right}, gain, kMusicQuality, ++serial) && ok;
     }
 
     std::uintmax_t total = 0;

@@ -18,9 +18,7 @@ int PitchClassOf(char letter) {
     return kClasses[letter - 'A'];
 }
 
-int Modulo(int value, int divisor) {
-    return ((value % divisor) + divisor) % divisor;
-}
+int Modulo(int value, int divisor) { return ((value % divisor) + divisor) % divisor; }
 
 enum class LeadVoice { kPulse, kSaw };
 enum class ArpVoice { kPluck, kBell };
@@ -210,7 +208,8 @@ public:
         const StereoSamples delay = DelayCircular(delay_bus_, delay_frames, palette_.delay_feedback, 3500.0);
         StereoSamples mix(frames_);
         for (std::size_t i = 0; i < frames_; ++i) {
-            const double left = dry_.left[i] + palette_.reverb_gain * reverb.left[i] + palette_.delay_gain * delay.left[i];
+            const double left =
+                dry_.left[i] + palette_.reverb_gain * reverb.left[i] + palette_.delay_gain * delay.left[i];
             const double right =
                 dry_.right[i] + palette_.reverb_gain * reverb.right[i] + palette_.delay_gain * delay.right[i];
             // Gentle saturation instead of a limiter: it is memoryless, so the loop point stays untouched.
@@ -227,11 +226,20 @@ private:
         for (int step = 0; step < static_cast<int>(pattern.size()); ++step) {
             int interval = 0;
             switch (pattern[step]) {
-            case 'r': interval = 0; break;
-            case 'o': interval = 12; break;
-            case 'f': interval = chord.intervals[2 % chord.intervals.size()]; break;
-            case 't': interval = chord.intervals[1 % chord.intervals.size()]; break;
-            default: continue;
+            case 'r':
+                interval = 0;
+                break;
+            case 'o':
+                interval = 12;
+                break;
+            case 'f':
+                interval = chord.intervals[2 % chord.intervals.size()];
+                break;
+            case 't':
+                interval = chord.intervals[1 % chord.intervals.size()];
+                break;
+            default:
+                continue;
             }
             const int note = ChordTone(chord, 0, palette_.bass_floor) + interval;
             const double gate = StepSeconds() * (HeldSteps(pattern, step) - 0.15);
@@ -248,8 +256,8 @@ private:
             const int note = ChordTone(chord, pattern[step] - '0', palette_.arp_floor);
             const double frequency = MidiToFrequency(note);
             const double gate = StepSeconds() * 0.8;
-            const Samples sound = palette_.arp_voice == ArpVoice::kBell ? RenderBell(frequency, gate)
-                                                                        : RenderPluck(frequency, gate, 0.8);
+            const Samples sound =
+                palette_.arp_voice == ArpVoice::kBell ? RenderBell(frequency, gate) : RenderPluck(frequency, gate, 0.8);
             // Alternate sides so the arpeggio spreads across the stereo field.
             const double pan = step % 2 == 0 ? 0.3 : 0.7;
             Place(sound, bar_step + step, palette_.arp_gain, pan, 0.3, 0.4);
@@ -337,15 +345,24 @@ StereoSamples Panic() {
 
     std::vector<Section> sections;
     sections.push_back({bars_a, "x...x...x...x...", "", hats, bass, arp, "", false, false, true, {}, false});
-    sections.push_back({bars_a, "x...x...x...x..o", "....x.......x...", hats, bass, arp, "", false, true, false,
-                        phrase_a, false});
-    sections.push_back({bars_b, "x...x...x...x..o", "....x.......x..o", hats, bass, "", "", true, true, true,
-                        phrase_b, false});
-    sections.push_back({{"Em", "C", "Am", "B", "Em", "C", "Am", "B"}, "x.........x.....", "........x.......",
-                        "..x...x...x...x.", "r-------r-------", "0.2.4.3.0.2.4.3.", "", true, true, true,
-                        {"B5:12 A5:2 G5:2 G5:16 A5:8 C6:8 B5:16", "E6:12 D6:2 C6:2 C6:16 C6:8 E6:8 D#6:16"}, false});
-    sections.push_back({bars_a, "x...x...x...x..o", "....x.......x...", hats, bass, arp, "", true, true, true,
-                        phrase_a, true});
+    sections.push_back(
+        {bars_a, "x...x...x...x..o", "....x.......x...", hats, bass, arp, "", false, true, false, phrase_a, false});
+    sections.push_back(
+        {bars_b, "x...x...x...x..o", "....x.......x..o", hats, bass, "", "", true, true, true, phrase_b, false});
+    sections.push_back({{"Em", "C", "Am", "B", "Em", "C", "Am", "B"},
+                        "x.........x.....",
+                        "........x.......",
+                        "..x...x...x...x.",
+                        "r-------r-------",
+                        "0.2.4.3.0.2.4.3.",
+                        "",
+                        true,
+                        true,
+                        true,
+                        {"B5:12 A5:2 G5:2 G5:16 A5:8 C6:8 B5:16", "E6:12 D6:2 C6:2 C6:16 C6:8 E6:8 D#6:16"},
+                        false});
+    sections.push_back(
+        {bars_a, "x...x...x...x..o", "....x.......x...", hats, bass, arp, "", true, true, true, phrase_a, true});
     return RenderSong(palette, sections);
 }
 
@@ -385,21 +402,48 @@ StereoSamples Bunstorm() {
     };
 
     std::vector<Section> sections;
-    sections.push_back({{"Am", "Am", "F", "G"}, "x...x...x...x...", "", "x.x.x.x.x.x.x.x.", bass, "", stab, false,
-                        false, true, {}, false});
-    sections.push_back({{"Am", "F", "C", "G", "Am", "F", "G", "E"}, kick_verse, snare, hats, bass,
-                        "0.1.2.1.0.1.2.1.", "", false, true, true,
+    sections.push_back({{"Am", "Am", "F", "G"},
+                        "x...x...x...x...",
+                        "",
+                        "x.x.x.x.x.x.x.x.",
+                        bass,
+                        "",
+                        stab,
+                        false,
+                        false,
+                        true,
+                        {},
+                        false});
+    sections.push_back({{"Am", "F", "C", "G", "Am", "F", "G", "E"},
+                        kick_verse,
+                        snare,
+                        hats,
+                        bass,
+                        "0.1.2.1.0.1.2.1.",
+                        "",
+                        false,
+                        true,
+                        true,
                         {"A4:2 C5:2 E5:4 D5:2 C5:2 A4:4 C5:4 A4:2 C5:2 F5:8 E5:2 G5:2 E5:2 D5:2 C5:4 G4:4 B4:4 D5:4 "
                          "G5:6 -:2",
                          "A5:2 G5:2 E5:4 C5:2 D5:2 E5:4 F5:4 E5:2 D5:2 C5:8 B4:2 C5:2 D5:4 G5:4 F5:4 E5:4 G#5:4 "
                          "B5:6 -:2"},
                         false});
     sections.push_back({chorus_bars, kick_chorus, snare, hats, bass, "", stab, true, true, true, chorus_lead, false});
-    sections.push_back({{"Dm", "Dm", "Am", "Am", "Dm", "Dm", "E", "E"}, "x.........x.....", "........x.......",
-                        "x...x...x...x...", "r-------r---f---", "0.2.4.2.0.2.4.2.", "", true, true, true,
-                        {"D5:8 F5:8 A5:16 C6:8 B5:4 A5:4 E5:16", "D5:8 F5:8 A5:12 D6:4 B5:16 G#5:16"}, false});
-    sections.push_back({chorus_bars, kick_chorus, snare, hats, bass, "0.1.2.1.0.1.2.1.", stab, true, true, true,
-                        chorus_lead, true});
+    sections.push_back({{"Dm", "Dm", "Am", "Am", "Dm", "Dm", "E", "E"},
+                        "x.........x.....",
+                        "........x.......",
+                        "x...x...x...x...",
+                        "r-------r---f---",
+                        "0.2.4.2.0.2.4.2.",
+                        "",
+                        true,
+                        true,
+                        true,
+                        {"D5:8 F5:8 A5:16 C6:8 B5:4 A5:4 E5:16", "D5:8 F5:8 A5:12 D6:4 B5:16 G#5:16"},
+                        false});
+    sections.push_back(
+        {chorus_bars, kick_chorus, snare, hats, bass, "0.1.2.1.0.1.2.1.", stab, true, true, true, chorus_lead, true});
     return RenderSong(palette, sections);
 }
 
@@ -431,21 +475,56 @@ StereoSamples Horizon() {
     palette.delay_gain = 0.6;
     palette.seed = 105;
 
-    const std::vector<std::string_view> home_bars = {"Dmaj7", "Bm7", "Gmaj7", "Asus4",
-                                                     "Dmaj7", "Bm7", "Gmaj7", "A"};
+    const std::vector<std::string_view> home_bars = {"Dmaj7", "Bm7", "Gmaj7", "Asus4", "Dmaj7", "Bm7", "Gmaj7", "A"};
     const std::string_view arp = "0..2..4..3..2...";
     std::vector<Section> sections;
-    sections.push_back({home_bars, "x.........x.....", "", "..o...o...o...o.", "r-----------r---", arp, "", true,
-                        false, false, {}, false});
-    sections.push_back({{"Em7", "Gmaj7", "Dmaj7", "A", "Em7", "Gmaj7", "Dmaj7", "A"}, "x.........x.....",
-                        "........x.......", "..o.x.o...o.x.o.", "r-----r-r-----o-", arp, "", true, true, false,
-                        {"B5:6 A5:2 G5:8 F#5:12 D5:4 A5:8 F#5:4 E5:4 E5:16",
-                         "B5:6 D6:2 E6:8 D6:8 B5:4 F#5:4 A5:6 C#6:2 F#6:8 E6:16"},
+    sections.push_back({home_bars,
+                        "x.........x.....",
+                        "",
+                        "..o...o...o...o.",
+                        "r-----------r---",
+                        arp,
+                        "",
+                        true,
+                        false,
+                        false,
+                        {},
                         false});
-    sections.push_back({{"Gmaj7", "Gmaj7", "Bm7", "Asus4"}, "", "", "", "r---------------", "0..2..4..5..4..2",
-                        "", true, false, false, {}, false});
-    sections.push_back({home_bars, "x.........x.....", "........x.......", "..o.x.o...o.x.oO", "r-----r-r-----o-",
-                        arp, "", true, true, true,
+    sections.push_back(
+        {{"Em7", "Gmaj7", "Dmaj7", "A", "Em7", "Gmaj7", "Dmaj7", "A"},
+         "x.........x.....",
+         "........x.......",
+         "..o.x.o...o.x.o.",
+         "r-----r-r-----o-",
+         arp,
+         "",
+         true,
+         true,
+         false,
+         {"B5:6 A5:2 G5:8 F#5:12 D5:4 A5:8 F#5:4 E5:4 E5:16", "B5:6 D6:2 E6:8 D6:8 B5:4 F#5:4 A5:6 C#6:2 F#6:8 E6:16"},
+         false});
+    sections.push_back({{"Gmaj7", "Gmaj7", "Bm7", "Asus4"},
+                        "",
+                        "",
+                        "",
+                        "r---------------",
+                        "0..2..4..5..4..2",
+                        "",
+                        true,
+                        false,
+                        false,
+                        {},
+                        false});
+    sections.push_back({home_bars,
+                        "x.........x.....",
+                        "........x.......",
+                        "..o.x.o...o.x.oO",
+                        "r-----r-r-----o-",
+                        arp,
+                        "",
+                        true,
+                        true,
+                        true,
                         {"F#6:8 E6:4 D6:4 D6:8 C#6:4 B5:4 B5:12 A5:4 A5:16",
                          "F#5:4 A5:4 D6:4 F#6:4 E6:8 D6:4 B5:4 D6:6 B5:2 G5:8 A5:12 -:4"},
                         false});
@@ -485,8 +564,16 @@ StereoSamples Title() {
     std::vector<Section> sections;
     sections.push_back({{"C", "Am", "F", "G"}, kick, "", hats, bass, arp, "", false, false, true, {}, false});
     sections.push_back({home_bars, kick, snare, hats, bass, arp, "", false, true, false, theme, false});
-    sections.push_back({{"F", "G", "Em", "Am", "F", "G", "C", "C"}, kick, snare, "x.x.x.x.x.x.x.x.", "r..r..r.r..r..o.",
-                        "", "", true, true, true,
+    sections.push_back({{"F", "G", "Em", "Am", "F", "G", "C", "C"},
+                        kick,
+                        snare,
+                        "x.x.x.x.x.x.x.x.",
+                        "r..r..r.r..r..o.",
+                        "",
+                        "",
+                        true,
+                        true,
+                        true,
                         {"A5:4 C6:4 F6:4 E6:4 D6:6 B5:2 G5:8 G5:4 B5:4 E6:4 D6:4 C6:6 B5:2 A5:8",
                          "A5:2 C6:2 F6:4 E6:2 D6:2 C6:4 B5:2 D6:2 G6:4 F6:2 E6:2 D6:4 E6:8 G6:8 C6:8 -:4 G5:2 A5:2"},
                         false});

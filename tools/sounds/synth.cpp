@@ -13,21 +13,15 @@ double NoiseSource::Uniform() {
     return static_cast<double>(mixed >> 11) * (1.0 / 9007199254740992.0);
 }
 
-double MidiToFrequency(double note) {
-    return 440.0 * std::pow(2.0, (note - 69.0) / 12.0);
-}
+double MidiToFrequency(double note) { return 440.0 * std::pow(2.0, (note - 69.0) / 12.0); }
 
 std::size_t SecondsToFrames(double seconds) {
     return static_cast<std::size_t>(std::lround(std::max(0.0, seconds) * kSampleRate));
 }
 
-double DecibelsToGain(double decibels) {
-    return std::pow(10.0, decibels / 20.0);
-}
+double DecibelsToGain(double decibels) { return std::pow(10.0, decibels / 20.0); }
 
-double GainToDecibels(double gain) {
-    return 20.0 * std::log10(std::max(gain, 1e-12));
-}
+double GainToDecibels(double gain) { return 20.0 * std::log10(std::max(gain, 1e-12)); }
 
 static double PolyBlep(double phase, double step) {
     if (phase < step) {
@@ -41,9 +35,7 @@ static double PolyBlep(double phase, double step) {
     return 0.0;
 }
 
-double SawWave(double phase, double step) {
-    return 2.0 * phase - 1.0 - PolyBlep(phase, step);
-}
+double SawWave(double phase, double step) { return 2.0 * phase - 1.0 - PolyBlep(phase, step); }
 
 double PulseWave(double phase, double step, double width) {
     double value = phase < width ? 1.0 : -1.0;
@@ -54,9 +46,7 @@ double PulseWave(double phase, double step, double width) {
     return value;
 }
 
-double TriangleWave(double phase) {
-    return phase < 0.5 ? 4.0 * phase - 1.0 : 3.0 - 4.0 * phase;
-}
+double TriangleWave(double phase) { return phase < 0.5 ? 4.0 * phase - 1.0 : 3.0 - 4.0 * phase; }
 
 StateVariableFilter::Output StateVariableFilter::Process(double input, double cutoff, double resonance) {
     const double limited = std::clamp(cutoff, 10.0, 0.45 * kSampleRate);

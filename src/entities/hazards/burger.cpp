@@ -122,8 +122,7 @@ void burger_tag::update(Game& game) {
     });
 
     player_tag& player = game.player;
-    if (player.vulnerable(game) &&
-        player.touches(game, burger_img, x, y, 0, rotation, scale, scale)) {
+    if (player.vulnerable(game) && player.touches(game, burger_img, x, y, 0, rotation, scale, scale)) {
         bool shielded = game.autopow.ptype == kAutoShield;
         player.ship_hit(game);
         // Without a shield the ship dies and the burger flies on untouched.
@@ -156,8 +155,8 @@ void burger_tag::update(Game& game) {
         Sparks(game, *this);
     };
     game.mine_list.Walk([&](mine_tag& mine) {
-        if (!collision.ImagesCollide(*game.icons_img, Pixel(mine.x), Pixel(mine.y), 2, mine.rotation, 1, 1,
-                                     burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale))
+        if (!collision.ImagesCollide(*game.icons_img, Pixel(mine.x), Pixel(mine.y), 2, mine.rotation, 1, 1, burger_img,
+                                     Pixel(x), Pixel(y), 0, rotation, scale, scale))
             return;
         game.mine_list.Remove(&mine);
         blown_up();
@@ -171,9 +170,8 @@ void burger_tag::update(Game& game) {
     });
 
     ufo_tag& ufo = game.ufo;
-    if (ufo.alive &&
-        collision.ImagesCollide(*game.ufo_img, Pixel(ufo.x), Pixel(ufo.y), 0, ufo.rotation, ufo.scale, ufo.scale,
-                                burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale)) {
+    if (ufo.alive && collision.ImagesCollide(*game.ufo_img, Pixel(ufo.x), Pixel(ufo.y), 0, ufo.rotation, ufo.scale,
+                                             ufo.scale, burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale)) {
         game.burger_list.Remove(this);
         game.sound.PlaySfx(game.sound.death_snd);
         // The fries burst too, even when none is in the air.

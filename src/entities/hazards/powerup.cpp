@@ -9,44 +9,44 @@ namespace {
 void Grant(Game& game, int frame, float x, float y) {
     const char* text = nullptr;
     switch (frame) {
-        case 5:
-            autopow_tag::Create(game, kAutoShield);
-            text = "Auto: Shield";
-            break;
-        case 6:
-            autopow_tag::Create(game, kAutoGunSat);
-            text = "Auto: Gun Sat";
-            break;
-        case 7:
-            trigpow_tag::Create(game, kTriggerMines);
-            text = "Trigger: Mines";
-            break;
-        case 8:
-            // A second Hologram upgrades it; any other holding is replaced.
-            if (game.autopow.ptype == kAutoHologram) {
-                autopow_tag::Create(game, kAutoTriForce);
-                text = "Auto: Tri-Force";
-            } else {
-                autopow_tag::Create(game, kAutoHologram);
-                text = "Auto: Hologram";
-            }
-            break;
-        case 9:
-            trigpow_tag::Create(game, kTriggerRocket);
-            text = "Trigger: Rocket";
-            break;
-        case 10:
-            trigpow_tag::Create(game, kTriggerArmageddon);
-            text = "Trigger: Armageddon";
-            break;
-        case 11:
-            trigpow_tag::Create(game, kTriggerSmartBomb);
-            // The popup reads "Auto" though the smart bomb is a trigger power-up;
-            // the wording is kept on purpose.
-            text = "Auto: Smart Bomb";
-            break;
-        default:
-            return;
+    case 5:
+        autopow_tag::Create(game, kAutoShield);
+        text = "Auto: Shield";
+        break;
+    case 6:
+        autopow_tag::Create(game, kAutoGunSat);
+        text = "Auto: Gun Sat";
+        break;
+    case 7:
+        trigpow_tag::Create(game, kTriggerMines);
+        text = "Trigger: Mines";
+        break;
+    case 8:
+        // A second Hologram upgrades it; any other holding is replaced.
+        if (game.autopow.ptype == kAutoHologram) {
+            autopow_tag::Create(game, kAutoTriForce);
+            text = "Auto: Tri-Force";
+        } else {
+            autopow_tag::Create(game, kAutoHologram);
+            text = "Auto: Hologram";
+        }
+        break;
+    case 9:
+        trigpow_tag::Create(game, kTriggerRocket);
+        text = "Trigger: Rocket";
+        break;
+    case 10:
+        trigpow_tag::Create(game, kTriggerArmageddon);
+        text = "Trigger: Armageddon";
+        break;
+    case 11:
+        trigpow_tag::Create(game, kTriggerSmartBomb);
+        // The popup reads "Auto" though the smart bomb is a trigger power-up;
+        // the wording is kept on purpose.
+        text = "Auto: Smart Bomb";
+        break;
+    default:
+        return;
     }
     points_tag::Create(game, x, y, text);
 }

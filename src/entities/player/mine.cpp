@@ -53,10 +53,9 @@ bool StrikeUfo(Game& game, int frame, float x, float y, float rotation) {
     const int weapon_y = static_cast<int>(y);
     // Both tests are made, so one weapon can bring down the UFO and its fry.
     bool hit = false;
-    if (ufo.alive != 0 &&
-        collision.ImagesCollide(image, weapon_x, weapon_y, frame, rotation, 1, 1, *game.ufo_img,
-                                static_cast<int>(ufo.x), static_cast<int>(ufo.y), 0, ufo.rotation, ufo.scale,
-                                ufo.scale)) {
+    if (ufo.alive != 0 && collision.ImagesCollide(image, weapon_x, weapon_y, frame, rotation, 1, 1, *game.ufo_img,
+                                                  static_cast<int>(ufo.x), static_cast<int>(ufo.y), 0, ufo.rotation,
+                                                  ufo.scale, ufo.scale)) {
         hit = true;
         ufo.destroy(game);
         game.sound.PlaySfx(game.sound.death_snd);
@@ -64,10 +63,9 @@ bool StrikeUfo(Game& game, int frame, float x, float y, float rotation) {
         player.score += points;
         points_tag::Create(game, x, y, std::to_string(points));
     }
-    if (ufo.fry_alive != 0 &&
-        collision.ImagesCollide(image, weapon_x, weapon_y, frame, rotation, 1, 1, *game.fries_img,
-                                static_cast<int>(ufo.fry_x), static_cast<int>(ufo.fry_y), 0, ufo.fry_rot,
-                                ufo.fry_scale, ufo.fry_scale)) {
+    if (ufo.fry_alive != 0 && collision.ImagesCollide(image, weapon_x, weapon_y, frame, rotation, 1, 1, *game.fries_img,
+                                                      static_cast<int>(ufo.fry_x), static_cast<int>(ufo.fry_y), 0,
+                                                      ufo.fry_rot, ufo.fry_scale, ufo.fry_scale)) {
         hit = true;
         ufo.fry_alive = 0;
         game.sound.PlaySfx(game.sound.death_snd);

@@ -2,8 +2,8 @@
 
 #include "game/game.hpp"
 #include "game/keys.hpp"
-#include "platform/video/collision.hpp"
 #include "platform/input/input.hpp"
+#include "platform/video/collision.hpp"
 
 namespace {
 
@@ -221,8 +221,8 @@ void player_tag::ship_hit(Game& game) {
     explosion_tag::Create(game, x, y, 0.3f, 0.01f);
 }
 
-int player_tag::touches(Game& game, TImage& image, float image_x, float image_y, int image_frame,
-                        float image_rotation, float scale_x, float scale_y) {
+int player_tag::touches(Game& game, TImage& image, float image_x, float image_y, int image_frame, float image_rotation,
+                        float scale_x, float scale_y) {
     return game.services.collision.ImagesCollide(image, static_cast<int>(image_x), static_cast<int>(image_y),
                                                  image_frame, image_rotation, scale_x, scale_y, *game.ship_img,
                                                  static_cast<int>(x), static_cast<int>(y), 0, rotation, 1.0f, 0.6f);

@@ -38,6 +38,5 @@ struct player_tag {
     // takes the hit, or the ship is lost.
     void ship_hit(Game& game);
     // Does this image, placed so, touch the ship's footprint?
-    int touches(Game& game, TImage& image, float x, float y, int frame, float rotation, float scale_x,
-                float scale_y);
+    int touches(Game& game, TImage& image, float x, float y, int frame, float rotation, float scale_x, float scale_y);
 };

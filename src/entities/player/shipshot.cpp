@@ -45,10 +45,9 @@ void shipshot_tag::update(Game& game) {
     Collision& collision = game.services.collision;
     const int shot_x = static_cast<int>(x);
     const int shot_y = static_cast<int>(y);
-    if (ufo.alive == 1 &&
-        collision.ImagesCollide(*game.shot_img, shot_x, shot_y, 0, direction, scale, scale, *game.ufo_img,
-                                static_cast<int>(ufo.x), static_cast<int>(ufo.y), 0, ufo.rotation, ufo.scale,
-                                ufo.scale)) {
+    if (ufo.alive == 1 && collision.ImagesCollide(*game.shot_img, shot_x, shot_y, 0, direction, scale, scale,
+                                                  *game.ufo_img, static_cast<int>(ufo.x), static_cast<int>(ufo.y), 0,
+                                                  ufo.rotation, ufo.scale, ufo.scale)) {
         spent = true;
         ufo.destroy(game);
         game.sound.PlaySfx(game.sound.death_snd);
@@ -58,8 +57,8 @@ void shipshot_tag::update(Game& game) {
     }
     if (ufo.fry_alive != 0 &&
         collision.ImagesCollide(*game.shot_img, shot_x, shot_y, 0, direction, scale, scale, *game.fries_img,
-                                static_cast<int>(ufo.fry_x), static_cast<int>(ufo.fry_y), 0, ufo.fry_rot,
-                                ufo.fry_scale, ufo.fry_scale)) {
+                                static_cast<int>(ufo.fry_x), static_cast<int>(ufo.fry_y), 0, ufo.fry_rot, ufo.fry_scale,
+                                ufo.fry_scale)) {
         spent = true;
         ufo.fry_alive = 0;
         particle_tag::Create(game, ufo.fry_x, ufo.fry_y, 15);

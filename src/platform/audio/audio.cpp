@@ -32,7 +32,8 @@ int ScaleToInt(float value, double scale) {
 
 // Volume is held as a signed 16-bit value, so 8.0 and above wrap around.
 int VolumeUnits(float volume) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(ScaleToInt(volume, 4096.0))));
+    return static_cast<std::int16_t>(
+        static_cast<std::uint16_t>(static_cast<std::uint32_t>(ScaleToInt(volume, 4096.0))));
 }
 
 }  // namespace

@@ -140,9 +140,11 @@ void MixSteady(const std::int16_t* data, std::int64_t& position, std::int32_t* a
         std::int32_t sample_right = Channels == 2 ? frame[1] : sample_left;
         if constexpr (!Exact) {
             std::int32_t fraction = static_cast<std::int32_t>(position & 0xFFFF);
-            sample_left += static_cast<std::int32_t>((static_cast<std::int64_t>(frame[Channels] - frame[0]) * fraction) >> 16);
+            sample_left +=
+                static_cast<std::int32_t>((static_cast<std::int64_t>(frame[Channels] - frame[0]) * fraction) >> 16);
             if constexpr (Channels == 2) {
-                sample_right += static_cast<std::int32_t>((static_cast<std::int64_t>(frame[3] - frame[1]) * fraction) >> 16);
+                sample_right +=
+                    static_cast<std::int32_t>((static_cast<std::int64_t>(frame[3] - frame[1]) * fraction) >> 16);
             } else {
                 sample_right = sample_left;
             }
@@ -158,8 +160,8 @@ void MixSteady(const std::int16_t* data, std::int64_t& position, std::int32_t* a
 // position reaches the end. Returns the output frame it stopped at. The
 // ramps carry on where they were, so a run of data may be mixed in pieces.
 template <int Channels>
-int MixSpan(const std::int16_t* data, std::int64_t end, std::int64_t& position, std::int32_t* acc, int i,
-            int frames, Ramp& step, Ramp& left, Ramp& right) {
+int MixSpan(const std::int16_t* data, std::int64_t end, std::int64_t& position, std::int32_t* acc, int i, int frames,
+            Ramp& step, Ramp& left, Ramp& right) {
     if (step.step == 0 && left.step == 0 && right.step == 0) {
         std::int64_t rate = step.value >> 16;
         std::int32_t left_gain = static_cast<std::int32_t>(left.value >> 16);

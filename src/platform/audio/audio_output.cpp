@@ -77,7 +77,9 @@ std::unique_ptr<AudioOutput> OpenSdlAudioOutput(MixSource& source) {
     return output;
 }
 
-std::unique_ptr<AudioOutput> OpenSilentAudioOutput(MixSource& source) { return std::make_unique<SilentAudioOutput>(source); }
+std::unique_ptr<AudioOutput> OpenSilentAudioOutput(MixSource& source) {
+    return std::make_unique<SilentAudioOutput>(source);
+}
 
 std::unique_ptr<AudioOutput> OpenAudioOutput(MixSource& source) {
     if (auto output = OpenSdlAudioOutput(source)) return output;

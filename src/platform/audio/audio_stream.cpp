@@ -59,9 +59,8 @@ bool StreamWorker::Pass() {
     }
     // A replaced track goes before the next one opens, so two are never
     // held for longer than a moment.
-    busy |= std::erase_if(streams_, [](const auto& stream) {
-                return stream->released.load(std::memory_order_acquire);
-            }) > 0;
+    busy |= std::erase_if(streams_,
+                          [](const auto& stream) { return stream->released.load(std::memory_order_acquire); }) > 0;
     count_.store(static_cast<int>(streams_.size()), std::memory_order_release);
     // A stream just started gets its first block before anyone gets more.
     for (auto& stream : streams_) {
@@ -73,7 +72,8 @@ bool StreamWorker::Pass() {
 
 // Decodes one block of the stream if the ring has room; whether it did any work.
 bool StreamWorker::Feed(SoundStream& stream) {
-    if (stream.finished.load(std::memory_order_relaxed) || stream.released.load(std::memory_order_acquire)) return false;
+    if (stream.finished.load(std::memory_order_relaxed) || stream.released.load(std::memory_order_acquire))
+        return false;
     if (!stream.opened) {
         stream.opened = true;
         if (stream.source.starts_with(kIncbinPrefix)) {
@@ -88,10 +88,12 @@ bool StreamWorker::Feed(SoundStream& stream) {
         }
         stream.channels = stream.decoder->channels();
         stream.hertz = stream.decoder->hertz();
-        stream.samples.assign(Audio::kStreamBlocks * SoundStream::kBlockSpan * static_cast<std::size_t>(stream.channels), 0);
+        stream.samples.assign(
+            Audio::kStreamBlocks * SoundStream::kBlockSpan * static_cast<std::size_t>(stream.channels), 0);
     }
     std::uint32_t written = stream.written.load(std::memory_order_relaxed);
-    if (written - stream.read.load(std::memory_order_acquire) >= static_cast<std::uint32_t>(Audio::kStreamBlocks)) return false;
+    if (written - stream.read.load(std::memory_order_acquire) >= static_cast<std::uint32_t>(Audio::kStreamBlocks))
+        return false;
 
     const int channels = stream.channels;
     std::int16_t* block = stream.block(written);

@@ -49,7 +49,9 @@ struct SoundStream {
     bool has_carry = false;
     bool frames_since_rewind = false;
 
-    bool ready() const { return written.load(std::memory_order_acquire) != 0 || finished.load(std::memory_order_acquire); }
+    bool ready() const {
+        return written.load(std::memory_order_acquire) != 0 || finished.load(std::memory_order_acquire);
+    }
     std::int16_t* block(std::uint32_t index) {
         return samples.data() + (index % Audio::kStreamBlocks) * kBlockSpan * static_cast<std::size_t>(channels);
     }

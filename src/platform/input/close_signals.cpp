@@ -10,9 +10,7 @@ namespace {
 // piece of state has to live outside any object.
 volatile std::sig_atomic_t close_signalled = 0;
 
-extern "C" void SignalClose(int) {
-    close_signalled = 1;
-}
+extern "C" void SignalClose(int) { close_signalled = 1; }
 
 void TakeSignal(std::vector<InputEvent>& events) {
     if (close_signalled != 0) {

@@ -11,13 +11,9 @@ InputEvent InputEvent::Mouse(int button, bool down) {
     return {down ? InputEventType::MouseDown : InputEventType::MouseUp, button};
 }
 
-InputEvent InputEvent::MoveTo(int x, int y) {
-    return {InputEventType::MoveTo, 0, x, y};
-}
+InputEvent InputEvent::MoveTo(int x, int y) { return {InputEventType::MoveTo, 0, x, y}; }
 
-InputEvent InputEvent::MoveBy(int dx, int dy) {
-    return {InputEventType::MoveBy, 0, dx, dy};
-}
+InputEvent InputEvent::MoveBy(int dx, int dy) { return {InputEventType::MoveBy, 0, dx, dy}; }
 
 InputEvent InputEvent::JoyAxis(int axis, float value, int port) {
     return {InputEventType::JoyAxis, axis, 0, 0, value, port};
@@ -27,13 +23,9 @@ InputEvent InputEvent::JoyButton(int button, bool down, int port) {
     return {down ? InputEventType::JoyButtonDown : InputEventType::JoyButtonUp, button, 0, 0, 0.0f, port};
 }
 
-InputEvent InputEvent::Focus(bool gained) {
-    return {gained ? InputEventType::FocusGained : InputEventType::FocusLost};
-}
+InputEvent InputEvent::Focus(bool gained) { return {gained ? InputEventType::FocusGained : InputEventType::FocusLost}; }
 
-InputEvent InputEvent::Close() {
-    return {InputEventType::Close};
-}
+InputEvent InputEvent::Close() { return {InputEventType::Close}; }
 
 InputEvent InputEvent::Text(std::string text) {
     InputEvent event{InputEventType::Text};
@@ -49,9 +41,7 @@ bool IsJoystickEvent(const InputEvent& event) {
 }
 
 // Records only hold joystick port 0, the one the game reads.
-bool IsRecorded(const InputEvent& event) {
-    return !IsJoystickEvent(event) || event.port == 0;
-}
+bool IsRecorded(const InputEvent& event) { return !IsJoystickEvent(event) || event.port == 0; }
 
 // Sets a held flag and counts a press only when it was up before, so a held
 // control gives one hit however long it is held.
@@ -240,9 +230,7 @@ void Input::MoveMouse(int x, int y) {
     source_.PointerPlaced(mouse_x_, mouse_y_);
 }
 
-void Input::SetMouseVisible(bool visible) {
-    source_.SetMouseVisible(visible);
-}
+void Input::SetMouseVisible(bool visible) { source_.SetMouseVisible(visible); }
 
 void Input::SetPointerCaptured(bool captured) {
     if (captured == pointer_captured_) return;
@@ -279,9 +267,7 @@ int Input::Activity() {
     return activity_;
 }
 
-int Input::JoystickCount() {
-    return source_.JoystickCount();
-}
+int Input::JoystickCount() { return source_.JoystickCount(); }
 
 int Input::JoyButtonDown(int button, int port) {
     Fetch();

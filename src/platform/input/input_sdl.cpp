@@ -6,7 +6,6 @@
 #include <cmath>
 #include <memory>
 
-
 #include "platform/video/display.hpp"
 
 namespace {
@@ -18,66 +17,121 @@ int KeyFromScancode(int scancode) {
     if (scancode >= SDL_SCANCODE_F13 && scancode <= SDL_SCANCODE_F24) return 124 + scancode - SDL_SCANCODE_F13;
     if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9) return 97 + scancode - SDL_SCANCODE_KP_1;
     switch (scancode) {
-    case SDL_SCANCODE_0: return '0';
-    case SDL_SCANCODE_BACKSPACE: return 8;
-    case SDL_SCANCODE_TAB: return 9;
-    case SDL_SCANCODE_CLEAR: return 12;
-    case SDL_SCANCODE_RETURN: return 13;
-    case SDL_SCANCODE_KP_ENTER: return 13;
-    case SDL_SCANCODE_PAUSE: return 19;
-    case SDL_SCANCODE_CAPSLOCK: return 20;
-    case SDL_SCANCODE_ESCAPE: return 27;
-    case SDL_SCANCODE_SPACE: return 32;
-    case SDL_SCANCODE_PAGEUP: return 33;
-    case SDL_SCANCODE_PAGEDOWN: return 34;
-    case SDL_SCANCODE_END: return 35;
-    case SDL_SCANCODE_HOME: return 36;
-    case SDL_SCANCODE_LEFT: return 37;
-    case SDL_SCANCODE_UP: return 38;
-    case SDL_SCANCODE_RIGHT: return 39;
-    case SDL_SCANCODE_DOWN: return 40;
-    case SDL_SCANCODE_PRINTSCREEN: return 44;
-    case SDL_SCANCODE_INSERT: return 45;
-    case SDL_SCANCODE_DELETE: return 46;
-    case SDL_SCANCODE_LGUI: return 91;
-    case SDL_SCANCODE_RGUI: return 92;
-    case SDL_SCANCODE_APPLICATION: return 93;
-    case SDL_SCANCODE_KP_0: return 96;
-    case SDL_SCANCODE_KP_MULTIPLY: return 106;
-    case SDL_SCANCODE_KP_PLUS: return 107;
-    case SDL_SCANCODE_KP_MINUS: return 109;
-    case SDL_SCANCODE_KP_PERIOD: return 110;
-    case SDL_SCANCODE_KP_DIVIDE: return 111;
-    case SDL_SCANCODE_NUMLOCKCLEAR: return 144;
-    case SDL_SCANCODE_SCROLLLOCK: return 145;
-    case SDL_SCANCODE_LSHIFT: return 160;
-    case SDL_SCANCODE_RSHIFT: return 161;
-    case SDL_SCANCODE_LCTRL: return 162;
-    case SDL_SCANCODE_RCTRL: return 163;
-    case SDL_SCANCODE_LALT: return 164;
-    case SDL_SCANCODE_RALT: return 165;
-    case SDL_SCANCODE_SEMICOLON: return 186;
-    case SDL_SCANCODE_EQUALS: return 187;
-    case SDL_SCANCODE_COMMA: return 188;
-    case SDL_SCANCODE_MINUS: return 189;
-    case SDL_SCANCODE_PERIOD: return 190;
-    case SDL_SCANCODE_SLASH: return 191;
-    case SDL_SCANCODE_GRAVE: return 192;
-    case SDL_SCANCODE_LEFTBRACKET: return 219;
-    case SDL_SCANCODE_BACKSLASH: return 220;
-    case SDL_SCANCODE_RIGHTBRACKET: return 221;
-    case SDL_SCANCODE_APOSTROPHE: return 222;
-    case SDL_SCANCODE_NONUSBACKSLASH: return 226;
-    default: return 0;
+    case SDL_SCANCODE_0:
+        return '0';
+    case SDL_SCANCODE_BACKSPACE:
+        return 8;
+    case SDL_SCANCODE_TAB:
+        return 9;
+    case SDL_SCANCODE_CLEAR:
+        return 12;
+    case SDL_SCANCODE_RETURN:
+        return 13;
+    case SDL_SCANCODE_KP_ENTER:
+        return 13;
+    case SDL_SCANCODE_PAUSE:
+        return 19;
+    case SDL_SCANCODE_CAPSLOCK:
+        return 20;
+    case SDL_SCANCODE_ESCAPE:
+        return 27;
+    case SDL_SCANCODE_SPACE:
+        return 32;
+    case SDL_SCANCODE_PAGEUP:
+        return 33;
+    case SDL_SCANCODE_PAGEDOWN:
+        return 34;
+    case SDL_SCANCODE_END:
+        return 35;
+    case SDL_SCANCODE_HOME:
+        return 36;
+    case SDL_SCANCODE_LEFT:
+        return 37;
+    case SDL_SCANCODE_UP:
+        return 38;
+    case SDL_SCANCODE_RIGHT:
+        return 39;
+    case SDL_SCANCODE_DOWN:
+        return 40;
+    case SDL_SCANCODE_PRINTSCREEN:
+        return 44;
+    case SDL_SCANCODE_INSERT:
+        return 45;
+    case SDL_SCANCODE_DELETE:
+        return 46;
+    case SDL_SCANCODE_LGUI:
+        return 91;
+    case SDL_SCANCODE_RGUI:
+        return 92;
+    case SDL_SCANCODE_APPLICATION:
+        return 93;
+    case SDL_SCANCODE_KP_0:
+        return 96;
+    case SDL_SCANCODE_KP_MULTIPLY:
+        return 106;
+    case SDL_SCANCODE_KP_PLUS:
+        return 107;
+    case SDL_SCANCODE_KP_MINUS:
+        return 109;
+    case SDL_SCANCODE_KP_PERIOD:
+        return 110;
+    case SDL_SCANCODE_KP_DIVIDE:
+        return 111;
+    case SDL_SCANCODE_NUMLOCKCLEAR:
+        return 144;
+    case SDL_SCANCODE_SCROLLLOCK:
+        return 145;
+    case SDL_SCANCODE_LSHIFT:
+        return 160;
+    case SDL_SCANCODE_RSHIFT:
+        return 161;
+    case SDL_SCANCODE_LCTRL:
+        return 162;
+    case SDL_SCANCODE_RCTRL:
+        return 163;
+    case SDL_SCANCODE_LALT:
+        return 164;
+    case SDL_SCANCODE_RALT:
+        return 165;
+    case SDL_SCANCODE_SEMICOLON:
+        return 186;
+    case SDL_SCANCODE_EQUALS:
+        return 187;
+    case SDL_SCANCODE_COMMA:
+        return 188;
+    case SDL_SCANCODE_MINUS:
+        return 189;
+    case SDL_SCANCODE_PERIOD:
+        return 190;
+    case SDL_SCANCODE_SLASH:
+        return 191;
+    case SDL_SCANCODE_GRAVE:
+        return 192;
+    case SDL_SCANCODE_LEFTBRACKET:
+        return 219;
+    case SDL_SCANCODE_BACKSLASH:
+        return 220;
+    case SDL_SCANCODE_RIGHTBRACKET:
+        return 221;
+    case SDL_SCANCODE_APOSTROPHE:
+        return 222;
+    case SDL_SCANCODE_NONUSBACKSLASH:
+        return 226;
+    default:
+        return 0;
     }
 }
 
 int GameMouseButton(int sdl_button) {
     switch (sdl_button) {
-    case SDL_BUTTON_LEFT: return 1;
-    case SDL_BUTTON_RIGHT: return 2;
-    case SDL_BUTTON_MIDDLE: return 3;
-    default: return 0;
+    case SDL_BUTTON_LEFT:
+        return 1;
+    case SDL_BUTTON_RIGHT:
+        return 2;
+    case SDL_BUTTON_MIDDLE:
+        return 3;
+    default:
+        return 0;
     }
 }
 
@@ -88,15 +142,24 @@ constexpr int kStickAxes = 6;
 
 float HatValue(int hat) {
     switch (hat) {
-    case SDL_HAT_UP: return 0.0f;
-    case SDL_HAT_RIGHTUP: return 0.125f;
-    case SDL_HAT_RIGHT: return 0.25f;
-    case SDL_HAT_RIGHTDOWN: return 0.375f;
-    case SDL_HAT_DOWN: return 0.5f;
-    case SDL_HAT_LEFTDOWN: return 0.625f;
-    case SDL_HAT_LEFT: return 0.75f;
-    case SDL_HAT_LEFTUP: return 0.875f;
-    default: return -1.0f;
+    case SDL_HAT_UP:
+        return 0.0f;
+    case SDL_HAT_RIGHTUP:
+        return 0.125f;
+    case SDL_HAT_RIGHT:
+        return 0.25f;
+    case SDL_HAT_RIGHTDOWN:
+        return 0.375f;
+    case SDL_HAT_DOWN:
+        return 0.5f;
+    case SDL_HAT_LEFTDOWN:
+        return 0.625f;
+    case SDL_HAT_LEFT:
+        return 0.75f;
+    case SDL_HAT_LEFTUP:
+        return 0.875f;
+    default:
+        return -1.0f;
     }
 }
 
@@ -119,9 +182,7 @@ int GameKeyCode(int scancode, int keycode) {
     return KeyFromScancode(scancode);
 }
 
-float JoyAxisValue(int raw) {
-    return raw < 0 ? static_cast<float>(raw / 32768.0) : static_cast<float>(raw / 32767.0);
-}
+float JoyAxisValue(int raw) { return raw < 0 ? static_cast<float>(raw / 32768.0) : static_cast<float>(raw / 32767.0); }
 
 double MotionScale(int window_width, int window_height, int drawable_width, int drawable_height, int width,
                    int height) {
@@ -150,11 +211,16 @@ std::pair<int, int> WindowToPlayfield(int x, int y, int window_width, int window
 
 int PadButtonToJoyButton(int pad_button) {
     switch (pad_button) {
-    case SDL_CONTROLLER_BUTTON_A: return 0;
-    case SDL_CONTROLLER_BUTTON_B: return 1;
-    case SDL_CONTROLLER_BUTTON_START: return 2;
-    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: return 6;
-    default: return -1;
+    case SDL_CONTROLLER_BUTTON_A:
+        return 0;
+    case SDL_CONTROLLER_BUTTON_B:
+        return 1;
+    case SDL_CONTROLLER_BUTTON_START:
+        return 2;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
+        return 6;
+    default:
+        return -1;
     }
 }
 
@@ -475,10 +541,18 @@ void SdlInputSource::OpenDevice(int index, std::vector<InputEvent>& events) {
 void SdlInputSource::PadButton(int port, int pad_button, bool down, std::vector<InputEvent>& events) {
     Joystick& pad = joysticks_[port];
     switch (pad_button) {
-    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: pad.dpad_left = down; break;
-    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: pad.dpad_right = down; break;
-    case SDL_CONTROLLER_BUTTON_DPAD_UP: pad.dpad_up = down; break;
-    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: pad.dpad_down = down; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+        pad.dpad_left = down;
+        break;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+        pad.dpad_right = down;
+        break;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP:
+        pad.dpad_up = down;
+        break;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+        pad.dpad_down = down;
+        break;
     default:
         if (int button = PadButtonToJoyButton(pad_button); button >= 0) JoyButton(port, button, down, events);
         return;
@@ -520,9 +594,7 @@ void SdlInputSource::CloseJoysticks() {
 
 // The game draws its own pointer, so the system one is hidden over the
 // window (and only there) either way.
-void SdlInputSource::SetMouseVisible(bool visible) {
-    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
-}
+void SdlInputSource::SetMouseVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
 // Both ways the system pointer goes where the game's pointer is: taken, so
 // that motion comes even if the pointer was outside the window; let go, so

@@ -26,8 +26,7 @@ float JoyAxisValue(int raw);
 
 // Playfield pixels per window pixel of mouse motion when a picture of
 // width x height is scaled to fit the drawable, keeping its aspect.
-double MotionScale(int window_width, int window_height, int drawable_width, int drawable_height, int width,
-                   int height);
+double MotionScale(int window_width, int window_height, int drawable_width, int drawable_height, int width, int height);
 
 // The playfield pixel under a point of the window (window pixels, which can
 // differ from drawable pixels on high-density screens) when a picture of

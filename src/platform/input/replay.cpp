@@ -175,8 +175,7 @@ private:
             bytes += static_cast<char>(*byte);
         }
         if (hex.size() % 2 != 0 || bytes.size() * 2 != hex.size() || bytes.size() > kMaxTextBytes) {
-            return "text " + Quoted(hex) + " is not 1 to " + std::to_string(kMaxTextBytes) +
-                   " bytes in hexadecimal";
+            return "text " + Quoted(hex) + " is not 1 to " + std::to_string(kMaxTextBytes) + " bytes in hexadecimal";
         }
         event = InputEvent::Text(std::move(bytes));
         return {};
@@ -302,8 +301,7 @@ std::string FormatReplayEvent(int frame, const InputEvent& event) {
     case InputEventType::JoyButtonDown:
     case InputEventType::JoyButtonUp:
         if (event.port != 0) return {};
-        return prefix + "joy button " + std::to_string(event.code) +
-               state(event.type == InputEventType::JoyButtonDown);
+        return prefix + "joy button " + std::to_string(event.code) + state(event.type == InputEventType::JoyButtonDown);
     case InputEventType::FocusLost:
         return prefix + "focus lost";
     case InputEventType::FocusGained:
@@ -321,8 +319,8 @@ bool ReplayWriter::Open(const std::string& path, int seed, const Settings& setti
     file_.open(path, std::ios::binary | std::ios::trunc);
     if (file_) {
         file_ << "seed " << seed << '\n'
-              << "settings " << settings.sfx_vol_step << ' ' << settings.music_vol_step << ' '
-              << settings.music_track << '\n'
+              << "settings " << settings.sfx_vol_step << ' ' << settings.music_vol_step << ' ' << settings.music_track
+              << '\n'
               << std::flush;
     }
     if (!file_) {

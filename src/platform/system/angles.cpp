@@ -60,20 +60,28 @@ double CosKernel(double x, double y) {
 double SinRadians(double x) {
     Reduced a = ReduceAngle(x);
     switch (a.quadrant & 3) {
-    case 0: return SinKernel(a.high, a.low);
-    case 1: return CosKernel(a.high, a.low);
-    case 2: return -SinKernel(a.high, a.low);
-    default: return -CosKernel(a.high, a.low);
+    case 0:
+        return SinKernel(a.high, a.low);
+    case 1:
+        return CosKernel(a.high, a.low);
+    case 2:
+        return -SinKernel(a.high, a.low);
+    default:
+        return -CosKernel(a.high, a.low);
     }
 }
 
 double CosRadians(double x) {
     Reduced a = ReduceAngle(x);
     switch (a.quadrant & 3) {
-    case 0: return CosKernel(a.high, a.low);
-    case 1: return -SinKernel(a.high, a.low);
-    case 2: return -CosKernel(a.high, a.low);
-    default: return SinKernel(a.high, a.low);
+    case 0:
+        return CosKernel(a.high, a.low);
+    case 1:
+        return -SinKernel(a.high, a.low);
+    case 2:
+        return -CosKernel(a.high, a.low);
+    default:
+        return SinKernel(a.high, a.low);
     }
 }
 

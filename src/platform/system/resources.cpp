@@ -5,9 +5,7 @@
 #include <iterator>
 #include <system_error>
 
-bool IsStreamName(std::string_view source) {
-    return source.find("::") != std::string_view::npos;
-}
+bool IsStreamName(std::string_view source) { return source.find("::") != std::string_view::npos; }
 
 std::span<const unsigned char> FindResource(std::string_view name) {
     for (const EmbeddedResource* resource = kEmbeddedResources; resource->name; ++resource) {

@@ -129,7 +129,7 @@ constexpr std::array<std::uint8_t, kBuiltinGlyphCount * kBuiltinGlyphHeight> Bui
     return bitmap;
 }
 
-constexpr std::array<std::uint8_t, kBuiltinGlyphCount * kBuiltinGlyphHeight> kBitmap = BuildBitmap();
+constexpr std::array<std::uint8_t, kBuiltinGlyphCount* kBuiltinGlyphHeight> kBitmap = BuildBitmap();
 static_assert(kBitmap.size() == 1536);
 
 }  // namespace

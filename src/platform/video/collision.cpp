@@ -127,9 +127,17 @@ struct Collision::Polygon {
         float du = (rdat[2] - ldat[2]) / width;
         float dv = (rdat[3] - ldat[3]) / width;
         float offset = static_cast<float>(start - e) + 0.5f;
-        return {alpha, ldat[2] + offset * du, ldat[3] + offset * dv, du, dv,
-                static_cast<float>(mask_width), static_cast<float>(mask_height), mask_width - 1, mask_height - 1,
-                pitch, step};
+        return {alpha,
+                ldat[2] + offset * du,
+                ldat[3] + offset * dv,
+                du,
+                dv,
+                static_cast<float>(mask_width),
+                static_cast<float>(mask_height),
+                mask_width - 1,
+                mask_height - 1,
+                pitch,
+                step};
     }
 };
 
@@ -188,8 +196,8 @@ bool Collision::BuildQuad(TQuad& quad, TImage& image, int x, int y, int frame, c
 
     quad.frame = frame;
     quad.mask = FormatHasAlpha(pixmap->format) ? pixmap : nullptr;
-    quad.SetCoords(place_x(hx, hy), place_y(hx, hy), place_x(hx + w, hy), place_y(hx + w, hy),
-                   place_x(hx + w, hy + h), place_y(hx + w, hy + h), place_x(hx, hy + h), place_y(hx, hy + h));
+    quad.SetCoords(place_x(hx, hy), place_y(hx, hy), place_x(hx + w, hy), place_y(hx + w, hy), place_x(hx + w, hy + h),
+                   place_y(hx + w, hy + h), place_x(hx, hy + h), place_y(hx, hy + h));
     return true;
 }
 
@@ -220,8 +228,7 @@ bool Collision::SpanOverlaps(const Polygon& a, const Polygon& b) {
 
 bool Collision::QuadsOverlap(const TQuad& first, const TQuad& second) {
     // Touching boxes still go on to the scanline test.
-    if (first.maxx < second.minx || first.maxy < second.miny || first.minx > second.maxx ||
-        first.miny > second.maxy)
+    if (first.maxx < second.minx || first.maxy < second.miny || first.minx > second.maxx || first.miny > second.maxy)
         return false;
 
     Polygon polygons[2];

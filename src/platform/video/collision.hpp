@@ -37,8 +37,8 @@ public:
     // 1 when the two frames, each placed with its own rotation and scale,
     // share a pixel that is solid in both. Leaves the draw state's rotation
     // and scale as they were, and frame 1 recorded in layer 31.
-    int ImagesCollide(TImage& image1, int x1, int y1, int frame1, float rotation1, float sx1, float sy1,
-                      TImage& image2, int x2, int y2, int frame2, float rotation2, float sx2, float sy2);
+    int ImagesCollide(TImage& image1, int x1, int y1, int frame1, float rotation1, float sx1, float sy1, TImage& image2,
+                      int x2, int y2, int frame2, float rotation2, float sx2, float sy2);
 
     // Tests the frame, placed with the draw state's current transform, against
     // the layers in collide_mask, then records it in the layers of write_mask.

@@ -13,8 +13,8 @@
 #include "platform/video/gl_loader.hpp"
 #include "platform/video/gl_renderer.hpp"
 #endif
-#include "platform/video/png.hpp"
 #include "platform/system/resources.hpp"
+#include "platform/video/png.hpp"
 #ifdef __EMSCRIPTEN__
 #include "platform/web/page.hpp"
 #endif

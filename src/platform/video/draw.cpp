@@ -2,12 +2,11 @@
 
 #include <utility>
 
-#include "platform/video/png.hpp"
 #include "platform/system/angles.hpp"
 #include "platform/system/resources.hpp"
+#include "platform/video/png.hpp"
 
-TImage::TImage(int width_, int height_, int frame_count, int flags_)
-    : width(width_), height(height_), flags(flags_) {
+TImage::TImage(int width_, int height_, int frame_count, int flags_) : width(width_), height(height_), flags(flags_) {
     pixmaps.resize(static_cast<std::size_t>(frame_count));
     frames.resize(static_cast<std::size_t>(frame_count));
     seqs.assign(static_cast<std::size_t>(frame_count), 0);
@@ -15,8 +14,7 @@ TImage::TImage(int width_, int height_, int frame_count, int flags_)
 
 void TImage::SetPixmap(int frame, TPixmap pixmap) {
     if (frame < 0 || frame >= FrameCount()) return;
-    if ((flags & kImageMasked) && !FormatHasAlpha(pixmap.format))
-        pixmap = MaskPixmap(pixmap, mask_r, mask_g, mask_b);
+    if ((flags & kImageMasked) && !FormatHasAlpha(pixmap.format)) pixmap = MaskPixmap(pixmap, mask_r, mask_g, mask_b);
     pixmaps[frame] = std::make_unique<TPixmap>(std::move(pixmap));
     frames[frame].reset();
     seqs[frame] = 0;
@@ -120,9 +118,7 @@ void Graphics::SetLineWidth(float width) {
     renderer_.SetLineWidth(width);
 }
 
-void Graphics::Plot(float x, float y) {
-    renderer_.Plot(x + state_.origin_x + 0.5f, y + state_.origin_y + 0.5f);
-}
+void Graphics::Plot(float x, float y) { renderer_.Plot(x + state_.origin_x + 0.5f, y + state_.origin_y + 0.5f); }
 
 void Graphics::DrawLine(float x0, float y0, float x1, float y1) {
     renderer_.DrawLine(state_.handle_x, state_.handle_y, x1 - x0 + state_.handle_x, y1 - y0 + state_.handle_y,
@@ -141,8 +137,7 @@ void Graphics::DrawImage(TImage& image, float x, float y, int frame) {
                    x + state_.origin_x, y + state_.origin_y);
 }
 
-void Graphics::DrawImageFrame(TImage& image, int frame, float x0, float y0, float x1, float y1, float tx,
-                              float ty) {
+void Graphics::DrawImageFrame(TImage& image, int frame, float x0, float y0, float x1, float y1, float tx, float ty) {
     TRenderFrame* render_frame = RenderFrame(image, frame);
     if (!render_frame) return;
     renderer_.DrawFrame(*render_frame, x0, y0, x1, y1, tx, ty);

@@ -76,8 +76,9 @@ RendererKind ChooseRenderer() {
         if (std::strcmp(wanted, "gl1") == 0) return RendererKind::kGl1;
         if (std::strcmp(wanted, "gles2") == 0) {
             if (offered) return RendererKind::kGles2;
-            std::fprintf(stderr, "rezarudev: REZARUDEV_RENDERER=gles2: the driver offers OpenGL %s without "
-                                 "framebuffer objects; drawing with gl1\n",
+            std::fprintf(stderr,
+                         "rezarudev: REZARUDEV_RENDERER=gles2: the driver offers OpenGL %s without "
+                         "framebuffer objects; drawing with gl1\n",
                          reinterpret_cast<const char*>(glGetString(GL_VERSION)));
             return RendererKind::kGl1;
         }

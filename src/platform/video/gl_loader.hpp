@@ -12,8 +12,8 @@ struct FramebufferApi {
     void (*FramebufferTexture2D)(unsigned target, unsigned attachment, unsigned texture_target, unsigned texture,
                                  int level) = nullptr;
     unsigned (*CheckFramebufferStatus)(unsigned target) = nullptr;
-    void (*BlitFramebuffer)(int x0, int y0, int x1, int y1, int to_x0, int to_y0, int to_x1, int to_y1,
-                            unsigned mask, unsigned filter) = nullptr;
+    void (*BlitFramebuffer)(int x0, int y0, int x1, int y1, int to_x0, int to_y0, int to_x1, int to_y1, unsigned mask,
+                            unsigned filter) = nullptr;
 };
 // False when the driver has no framebuffer objects that can be blitted.
 bool LoadFramebufferApi(FramebufferApi& api);

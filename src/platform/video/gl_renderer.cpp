@@ -17,9 +17,12 @@ bool TextureAccepted(int width, int height) {
 
 GLenum GlPrimitive(QueuedRenderer::Primitive primitive) {
     switch (primitive) {
-    case QueuedRenderer::Primitive::kPoints: return GL_POINTS;
-    case QueuedRenderer::Primitive::kLines: return GL_LINES;
-    default: return GL_QUADS;
+    case QueuedRenderer::Primitive::kPoints:
+        return GL_POINTS;
+    case QueuedRenderer::Primitive::kLines:
+        return GL_LINES;
+    default:
+        return GL_QUADS;
     }
 }
 
@@ -27,9 +30,7 @@ GLenum GlPrimitive(QueuedRenderer::Primitive primitive) {
 
 GlRenderer::GlRenderer(int width, int height) : QueuedRenderer(width, height) {}
 
-GlRenderer::~GlRenderer() {
-    LeaveLiveRenderer(this);
-}
+GlRenderer::~GlRenderer() { LeaveLiveRenderer(this); }
 
 void GlRenderer::Attach(int window_width, int window_height) {
     AdvanceSequence();
@@ -138,10 +139,8 @@ void GlRenderer::Apply(const DrawSettings& settings) {
         applied_alpha_test_ = alpha_test;
     }
     if (static_cast<int>(settings.textured) != applied_texturing_) {
-        if (settings.textured)
-            glEnable(GL_TEXTURE_2D);
-        else
-            glDisable(GL_TEXTURE_2D);
+        if (settings.textured) glEnable(GL_TEXTURE_2D);
+        else glDisable(GL_TEXTURE_2D);
         applied_texturing_ = settings.textured;
     }
 }

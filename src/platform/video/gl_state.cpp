@@ -25,10 +25,8 @@ void GlStateCache::ForgetTexture(unsigned name) {
 void GlStateCache::Apply(const QueuedRenderer::DrawSettings& settings) {
     using Primitive = QueuedRenderer::Primitive;
     if (settings.scissor != (scissor_ == 1)) {
-        if (settings.scissor)
-            glEnable(GL_SCISSOR_TEST);
-        else
-            glDisable(GL_SCISSOR_TEST);
+        if (settings.scissor) glEnable(GL_SCISSOR_TEST);
+        else glDisable(GL_SCISSOR_TEST);
         scissor_ = settings.scissor;
     }
     if (settings.scissor && std::memcmp(settings.scissor_rect, scissor_rect_, sizeof scissor_rect_)) {

@@ -56,8 +56,8 @@ std::unique_ptr<TRenderFrame> MakeTexture(const TPixmap& pixmap, int flags, bool
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minify);
     int level_width = size.width, level_height = size.height;
     for (int level = 0;; ++level) {
-        glTexImage2D(GL_TEXTURE_2D, level, internal_format, level_width, level_height, 0, GL_RGBA,
-                     GL_UNSIGNED_BYTE, nullptr);
+        glTexImage2D(GL_TEXTURE_2D, level, internal_format, level_width, level_height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     nullptr);
         if (!mipmapped || (level_width == 1 && level_height == 1)) break;
         if (level_width > 1) level_width /= 2;
         if (level_height > 1) level_height /= 2;

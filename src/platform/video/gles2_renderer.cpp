@@ -121,9 +121,7 @@ void Orthographic(float (&matrix)[16], int width, int height) {
 
 Gles2Renderer::Gles2Renderer(int width, int height) : QueuedRenderer(width, height) {}
 
-Gles2Renderer::~Gles2Renderer() {
-    LeaveLiveRenderer(this);
-}
+Gles2Renderer::~Gles2Renderer() { LeaveLiveRenderer(this); }
 
 bool Gles2Renderer::MakeProgram(Program& program, bool textured, bool masked) {
     GLuint vertex = Compile(GL_VERTEX_SHADER, "", kVertexShader);

@@ -22,10 +22,8 @@ bool QueuedRenderer::CoversPicture(const Run& run) const {
     if (settings.primitive == Primitive::kClear) return true;
     if (settings.primitive != Primitive::kQuads || !Opaque(settings.blend)) return false;
     // The centres of the corner pixels; every other centre lies between them.
-    const double corners[4][2] = {{0.5, 0.5},
-                                  {width() - 0.5, 0.5},
-                                  {width() - 0.5, height() - 0.5},
-                                  {0.5, height() - 0.5}};
+    const double corners[4][2] = {
+        {0.5, 0.5}, {width() - 0.5, 0.5}, {width() - 0.5, height() - 0.5}, {0.5, height() - 0.5}};
     for (int quad = run.first; quad + 4 <= run.first + run.count; quad += 4) {
         const QueuedVertex* v = &vertices_[static_cast<std::size_t>(quad)];
         double area = 0;

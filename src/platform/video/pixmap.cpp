@@ -6,9 +6,12 @@
 int BytesPerPixel(int format) {
     switch (format) {
     case kFormatA8:
-    case kFormatI8: return 1;
-    case kFormatRGB888: return 3;
-    default: return 4;
+    case kFormatI8:
+        return 1;
+    case kFormatRGB888:
+        return 3;
+    default:
+        return 4;
     }
 }
 
@@ -27,10 +30,14 @@ TPixmap TPixmap::Create(int width, int height, int format) {
 std::uint32_t TPixmap::ReadRGBA(int x, int y) const {
     const std::uint8_t* p = PixelPtr(x, y);
     switch (format) {
-    case kFormatA8: return PackRGBA(255, 255, 255, p[0]);
-    case kFormatI8: return PackRGBA(p[0], p[0], p[0], 255);
-    case kFormatRGB888: return PackRGBA(p[0], p[1], p[2], 255);
-    default: return PackRGBA(p[0], p[1], p[2], p[3]);
+    case kFormatA8:
+        return PackRGBA(255, 255, 255, p[0]);
+    case kFormatI8:
+        return PackRGBA(p[0], p[0], p[0], 255);
+    case kFormatRGB888:
+        return PackRGBA(p[0], p[1], p[2], 255);
+    default:
+        return PackRGBA(p[0], p[1], p[2], p[3]);
     }
 }
 

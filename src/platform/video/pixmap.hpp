@@ -25,9 +25,7 @@ struct TPixmap {
     static TPixmap Create(int width, int height, int format = kFormatRGBA8888);
 
     std::uint8_t* PixelPtr(int x, int y) { return pixels.data() + y * pitch + x * BytesPerPixel(format); }
-    const std::uint8_t* PixelPtr(int x, int y) const {
-        return pixels.data() + y * pitch + x * BytesPerPixel(format);
-    }
+    const std::uint8_t* PixelPtr(int x, int y) const { return pixels.data() + y * pitch + x * BytesPerPixel(format); }
     // Red, green, blue and alpha of one pixel, whatever the layout.
     std::uint32_t ReadRGBA(int x, int y) const;
     // Only for kFormatRGBA8888.
@@ -36,8 +34,8 @@ struct TPixmap {
 
 // rgba packing used by ReadRGBA/WriteRGBA: red in the low byte.
 constexpr std::uint32_t PackRGBA(int r, int g, int b, int a) {
-    return static_cast<std::uint32_t>(r) | static_cast<std::uint32_t>(g) << 8 |
-           static_cast<std::uint32_t>(b) << 16 | static_cast<std::uint32_t>(a) << 24;
+    return static_cast<std::uint32_t>(r) | static_cast<std::uint32_t>(g) << 8 | static_cast<std::uint32_t>(b) << 16 |
+           static_cast<std::uint32_t>(a) << 24;
 }
 constexpr int RedOf(std::uint32_t rgba) { return static_cast<int>(rgba & 0xff); }
 constexpr int GreenOf(std::uint32_t rgba) { return static_cast<int>(rgba >> 8 & 0xff); }

@@ -77,7 +77,10 @@ void QueuedRenderer::Clear() { Queue(Primitive::kClear, nullptr, 0); }
 void QueuedRenderer::DrawQuad(const Vertex (&corners)[4], bool textured) {
     QueuedVertex quad[4];
     for (int i = 0; i < 4; ++i) {
-        quad[i] = {corners[i].x, corners[i].y, textured ? corners[i].u : 0, textured ? corners[i].v : 0,
+        quad[i] = {corners[i].x,
+                   corners[i].y,
+                   textured ? corners[i].u : 0,
+                   textured ? corners[i].v : 0,
                    {rgba_[0], rgba_[1], rgba_[2], rgba_[3]}};
     }
     Queue(Primitive::kQuads, quad, 4);

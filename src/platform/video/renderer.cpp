@@ -84,8 +84,8 @@ void Renderer::Plot(float x, float y) {
 
 void Renderer::DrawLine(float x0, float y0, float x1, float y1, float tx, float ty) {
     Texturing(false);
-    DrawSegment(x0 * ix_ + y0 * iy_ + tx + 0.5f, x0 * jx_ + y0 * jy_ + ty + 0.5f,
-                x1 * ix_ + y1 * iy_ + tx + 0.5f, x1 * jx_ + y1 * jy_ + ty + 0.5f);
+    DrawSegment(x0 * ix_ + y0 * iy_ + tx + 0.5f, x0 * jx_ + y0 * jy_ + ty + 0.5f, x1 * ix_ + y1 * iy_ + tx + 0.5f,
+                x1 * jx_ + y1 * jy_ + ty + 0.5f);
 }
 
 void Renderer::DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) {
@@ -138,12 +138,10 @@ TPixmap BuildTexturePixmap(const TPixmap& image, TextureSize size) {
     TPixmap texture = TPixmap::Create(size.width, size.height);
     PastePixmap(texture, fitted, 0, 0);
     if (fit_width < size.width && fit_width > 0) {
-        for (int y = 0; y < fit_height; ++y)
-            texture.WriteRGBA(fit_width, y, fitted.ReadRGBA(fit_width - 1, y));
+        for (int y = 0; y < fit_height; ++y) texture.WriteRGBA(fit_width, y, fitted.ReadRGBA(fit_width - 1, y));
     }
     if (fit_height < size.height && fit_height > 0) {
-        for (int x = 0; x < fit_width; ++x)
-            texture.WriteRGBA(x, fit_height, fitted.ReadRGBA(x, fit_height - 1));
+        for (int x = 0; x < fit_width; ++x) texture.WriteRGBA(x, fit_height, fitted.ReadRGBA(x, fit_height - 1));
     }
     if (fit_width < size.width && fit_height < size.height && fit_width > 0 && fit_height > 0)
         texture.WriteRGBA(fit_width, fit_height, fitted.ReadRGBA(fit_width - 1, fit_height - 1));

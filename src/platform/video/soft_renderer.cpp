@@ -28,9 +28,7 @@ std::int64_t FloorDiv(std::int64_t numerator, std::int64_t denominator) {
     return quotient;
 }
 
-std::int64_t CeilDiv(std::int64_t numerator, std::int64_t denominator) {
-    return -FloorDiv(-numerator, denominator);
-}
+std::int64_t CeilDiv(std::int64_t numerator, std::int64_t denominator) { return -FloorDiv(-numerator, denominator); }
 
 // round(value / 255) for value in 0..255*255.
 inline std::uint32_t Div255(std::uint32_t value) {
@@ -195,8 +193,8 @@ void Rasterise(const Raster& raster) {
             std::int64_t u = ToTexelFixed(map.u + map.du_dy * y + map.du_dx * x - shift);
             std::int64_t v = ToTexelFixed(map.v + map.dv_dy * y + map.dv_dx * x - shift);
             for (std::int64_t column = first; column <= last; ++column, pixel += 4, u += du, v += dv) {
-                Rgba texel = Kind == kNearest ? SampleNearest(*raster.texels, u, v)
-                                              : SampleLinear(*raster.texels, u, v);
+                Rgba texel =
+                    Kind == kNearest ? SampleNearest(*raster.texels, u, v) : SampleLinear(*raster.texels, u, v);
                 Blend<Mode>(pixel, modulate ? Modulate(texel, colour) : texel);
             }
         }
@@ -206,11 +204,21 @@ void Rasterise(const Raster& raster) {
 template <SourceKind Kind>
 void RasteriseInMode(int mode, const Raster& raster) {
     switch (mode) {
-    case BLEND_MASK: Rasterise<BLEND_MASK, Kind>(raster); break;
-    case BLEND_ALPHA: Rasterise<BLEND_ALPHA, Kind>(raster); break;
-    case BLEND_LIGHT: Rasterise<BLEND_LIGHT, Kind>(raster); break;
-    case BLEND_SHADE: Rasterise<BLEND_SHADE, Kind>(raster); break;
-    default: Rasterise<BLEND_SOLID, Kind>(raster); break;
+    case BLEND_MASK:
+        Rasterise<BLEND_MASK, Kind>(raster);
+        break;
+    case BLEND_ALPHA:
+        Rasterise<BLEND_ALPHA, Kind>(raster);
+        break;
+    case BLEND_LIGHT:
+        Rasterise<BLEND_LIGHT, Kind>(raster);
+        break;
+    case BLEND_SHADE:
+        Rasterise<BLEND_SHADE, Kind>(raster);
+        break;
+    default:
+        Rasterise<BLEND_SOLID, Kind>(raster);
+        break;
     }
 }
 
@@ -357,10 +365,8 @@ void SoftRenderer::FillTriangle(const Vertex& a, const Vertex& b, const Vertex& 
     map.u = u[0] - map.du_dx * x[0] - map.du_dy * y[0];
     map.v = v[0] - map.dv_dx * x[0] - map.dv_dy * y[0];
     raster.texels = &texels;
-    if (texture->filtered)
-        RasteriseInMode<kLinear>(blend_, raster);
-    else
-        RasteriseInMode<kNearest>(blend_, raster);
+    if (texture->filtered) RasteriseInMode<kLinear>(blend_, raster);
+    else RasteriseInMode<kNearest>(blend_, raster);
 }
 
 void SoftRenderer::WritePixel(int x, int y) {
@@ -368,11 +374,21 @@ void SoftRenderer::WritePixel(int x, int y) {
     Rgba fragment{rgba_[0], rgba_[1], rgba_[2], rgba_[3]};
     std::uint8_t* pixel = back_buffer_.PixelPtr(x, y);
     switch (blend_) {
-    case BLEND_MASK: Blend<BLEND_MASK>(pixel, fragment); break;
-    case BLEND_ALPHA: Blend<BLEND_ALPHA>(pixel, fragment); break;
-    case BLEND_LIGHT: Blend<BLEND_LIGHT>(pixel, fragment); break;
-    case BLEND_SHADE: Blend<BLEND_SHADE>(pixel, fragment); break;
-    default: Blend<BLEND_SOLID>(pixel, fragment); break;
+    case BLEND_MASK:
+        Blend<BLEND_MASK>(pixel, fragment);
+        break;
+    case BLEND_ALPHA:
+        Blend<BLEND_ALPHA>(pixel, fragment);
+        break;
+    case BLEND_LIGHT:
+        Blend<BLEND_LIGHT>(pixel, fragment);
+        break;
+    case BLEND_SHADE:
+        Blend<BLEND_SHADE>(pixel, fragment);
+        break;
+    default:
+        Blend<BLEND_SOLID>(pixel, fragment);
+        break;
     }
 }
 

@@ -32,7 +32,8 @@ std::unique_ptr<TPixmap> CoverageOf(const FT_Bitmap& bitmap) {
         case FT_PIXEL_MODE_BGRA:
             for (int x = 0; x < width; ++x) target[x] = source[x * 4 + 3];
             break;
-        default: return nullptr;
+        default:
+            return nullptr;
         }
     }
     return pixmap;
@@ -161,8 +162,8 @@ std::unique_ptr<TImageFont> Text::LoadFont(const std::string& source, int size, 
         auto bytes = ReadSource(source);
         if (!bytes || bytes->empty()) return nullptr;
         font->_buf = std::move(*bytes);
-        error = FT_New_Memory_Face(library_.get(), font->_buf.data(), static_cast<FT_Long>(font->_buf.size()), 0,
-                                   &face);
+        error =
+            FT_New_Memory_Face(library_.get(), font->_buf.data(), static_cast<FT_Long>(font->_buf.size()), 0, &face);
     } else {
         error = FT_New_Face(library_.get(), source.c_str(), 0, &face);
     }

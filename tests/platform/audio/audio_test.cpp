@@ -339,7 +339,9 @@ protected:
 TEST_F(AudioFiles, OggRoundTripKeepsLayoutLengthAndWaveform) {
     ManualClock clock;
     Audio audio(clock);
-    struct Case { int channels, hertz; };
+    struct Case {
+        int channels, hertz;
+    };
     for (Case c : {Case{1, 22050}, Case{2, 44100}}) {
         const int frames = c.hertz / 2;
         std::string path = WriteSine("sine.ogg", frames, c.channels, c.hertz);
@@ -433,7 +435,10 @@ struct StreamAndWhole {
 // interpolation, a volume glide and a pause across them, the stream mixes
 // exactly what the whole decoded track mixes.
 TEST_F(AudioFiles, StreamedTrackMixesExactlyAsTheWholeTrackAcrossBlocksLoopsAndPauses) {
-    struct Case { int frames, channels, hertz; bool thread; };
+    struct Case {
+        int frames, channels, hertz;
+        bool thread;
+    };
     for (Case c : {Case{10000, 1, 22050, true}, Case{9000, 2, 44100, true}, Case{9000, 2, 44100, false}}) {
         SCOPED_TRACE(testing::Message() << c.hertz << (c.thread ? " thread" : " no thread"));
         StreamAndWhole both(WriteSine("track.ogg", c.frames, c.channels, c.hertz), c.thread);

@@ -257,8 +257,8 @@ TEST_F(SdlEvents, PadsFollowTheFixedMappingAndComeAndGo) {
     }
     // Plugged in again, it takes the same port.
     index = SDL_JoystickAttachVirtualEx(&pad);
-    EXPECT_EQ(Fetch(source), (std::vector<InputEvent>{InputEvent::JoyAxis(0, 0.0f, port),
-                                                      InputEvent::JoyAxis(1, 0.0f, port)}));
+    EXPECT_EQ(Fetch(source),
+              (std::vector<InputEvent>{InputEvent::JoyAxis(0, 0.0f, port), InputEvent::JoyAxis(1, 0.0f, port)}));
     SDL_JoystickDetachVirtual(index);
 }
 

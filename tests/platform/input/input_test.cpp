@@ -296,12 +296,13 @@ TEST(Input, ARecordedSessionReplaysQueryForQuery) {
 
 TEST(Input, ReplayWaitTakesTheNextGroupEvenFromALaterFrame) {
     std::string error;
-    std::optional<ReplayFile> replay = ParseReplay("seed 1\n"
-                                                   "10 focus lost\n"
-                                                   "50 key 38 down\n"
-                                                   "80 focus gained\n"
-                                                   "81 key 32 down\n",
-                                                   "wait.replay", error);
+    std::optional<ReplayFile> replay = ParseReplay(
+        "seed 1\n"
+        "10 focus lost\n"
+        "50 key 38 down\n"
+        "80 focus gained\n"
+        "81 key 32 down\n",
+        "wait.replay", error);
     ASSERT_TRUE(replay) << error;
     ReplaySource source(*replay);
     Input input(source);
@@ -324,8 +325,8 @@ TEST(Input, ReplayWaitTakesTheNextGroupEvenFromALaterFrame) {
     input.BeginFrame(81);
     EXPECT_EQ(input.KeyHits(kSpace), 1);
     // Recorded again, the wait's groups take the frames right after the wait.
-    EXPECT_EQ(record.lines, (std::vector<std::string>{"10 focus lost", "11 key 38 down", "12 focus gained",
-                                                      "81 key 32 down"}));
+    EXPECT_EQ(record.lines,
+              (std::vector<std::string>{"10 focus lost", "11 key 38 down", "12 focus gained", "81 key 32 down"}));
 }
 
 }  // namespace

@@ -19,22 +19,23 @@ std::string ParseError(const std::string& text) {
 
 TEST(Replay, ParsesEveryKindOfLine) {
     std::string error;
-    std::optional<ReplayFile> replay = ParseReplay("# a session\r\n"
-                                                   "seed -4660   # any 32-bit value\r\n"
-                                                   "\n"
-                                                   "settings 0 5 3\n"
-                                                   "5 key 32 down\n"
-                                                   "6\tkey 32 up\n"
-                                                   "40 move 639 479\n"
-                                                   "41 mouse 1 down\n"
-                                                   "41 mouse 3 up\n"
-                                                   "90 joy axis 1 -1.0\n"
-                                                   "95 joy button 7 down\n"
-                                                   "96 joy button 15 up\n"
-                                                   "120 focus lost\n"
-                                                   "180 focus gained\n"
-                                                   "600 close",
-                                                   "good.replay", error);
+    std::optional<ReplayFile> replay = ParseReplay(
+        "# a session\r\n"
+        "seed -4660   # any 32-bit value\r\n"
+        "\n"
+        "settings 0 5 3\n"
+        "5 key 32 down\n"
+        "6\tkey 32 up\n"
+        "40 move 639 479\n"
+        "41 mouse 1 down\n"
+        "41 mouse 3 up\n"
+        "90 joy axis 1 -1.0\n"
+        "95 joy button 7 down\n"
+        "96 joy button 15 up\n"
+        "120 focus lost\n"
+        "180 focus gained\n"
+        "600 close",
+        "good.replay", error);
     ASSERT_TRUE(replay) << error;
     EXPECT_EQ(replay->seed, -4660);
     EXPECT_EQ(replay->settings, (Settings{0, 5, 3}));
@@ -101,8 +102,7 @@ TEST(Replay, SeedThenSettingsComeFirstAndOnce) {
     EXPECT_EQ(ParseError("seed 2147483648\n"), "bad.replay:1: seed '2147483648' is not a 32-bit integer");
     EXPECT_EQ(ParseError("seed 1 2\n"), "bad.replay:1: unexpected '2' at the end");
     EXPECT_EQ(ParseError("settings 1 2 3\nseed 1\n"), "bad.replay:1: settings must come right after the seed");
-    EXPECT_EQ(ParseError("seed 1\n1 close\nsettings 1 2 3\n"),
-              "bad.replay:3: settings must come right after the seed");
+    EXPECT_EQ(ParseError("seed 1\n1 close\nsettings 1 2 3\n"), "bad.replay:3: settings must come right after the seed");
     EXPECT_EQ(ParseError("seed 1\nsettings 1 2 3\nsettings 1 2 3\n"), "bad.replay:3: a second settings line");
     EXPECT_EQ(ParseError("seed 1\nsettings 1 2\n"), "bad.replay:2: settings needs S M T");
     EXPECT_EQ(ParseError("seed 1\nsettings 11 0 0\n"), "bad.replay:2: sound volume '11' is not in 0..10");
@@ -122,12 +122,18 @@ TEST(Replay, AMissingFileOrAFolderIsAnError) {
 TEST(Replay, WrittenEventsReadBackUnchanged) {
     std::string path = ::testing::TempDir() + "replay_written.replay";
     std::vector<ReplayEvent> events = {
-        {0, InputEvent::Key(162, true)},       {0, InputEvent::Key(162, false)},
-        {3, InputEvent::Mouse(2, true)},       {3, InputEvent::Mouse(2, false)},
-        {4, InputEvent::MoveTo(0, 479)},       {9, InputEvent::JoyAxis(0, 0.1f)},
-        {9, InputEvent::JoyAxis(1, -1.0f / 32768.0f)}, {9, InputEvent::JoyAxis(9, -1.0f)},
-        {10, InputEvent::JoyButton(6, true)},  {11, InputEvent::JoyButton(6, false)},
-        {12, InputEvent::Focus(false)},        {13, InputEvent::Focus(true)},
+        {0, InputEvent::Key(162, true)},
+        {0, InputEvent::Key(162, false)},
+        {3, InputEvent::Mouse(2, true)},
+        {3, InputEvent::Mouse(2, false)},
+        {4, InputEvent::MoveTo(0, 479)},
+        {9, InputEvent::JoyAxis(0, 0.1f)},
+        {9, InputEvent::JoyAxis(1, -1.0f / 32768.0f)},
+        {9, InputEvent::JoyAxis(9, -1.0f)},
+        {10, InputEvent::JoyButton(6, true)},
+        {11, InputEvent::JoyButton(6, false)},
+        {12, InputEvent::Focus(false)},
+        {13, InputEvent::Focus(true)},
         {20, InputEvent::Close()},
     };
     {
@@ -157,13 +163,14 @@ TEST(Replay, AnUnwritableRecordIsAnError) {
 
 TEST(Replay, SourceDeliversByFrameAndWaitsTakeWholeGroups) {
     std::string error;
-    std::optional<ReplayFile> replay = ParseReplay("seed 1\n"
-                                                   "2 key 37 down\n"
-                                                   "2 key 39 down\n"
-                                                   "4 key 37 up\n"
-                                                   "9 key 39 up\n"
-                                                   "9 close\n",
-                                                   "source.replay", error);
+    std::optional<ReplayFile> replay = ParseReplay(
+        "seed 1\n"
+        "2 key 37 down\n"
+        "2 key 39 down\n"
+        "4 key 37 up\n"
+        "9 key 39 up\n"
+        "9 close\n",
+        "source.replay", error);
     ASSERT_TRUE(replay) << error;
     ReplaySource source(*replay);
     std::vector<InputEvent> events;

@@ -202,7 +202,7 @@ protected:
         auto cut = CutGameSprites(graphics);
         ASSERT_TRUE(cut.has_value()) << "sprite atlas missing";
         sprites = std::move(*cut);
-        pool = {{sprites.ship.get(), 4}, {sprites.shot.get(), 1}, {sprites.burger.get(), 1},
+        pool = {{sprites.ship.get(), 4}, {sprites.shot.get(), 1},  {sprites.burger.get(), 1},
                 {sprites.ufo.get(), 1},  {sprites.fries.get(), 1}, {sprites.icons.get(), 12}};
     }
 
@@ -210,8 +210,13 @@ protected:
         auto [image, frames] = pool[std::uniform_int_distribution<std::size_t>(0, pool.size() - 1)(random)];
         std::uniform_int_distribution<int> offset(-spread, spread);
         std::uniform_real_distribution<float> angle(0, 360), scale(0.3f, 1.2f);
-        PlacedFrame placed{image, center_x + offset(random), center_y + offset(random),
-                           std::uniform_int_distribution<int>(0, frames - 1)(random), 0, 1, 1};
+        PlacedFrame placed{image,
+                           center_x + offset(random),
+                           center_y + offset(random),
+                           std::uniform_int_distribution<int>(0, frames - 1)(random),
+                           0,
+                           1,
+                           1};
         if (transformed) {
             placed.rotation = angle(random);
             placed.scale_x = placed.scale_y = scale(random);
@@ -275,12 +280,12 @@ TEST_F(CollisionPropertyTest, UnrotatedUnscaledAgreesWithPixelByPixelReference) 
 
 TEST_F(CollisionPropertyTest, ShipTouchingTurnedBurger) {
     // The ship's collision footprint is frame 0 at scale (1, 0.6).
-    EXPECT_EQ(collision.ImagesCollide(*sprites.ship, 300, 200, 0, 30, 1, 0.6f, *sprites.burger, 326, 210, 0, 200,
-                                      0.6f, 0.6f),
-              1);
-    EXPECT_EQ(collision.ImagesCollide(*sprites.ship, 300, 200, 0, 30, 1, 0.6f, *sprites.burger, 330, 210, 0, 200,
-                                      0.6f, 0.6f),
-              0);
+    EXPECT_EQ(
+        collision.ImagesCollide(*sprites.ship, 300, 200, 0, 30, 1, 0.6f, *sprites.burger, 326, 210, 0, 200, 0.6f, 0.6f),
+        1);
+    EXPECT_EQ(
+        collision.ImagesCollide(*sprites.ship, 300, 200, 0, 30, 1, 0.6f, *sprites.burger, 330, 210, 0, 200, 0.6f, 0.6f),
+        0);
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/system/resources.hpp"
 #include "platform/video/display.hpp"
 #include "platform/video/draw.hpp"
 #include "platform/video/png.hpp"
-#include "platform/system/resources.hpp"
 
 namespace {
 
@@ -38,7 +38,8 @@ protected:
     std::unique_ptr<TImage> RedGreen() {
         TPixmap pixmap = TPixmap::Create(4, 2);
         for (int y = 0; y < 2; ++y)
-            for (int x = 0; x < 4; ++x) pixmap.WriteRGBA(x, y, x < 2 ? PackRGBA(255, 0, 0, 255) : PackRGBA(0, 255, 0, 255));
+            for (int x = 0; x < 4; ++x)
+                pixmap.WriteRGBA(x, y, x < 2 ? PackRGBA(255, 0, 0, 255) : PackRGBA(0, 255, 0, 255));
         auto image = graphics_->LoadImage(pixmap, 0);
         graphics_->SetImageMidHandle(*image);
         return image;
@@ -164,8 +165,8 @@ TEST(GlDriverTest, WithoutFramebufferObjectsThePicturesAreTheSame) {
         std::string server = std::to_string(5200 + getpid() % 3000);
         std::string command = "SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1 " + environment + " xvfb-run -a -n " +
                               server + " -s '-screen 0 1400x1100x24' '" + REZARUDEV_BINARY +
-                              "' --windowed --fast --frames 40" +
-                              " --data-dir '" + folder.string() + "' --replay '" + (folder / "r.txt").string() + "'";
+                              "' --windowed --fast --frames 40" + " --data-dir '" + folder.string() + "' --replay '" +
+                              (folder / "r.txt").string() + "'";
         for (int frame : {10, 30, 38})
             command += " --screenshot " + std::to_string(frame) + ":'" +
                        (folder / (name + std::to_string(frame) + ".png")).string() + "'";
@@ -174,8 +175,9 @@ TEST(GlDriverTest, WithoutFramebufferObjectsThePicturesAreTheSame) {
     };
     ASSERT_EQ(run("fbo", ""), 0);
     ASSERT_EQ(run("old", "MESA_GL_VERSION_OVERRIDE=1.4"), 0);
-    ASSERT_EQ(run("window", "MESA_GL_VERSION_OVERRIDE=1.4 MESA_EXTENSION_OVERRIDE='-GL_ARB_framebuffer_object "
-                            "-GL_EXT_framebuffer_object'"),
+    ASSERT_EQ(run("window",
+                  "MESA_GL_VERSION_OVERRIDE=1.4 MESA_EXTENSION_OVERRIDE='-GL_ARB_framebuffer_object "
+                  "-GL_EXT_framebuffer_object'"),
               0);
     for (int frame : {10, 30, 38}) {
         auto fbo = ReadSource((folder / ("fbo" + std::to_string(frame) + ".png")).string());

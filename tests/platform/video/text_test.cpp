@@ -135,10 +135,15 @@ TEST_F(TextTest, UnmappedCharacterLeavesNoGap) {
     text.DrawText("AB", 50, 60);
     auto plain = renderer.quads;
     renderer.quads.clear();
-    text.DrawText("A\x01" "B", 50, 60);
+    text.DrawText(
+        "A\x01"
+        "B",
+        50, 60);
     ASSERT_EQ(renderer.quads.size(), plain.size());
     EXPECT_EQ(renderer.quads[1][0].x, plain[1][0].x);
-    EXPECT_EQ(text.TextWidth("A\x01" "B"), text.TextWidth("AB"));
+    EXPECT_EQ(text.TextWidth("A\x01"
+                             "B"),
+              text.TextWidth("AB"));
 }
 
 TEST_F(TextTest, SmoothGlyphsGetATransparentBorder) {
