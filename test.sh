@@ -9,7 +9,8 @@
 # The sanitizer build also holds the libFuzzer targets (its libraries carry
 # the fuzzer's coverage hooks), and its soak test, the longest part, starts
 # as soon as the game is built and runs beside everything else. Last, each
-# fuzz target runs for a few seconds from its committed seeds.
+# fuzz target runs for a few seconds from its committed seeds, and the
+# browser build is made and tested in headless Chromium.
 # tools/long_run.sh is the same sanitizer build played and fuzzed for longer.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -72,8 +73,10 @@ step=$SECONDS
 REZARUDEV_FUZZ_BUILD=build-sanitize bash tools/fuzz.sh 10
 lap "fuzz targets, 10 s each" "$step"
 
-# The browser build's own part goes here, once it exists:
-#   bash tools/web/test.sh
+# The browser build: the page in headless Chromium beside the GCC build's game.
+step=$SECONDS
+bash tools/web/test.sh build
+lap "browser build and its tests" "$step"
 
 step=$SECONDS
 soak_status=0

@@ -6,9 +6,9 @@
   var args = (query.get('args') || '').split(/\s+/).filter(function (word) { return word !== ''; });
   Module.arguments = args;
 
-  // Where the best score (SDL's per-user folder) and the settings
-  // ($HOME/.config) are kept.
-  var keptFolders = ['/libsdl', '/home/web_user/.config'];
+  // The per-user folders of the best score and score table ($HOME/.local/share)
+  // and of the settings ($HOME/.config).
+  var keptFolders = ['/home/web_user/.local/share', '/home/web_user/.config'];
   var storage = true;
 
   function sayNoStorage(error) {
@@ -32,7 +32,7 @@
       return;
     }
     keptFolders.forEach(function (folder) {
-      try { FS.mkdir(folder); } catch (exists) {}
+      try { FS.mkdirTree(folder); } catch (exists) {}
       FS.mount(IDBFS, {}, folder);
     });
     try {
