@@ -2,16 +2,18 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <optional>
 #include <system_error>
 
 #include "game/hiscore.hpp"
 #include "game/paths.hpp"
 #include "platform/system/message.hpp"
+#include "platform/system/text_parse.hpp"
 
 namespace {
 
@@ -19,11 +21,11 @@ namespace {
 // a score table.
 constexpr std::size_t kMaxFileSize = 64 * 1024;
 
-// A whole number from 1 up, digits only.
+// A whole number from 1 up.
 bool ParsePositive(std::string_view word, int& value) {
-    if (word.empty() || word[0] < '0' || word[0] > '9') return false;
-    auto [end, status] = std::from_chars(word.data(), word.data() + word.size(), value);
-    return status == std::errc() && end == word.data() + word.size() && value > 0;
+    std::optional<int> parsed = ParseIntIn(word, 1, std::numeric_limits<int>::max());
+    if (parsed) value = *parsed;
+    return parsed.has_value();
 }
 
 bool IsDate(std::string_view date) {
@@ -130,14 +132,9 @@ int AddEntry(ScoreTable& table, const ScoreEntry& entry) {
 ParsedScores ParseScores(std::string_view text) {
     ParsedScores parsed;
     bool has_last = false;
-    int line_number = 0;
-    while (!text.empty()) {
-        std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        ++line_number;
+    ForEachLine(text, [&](std::string_view line, int line_number) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.empty() || line[0] == '#') continue;
+        if (line.empty() || line[0] == '#') return true;
         std::string problem;
         if (line.substr(0, 5) == "last ") {
             std::string name;
@@ -156,7 +153,8 @@ ParsedScores ParseScores(std::string_view text) {
         }
         if (!problem.empty() && parsed.skipped++ == 0)
             parsed.first_problem = "line " + std::to_string(line_number) + ": " + problem;
-    }
+        return true;
+    });
     // A file put in order by hand still reads as the game keeps it.
     std::stable_sort(parsed.table.entries.begin(), parsed.table.entries.end(),
                      [](const ScoreEntry& a, const ScoreEntry& b) { return a.score > b.score; });
