@@ -109,6 +109,16 @@ void JoyToPointer(Game& game) {
     }
 }
 
+void DrawMenuPointer(Game& game) {
+    Graphics& gfx = game.services.graphics;
+    Input& input = game.services.input;
+    gfx.SetColor(255, 255, 255);
+    gfx.SetTransform(330, 0.8f, 0.8f);
+    gfx.SetBlend(BLEND_MASK);
+    gfx.DrawImage(*game.ship_img, static_cast<float>(input.MouseX()), static_cast<float>(input.MouseY()), 0);
+    gfx.SetTransform(0, 1, 1);
+}
+
 void RunMenu(Game& game, int title_mode) {
     Graphics& gfx = game.services.graphics;
     Input& input = game.services.input;
@@ -129,11 +139,7 @@ void RunMenu(Game& game, int title_mode) {
         text.DrawText(label, static_cast<float>(CentredX(game, label, 320)), static_cast<float>(y));
         y += 25;
     }
-    gfx.SetColor(255, 255, 255);
-    gfx.SetTransform(330, 0.8f, 0.8f);
-    gfx.SetBlend(BLEND_MASK);
-    gfx.DrawImage(*game.ship_img, static_cast<float>(input.MouseX()), static_cast<float>(input.MouseY()), 0);
-    gfx.SetTransform(0, 1, 1);
+    DrawMenuPointer(game);
     if (game.paused) DrawPausedCaption(game);
     gfx.SetColor(0, 245, 0);
     text.DrawText(kCreditLine, static_cast<float>(CentredX(game, kCreditLine, 320)), 456);

@@ -8,6 +8,7 @@
 
 #include "game/game.hpp"
 #include "game/hud.hpp"
+#include "game/menu.hpp"
 #include "platform/input/input.hpp"
 #include "platform/video/text.hpp"
 
@@ -81,15 +82,6 @@ void Centred(Game& game, const std::string& text, int y, int red, int green, int
     ShadowedText(game, text, x + 2, y + 2, x, y, red, green, blue);
 }
 
-void DrawPointer(Game& game) {
-    Graphics& gfx = game.services.graphics;
-    gfx.SetColor(255, 255, 255);
-    gfx.SetTransform(330, 0.8f, 0.8f);
-    gfx.DrawImage(*game.ship_img, static_cast<float>(game.services.input.MouseX()),
-                  static_cast<float>(game.services.input.MouseY()), 0);
-    gfx.SetTransform(0, 1, 1);
-}
-
 bool OverOk(Input& input) { return input.MouseY() >= kOkTop - 10 && input.MouseY() < kOkTop + 25; }
 
 void DrawNameEntry(Game& game) {
@@ -118,7 +110,7 @@ void DrawNameEntry(Game& game) {
     }
     text.DrawText("OK", static_cast<float>(CentredX(game, "OK", 320)), kOkTop);
     Centred(game, "Type it, then Enter, OK or button 0", 395, 0, 245, 0);
-    DrawPointer(game);
+    DrawMenuPointer(game);
     gfx.SetColor(255, 255, 255);
 }
 
