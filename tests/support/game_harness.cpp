@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
-#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <system_error>
 
 #include "game/rules.hpp"
 #include "game/shell.hpp"
@@ -13,9 +15,12 @@
 namespace {
 
 std::filesystem::path MakeFolder() {
-    static std::atomic<int> counter{0};
-    auto folder = std::filesystem::temp_directory_path() /
-                  ("rezarudev-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+    // A name of its own even where a killed run of a process with the same
+    // number left its folder behind.
+    std::string pattern = (std::filesystem::temp_directory_path() / "rezarudev-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::filesystem::filesystem_error("mkdtemp", pattern, std::error_code(errno, std::generic_category()));
+    std::filesystem::path folder = pattern;
     std::filesystem::create_directories(folder / "data");
     // The sounds are the real ones; only the best score is private.
     for (const auto& entry :
