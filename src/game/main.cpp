@@ -100,7 +100,12 @@ int Run(int argc, char** argv) {
     Collision collision(graphics);
 
     Services services{clock, *display, graphics, input, audio, text, collision};
-    RunGame(services, options, folders, seed, &observer, settings, settings_path);
+    RunSettings run;
+    run.settings = settings;
+    run.settings_path = settings_path;
+    run.frame_limit = options.frames;
+    run.fast_exit = options.fast;
+    RunGame(services, folders, seed, &observer, run);
     observer.RunEnded();
     // The best score is saved by now; what failed was said when it happened.
     return observer.failed() ? 1 : 0;

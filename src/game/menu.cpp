@@ -115,7 +115,7 @@ void DrawMenuPointer(Game& game) {
     gfx.SetColor(255, 255, 255);
     gfx.SetTransform(330, 0.8f, 0.8f);
     gfx.SetBlend(BLEND_MASK);
-    gfx.DrawImage(*game.ship_img, static_cast<float>(input.MouseX()), static_cast<float>(input.MouseY()), 0);
+    gfx.DrawImage(*game.images.ship_img, static_cast<float>(input.MouseX()), static_cast<float>(input.MouseY()), 0);
     gfx.SetTransform(0, 1, 1);
 }
 

@@ -53,14 +53,11 @@ void SessionObserver::RunEnded() {
     }
 }
 
-void RunGame(Services& services, const RunOptions& options, const GameFolders& folders, int seed,
-             FrameObserver* observer, const Settings& settings, const std::string& settings_path) {
+void RunGame(Services& services, const GameFolders& folders, int seed, FrameObserver* observer,
+             const RunSettings& run) {
     Game game(services, folders);
-    game.settings = settings;
-    game.settings_path = settings_path;
+    game.run = run;
     game.observer = observer;
-    game.frame_limit = options.frames;
-    game.fast_exit = options.fast;
     StartUp(game, seed);
     RunMainLoop(game);
 }

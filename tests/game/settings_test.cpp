@@ -100,9 +100,9 @@ TEST_F(SettingsFileTest, SomethingOtherThanAPlainFileIsNeitherReadNorWrittenOver
 
 TEST_F(SettingsFileTest, ARunStartsFromItsSettingsAndSavesOnlyWhatChanged) {
     GameHarness h;
-    h.game.settings = Settings{3, 0, 1, false};
-    h.game.settings_path = (folder_ / "settings").string();
-    ApplySettings(h.game, h.game.settings);
+    h.game.run.settings = Settings{3, 0, 1, false};
+    h.game.run.settings_path = (folder_ / "settings").string();
+    ApplySettings(h.game, h.game.run.settings);
     GameSound& sound = h.game.sound;
     EXPECT_EQ(sound.sfx_vol, 0.1f + 0.1f + 0.1f) << "as three clicks up from Off make it";
     EXPECT_EQ(sound.music_vol, 0.0f);
@@ -120,7 +120,7 @@ TEST_F(SettingsFileTest, ARunStartsFromItsSettingsAndSavesOnlyWhatChanged) {
     EXPECT_EQ(ParseSettings(ReadFile(folder_ / "settings")).settings, (Settings{3, 5, 1, true}));
 
     // Without a home folder there is nowhere to keep them, and a line says so.
-    h.game.settings_path.clear();
+    h.game.run.settings_path.clear();
     h.game.folders.settings.clear();
     sound.music_vol_step = 2;
     testing::internal::CaptureStderr();

@@ -50,7 +50,7 @@ GameHarness::GameHarness(int seed, std::unique_ptr<Display> display_given, std::
       game(*game_) {
     graphics.ApplyState();
     audio.AttachOutput(std::make_unique<ManualAudioOutput>(audio));
-    game.fast_exit = true;
+    game.run.fast_exit = true;
     // Start-up without the settings, the title music, the splash and the
     // pointer's placement.
     SetUpGame(game, seed);

@@ -32,7 +32,7 @@ void particle_tag::update(Game& game) {
     gfx.SetAlpha(alpha);
     gfx.SetRotation(rotation);
     gfx.SetScale(scale, scale);
-    gfx.DrawImage(*game.particle_img, x, y, 0);
+    gfx.DrawImage(*game.images.particle_img, x, y, 0);
     gfx.SetRotation(0);
     gfx.SetScale(1, 1);
     gfx.SetAlpha(1.0f);

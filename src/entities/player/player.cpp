@@ -79,20 +79,20 @@ int player_tag::update(Game& game) {
         }
         gfx.SetBlend(BLEND_ALPHA);
         gfx.SetAlpha(0.2f);
-        gfx.DrawImage(*game.ship_img, x, y, frame);
+        gfx.DrawImage(*game.images.ship_img, x, y, frame);
         gfx.SetAlpha(1.0f);
         gfx.SetBlend(BLEND_MASK);
     } else if (flash_on != 0) {
         gfx.SetBlend(BLEND_ALPHA);
         gfx.SetAlpha(flash_alpha);
-        gfx.DrawImage(*game.ship_img, x, y, frame);
+        gfx.DrawImage(*game.images.ship_img, x, y, frame);
         gfx.SetAlpha(1.0f);
         gfx.SetBlend(BLEND_MASK);
         flash_alpha -= 0.02f;
         if (flash_alpha < 0) flash_alpha = 1.0f;
     } else {
         gfx.SetBlend(BLEND_MASK);
-        gfx.DrawImage(*game.ship_img, x, y, frame);
+        gfx.DrawImage(*game.images.ship_img, x, y, frame);
     }
     gfx.SetTransform(0, 1, 1);
 
@@ -224,6 +224,6 @@ void player_tag::ship_hit(Game& game) {
 int player_tag::touches(Game& game, TImage& image, float image_x, float image_y, int image_frame, float image_rotation,
                         float scale_x, float scale_y) {
     return game.services.collision.ImagesCollide(image, static_cast<int>(image_x), static_cast<int>(image_y),
-                                                 image_frame, image_rotation, scale_x, scale_y, *game.ship_img,
+                                                 image_frame, image_rotation, scale_x, scale_y, *game.images.ship_img,
                                                  static_cast<int>(x), static_cast<int>(y), 0, rotation, 1.0f, 0.6f);
 }

@@ -24,7 +24,7 @@ void rocket_tag::update(Game& game) {
     Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_MASK);
     gfx.SetRotation(rotation);
-    gfx.DrawImage(*game.icons_img, x, y, 3);
+    gfx.DrawImage(*game.images.icons_img, x, y, 3);
     gfx.SetRotation(0);
 
     dist_ctr -= 1;

@@ -33,7 +33,7 @@ void shipbits_tag::update(Game& game) {
         gfx.SetColor(255, 255, 255);
     }
     gfx.SetTransform(rotation, scale, scale);
-    gfx.DrawImage(*game.ship_img, x, y, 0);
+    gfx.DrawImage(*game.images.ship_img, x, y, 0);
     gfx.SetTransform(0, 1, 1);
     gfx.SetAlpha(1.0f);
     gfx.SetBlend(BLEND_MASK);
