@@ -9,8 +9,9 @@
 
 #include "game/options.hpp"
 #include "game/paths.hpp"
-#include "game/session.hpp"
+#include "game/session_observer.hpp"
 #include "game/settings.hpp"
+#include "game/shell.hpp"
 #include "platform/audio/audio.hpp"
 #include "platform/input/close_signals.hpp"
 #include "platform/input/input.hpp"

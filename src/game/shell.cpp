@@ -84,23 +84,11 @@ void RunMainLoop(Game& game) {
     ShutDown(game);
 }
 
-void Game::Flip() {
-    if (observer) observer->FrameDrawn(*this);
-    sound.frame_sounds.clear();
-    services.display.Flip(-1);
+void RunGame(Services& services, const GameFolders& folders, int seed, FrameObserver* observer,
+             const RunSettings& run) {
+    Game game(services, folders);
+    game.run = run;
+    game.observer = observer;
+    StartUp(game, seed);
+    RunMainLoop(game);
 }
-
-void Game::NextFrame() {
-    ++frame;
-    services.input.BeginFrame(frame);
-    if (run.frame_limit >= 0 && frame >= run.frame_limit) frame_limit_reached = 1;
-}
-
-void Game::WaitWhileSuspended() {
-    if (!services.input.IsSuspended()) return;
-    sound.PauseMusic();
-    ::WaitWhileSuspended(services.input);
-    sound.ResumeMusic();
-}
-
-void Game::FlushInput() { ::FlushInput(services.input); }

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "game/session.hpp"
+#include "game/session_observer.hpp"
 #include "game/trace.hpp"
 #include "platform/audio/audio.hpp"
 #include "platform/video/soft_renderer.hpp"

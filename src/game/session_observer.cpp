@@ -1,9 +1,8 @@
-#include "game/session.hpp"
+#include "game/session_observer.hpp"
 
 #include <cerrno>
 #include <cstring>
 
-#include "game/shell.hpp"
 #include "game/trace.hpp"
 #include "platform/system/message.hpp"
 #include "platform/video/png.hpp"
@@ -51,13 +50,4 @@ void SessionObserver::RunEnded() {
                      Printable(screenshot.path).c_str(), screenshot.frame, last_frame_);
         failed_ = true;
     }
-}
-
-void RunGame(Services& services, const GameFolders& folders, int seed, FrameObserver* observer,
-             const RunSettings& run) {
-    Game game(services, folders);
-    game.run = run;
-    game.observer = observer;
-    StartUp(game, seed);
-    RunMainLoop(game);
 }
