@@ -13,6 +13,7 @@
 #include "game/settings.hpp"
 #include "game/shell.hpp"
 #include "support/game_harness.hpp"
+#include "support/temp_folder.hpp"
 
 namespace fs = std::filesystem;
 
@@ -53,13 +54,8 @@ TEST(Settings, BrokenAndUnknownLinesAreSkippedAndTheRestCount) {
 
 class SettingsFileTest : public testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("rezarudev-settings-" + std::to_string(::getpid()));
-        fs::remove_all(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    fs::path folder_;
+    TempFolder temp_;
+    const fs::path folder_ = temp_.path();
 };
 
 TEST_F(SettingsFileTest, SavedIntoNewFoldersAtomicallyAndLoadedBack) {
