@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "entities/wrap.hpp"
 #include "game/game.hpp"
 #include "platform/video/collision.hpp"
 
@@ -154,20 +155,19 @@ void burger_tag::update(Game& game) {
         Popup(game, *this, points);
         Sparks(game, *this);
     };
-    game.mine_list.Walk([&](mine_tag& mine) {
-        if (!collision.ImagesCollide(*game.images.icons_img, Pixel(mine.x), Pixel(mine.y), 2, mine.rotation, 1, 1,
-                                     burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale))
-            return;
-        game.mine_list.Remove(&mine);
-        blown_up();
-    });
-    game.rocket_list.Walk([&](rocket_tag& rocket) {
-        if (!collision.ImagesCollide(*game.images.icons_img, Pixel(rocket.x), Pixel(rocket.y), 3, rocket.rotation, 1, 1,
-                                     burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale))
-            return;
-        game.rocket_list.Remove(&rocket);
-        blown_up();
-    });
+    // Mines and rockets are icons frames 2 and 3; each that touches goes.
+    auto struck_by = [&](auto& list, int frame) {
+        list.Walk([&](auto& weapon) {
+            if (!collision.ImagesCollide(*game.images.icons_img, Pixel(weapon.x), Pixel(weapon.y), frame,
+                                         weapon.rotation, 1, 1, burger_img, Pixel(x), Pixel(y), 0, rotation, scale,
+                                         scale))
+                return;
+            list.Remove(&weapon);
+            blown_up();
+        });
+    };
+    struck_by(game.mine_list, 2);
+    struck_by(game.rocket_list, 3);
 
     ufo_tag& ufo = game.ufo;
     if (ufo.alive &&
@@ -194,16 +194,8 @@ void burger_tag::update(Game& game) {
 
     // The margins are the burger's own size: it leaves one edge completely
     // before it comes back at the other.
-    if (x < -37) {
-        x = 677;
-    } else if (x > 677) {
-        x = -37;
-    }
-    if (y > 511) {
-        y = -31;
-    } else if (y < -31) {
-        y = 511;
-    }
+    WrapAround(x, -37, 677);
+    WrapAround(y, -31, 511);
 
     if (speed > 1) speed -= 0.02f;
 

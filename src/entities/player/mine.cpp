@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "entities/wrap.hpp"
 #include "game/game.hpp"
 #include "platform/video/collision.hpp"
 
@@ -30,16 +31,8 @@ void mine_tag::update(Game& game) {
     // Stops slowing just under 0.2 and drifts at that speed for good.
     if (speed > 0.2f) speed -= 0.01f;
 
-    if (x < -8) {
-        x = 648;
-    } else if (x > 648) {
-        x = -8;
-    }
-    if (y < -8) {
-        y = 488;
-    } else if (y > 488) {
-        y = -8;
-    }
+    WrapAround(x, -8, 648);
+    WrapAround(y, -8, 488);
 
     if (StrikeUfo(game, 2, x, y, rotation)) game.mine_list.Remove(this);
 }

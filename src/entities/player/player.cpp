@@ -1,5 +1,6 @@
 #include "entities/player/player.hpp"
 
+#include "entities/wrap.hpp"
 #include "game/game.hpp"
 #include "game/keys.hpp"
 #include "platform/input/input.hpp"
@@ -96,16 +97,8 @@ int player_tag::update(Game& game) {
     }
     gfx.SetTransform(0, 1, 1);
 
-    if (x < -8) {
-        x = 658;
-    } else if (x > 658) {
-        x = -8;
-    }
-    if (y < -16) {
-        y = 496;
-    } else if (y > 496) {
-        y = -16;
-    }
+    WrapAround(x, -8, 658);
+    WrapAround(y, -16, 496);
     return 0;
 }
 

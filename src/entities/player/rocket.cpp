@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "entities/wrap.hpp"
 #include "game/game.hpp"
 
 void rocket_tag::Create(Game& game, float x, float y, float rotation) {
@@ -36,17 +37,9 @@ void rocket_tag::update(Game& game) {
         rot_step = static_cast<float>(game.random.RandomInt(-3, 3));
     }
 
-    if (x < -8) {
-        x = 648;
-    } else if (x > 648) {
-        x = -8;
-    }
+    WrapAround(x, -8, 648);
     // Rockets wrap at 482 below, mines at 488.
-    if (y < -8) {
-        y = 482;
-    } else if (y > 482) {
-        y = -8;
-    }
+    WrapAround(y, -8, 482);
 
     if (StrikeUfo(game, 3, x, y, rotation)) game.rocket_list.Remove(this);
 }

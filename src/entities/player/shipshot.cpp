@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "entities/wrap.hpp"
 #include "game/game.hpp"
 #include "platform/video/collision.hpp"
 
@@ -27,16 +28,8 @@ void shipshot_tag::update(Game& game) {
 
     scale -= 0.03f;
 
-    if (x < -2) {
-        x = 642;
-    } else if (x > 642) {
-        x = -2;
-    }
-    if (y > 482) {
-        y = -5;
-    } else if (y < -5) {
-        y = 482;
-    }
+    WrapAround(x, -2, 642);
+    WrapAround(y, -5, 482);
 
     // A shot that hits goes on testing, so it can bring down the UFO and its
     // fries at once; it leaves the list once, at the end.
