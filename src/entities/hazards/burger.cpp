@@ -83,8 +83,7 @@ void burger_tag::update(Game& game) {
     TImage& burger_img = *game.images.burger_img;
     int level = game.player.level;
 
-    x = static_cast<float>(x + SinDeg(direction) * speed);
-    y = static_cast<float>(y - CosDeg(direction) * speed);
+    MoveAlong(x, y, direction, speed);
 
     gfx.SetBlend(BLEND_MASK);
     gfx.SetRotation(rotation);

@@ -67,8 +67,7 @@ void ufo_tag::update(Game& game) {
     TImage& ufo_img = *game.images.ufo_img;
 
     double step = scale == 0.4f ? 4.0 : 2.0;
-    x = static_cast<float>(x + SinDeg(direction) * step);
-    y = static_cast<float>(y - CosDeg(direction) * step);
+    MoveAlong(x, y, direction, step);
 
     gfx.SetBlend(BLEND_MASK);
     gfx.SetRotation(rotation);
@@ -138,8 +137,7 @@ void ufo_tag::fry_update(Game& game) {
     Graphics& gfx = game.services.graphics;
     TImage& fries_img = *game.images.fries_img;
 
-    fry_x = static_cast<float>(fry_x + SinDeg(fry_dir) * 6);
-    fry_y = static_cast<float>(fry_y - CosDeg(fry_dir) * 6);
+    MoveAlong(fry_x, fry_y, fry_dir, 6);
 
     gfx.SetBlend(BLEND_MASK);
     gfx.SetRotation(fry_rot);

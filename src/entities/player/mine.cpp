@@ -18,8 +18,7 @@ void mine_tag::Create(Game& game, float x, float y, float rotation) {
 }
 
 void mine_tag::update(Game& game) {
-    x = static_cast<float>(x + SinDeg(direction) * speed);
-    y = static_cast<float>(y - CosDeg(direction) * speed);
+    MoveAlong(x, y, direction, speed);
 
     Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_MASK);

@@ -65,8 +65,7 @@ int player_tag::update(Game& game) {
         speed -= 0.002f;
         // Moves with the already reduced speed, which may just have gone
         // negative and so steps back a little.
-        x = static_cast<float>(x + SinDeg(direction) * speed);
-        y = static_cast<float>(y - CosDeg(direction) * speed);
+        MoveAlong(x, y, direction, speed);
     }
     if (speed < 0) speed = 0;
 

@@ -18,8 +18,7 @@ void rocket_tag::Create(Game& game, float x, float y, float rotation) {
 }
 
 void rocket_tag::update(Game& game) {
-    x = static_cast<float>(x + SinDeg(rotation) * 5);
-    y = static_cast<float>(y - CosDeg(rotation) * 5);
+    MoveAlong(x, y, rotation, 5);
     smoke_tag::Create(game, x, y);
 
     Graphics& gfx = game.services.graphics;

@@ -21,8 +21,7 @@ void shipbits_tag::Create(Game& game, float x, float y, int ufo_hit) {
 }
 
 void shipbits_tag::update(Game& game) {
-    x = static_cast<float>(x + SinDeg(direction) * speed);
-    y = static_cast<float>(y - CosDeg(direction) * speed);
+    MoveAlong(x, y, direction, speed);
 
     Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_ALPHA);

@@ -17,8 +17,7 @@ void shipshot_tag::Create(Game& game, float x, float y, float direction) {
 }
 
 void shipshot_tag::update(Game& game) {
-    x = static_cast<float>(x + SinDeg(direction) * 8);
-    y = static_cast<float>(y - CosDeg(direction) * 8);
+    MoveAlong(x, y, direction, 8);
 
     Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_MASK);

@@ -80,3 +80,8 @@ double CosRadians(double x) { return SinQuarters(ReduceAngle(x), 1); }
 
 double SinDeg(double degrees) { return SinRadians(degrees * kRadiansPerDegree); }
 double CosDeg(double degrees) { return CosRadians(degrees * kRadiansPerDegree); }
+
+void MoveAlong(float& x, float& y, double degrees, double distance) {
+    x = static_cast<float>(x + SinDeg(degrees) * distance);
+    y = static_cast<float>(y - CosDeg(degrees) * distance);
+}
