@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "support/temp_folder.hpp"
+#include "support/trace_fields.hpp"
 
 namespace fs = std::filesystem;
 
@@ -70,10 +71,7 @@ protected:
         return lines;
     }
 
-    static std::string Screen(const std::string& line) {
-        auto start = line.find("\"screen\":\"") + 10;
-        return line.substr(start, line.find('"', start) - start);
-    }
+    static std::string Screen(const std::string& line) { return TextIn(line, "screen"); }
 
     TempFolder temp_;
     const fs::path folder_ = LinkGameSounds(temp_.path());
