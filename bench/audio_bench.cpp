@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "bench_audio_device.hpp"
 #include "platform/audio/audio.hpp"
 #include "platform/system/manual_clock.hpp"
 #include "platform/system/resources.hpp"
@@ -147,29 +148,13 @@ BENCHMARK(BM_StreamSecond)->Unit(benchmark::kMillisecond);
 // From PlaySound to the device callback that first writes the sound, through
 // SDL's disk driver (or the real device when SDL_AUDIODRIVER is set).
 void BM_StartLatency(benchmark::State& state) {
-    if (!std::getenv("SDL_AUDIODRIVER")) {
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
-    }
     SystemClock clock;
     Audio audio(clock);
-    auto output = OpenSdlAudioOutput(audio);
-    if (!output) {
-        state.SkipWithError("no audio device");
-        return;
-    }
-    audio.AttachOutput(std::move(output));
+    if (!bench::AttachDevice(state, audio)) return;
     SoundRef sound = Noise(100, 1, 44100);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     double worst = 0;
     for (auto _ : state) {
-        int before = audio.voices_started();
-        auto start = std::chrono::steady_clock::now();
-        audio.PlaySound(sound);
-        while (audio.voices_started() == before) std::this_thread::sleep_for(std::chrono::microseconds(100));
-        std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        worst = std::max(worst, elapsed.count());
-        state.SetIterationTime(elapsed.count());
+        worst = std::max(worst, bench::TimeUntilSounding(state, audio, [&] { audio.PlaySound(sound); }));
         // Land the next request at another moment inside a fragment.
         std::this_thread::sleep_for(std::chrono::microseconds(3700));
     }

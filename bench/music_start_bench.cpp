@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "bench_audio_device.hpp"
 #include "game/sound.hpp"
 #include "platform/audio/audio.hpp"
 #include "platform/system/random.hpp"
@@ -20,35 +21,21 @@ std::string DataFolder() {
 }
 
 void BM_StartMusic(benchmark::State& state) {
-    if (!std::getenv("SDL_AUDIODRIVER")) {
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
-    }
     SystemClock clock;
     Audio audio(clock);
-    auto output = OpenSdlAudioOutput(audio);
-    if (!output) {
-        state.SkipWithError("no audio device");
-        return;
-    }
-    audio.AttachOutput(std::move(output));
+    if (!bench::AttachDevice(state, audio)) return;
     Random random;
     GameSound sound(audio, random, DataFolder());
     sound.AllocChannels();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     double worst = 0;
     int track = 0;
     for (auto _ : state) {
         // Every track in turn, as new games and levels change them.
         track = track % 4 + 1;
-        int before = audio.voices_started();
-        auto start = std::chrono::steady_clock::now();
-        audio.StopChannel(sound.music_chan);
-        sound.StartMusic(track);
-        while (audio.voices_started() == before) std::this_thread::sleep_for(std::chrono::microseconds(100));
-        std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        worst = std::max(worst, elapsed.count());
-        state.SetIterationTime(elapsed.count());
+        worst = std::max(worst, bench::TimeUntilSounding(state, audio, [&] {
+                             audio.StopChannel(sound.music_chan);
+                             sound.StartMusic(track);
+                         }));
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
     }
     audio.StopChannel(sound.music_chan);

@@ -22,6 +22,7 @@
 #include "entities/player/shiptrail.hpp"
 #include "entities/player/smoke.hpp"
 #include "entities/player/trigpow.hpp"
+#include "game/assets.hpp"
 #include "game/entity_list.hpp"
 #include "game/name_entry.hpp"
 #include "game/paths.hpp"
@@ -49,6 +50,22 @@ struct Services {
     Audio& audio;
     Text& text;
     Collision& collision;
+};
+
+// What one run was started with: the command line's choices and the
+// settings it began from.
+struct RunSettings {
+    // The settings the run started with and the file they are kept in; an
+    // empty path (a replay, a test) never writes them.
+    Settings settings;
+    std::string settings_path;
+    // With a limit, the frame numbered limit - 1 is the last one, after which
+    // the game leaves as it does on a close request.
+    int frame_limit = -1;
+    // --fast also skips the pause that lets the music stop cleanly at exit.
+    bool fast_exit = false;
+    // Full screen as opened; a toggle during the run becomes the new choice.
+    bool fullscreen_at_start = false;
 };
 
 // The screen a frame showed, for the trace.
@@ -118,27 +135,15 @@ public:
     float joy_right = 1.0f;
     float joy_up = -1.0f;
 
-    std::unique_ptr<TImage> ship_img, shot_img, particle_img, icons_img, burger_img, ufo_img, fries_img, flame_img,
-        ring_img, gameover_img, explosion_img, title_img, bg_img, pause_img;
-    std::unique_ptr<TImageFont> game_font;
+    GameImages images;
 
     // Frames shown so far; the frame now being drawn has this number.
     int frame = 0;
     Screen screen = Screen::Splash;
     FrameObserver* observer = nullptr;
-    // With a limit, the frame numbered limit - 1 is the last one, after which
-    // the game leaves as it does on a close request.
-    int frame_limit = -1;
     int frame_limit_reached = 0;
-    // --fast also skips the pause that lets the music stop cleanly at exit.
-    bool fast_exit = false;
 
-    // The settings the run started with and the file they are kept in; an
-    // empty path (a replay, a test) never writes them.
-    Settings settings;
-    std::string settings_path;
-    // Full screen as opened; a toggle during the run becomes the new choice.
-    bool fullscreen_at_start = false;
+    RunSettings run;
 
     // Tells the observer, then presents the frame paced to 60 Hz.
     void Flip();

@@ -72,9 +72,9 @@ void DrawHud(Game& game, int status_only) {
         float x = static_cast<float>(12 + 18 * k);
         gfx.SetScale(1.0f, 0.6f);
         gfx.SetColor(kShadow, kShadow, kShadow);
-        gfx.DrawImage(*game.ship_img, x + 2, 474, 0);
+        gfx.DrawImage(*game.images.ship_img, x + 2, 474, 0);
         gfx.SetColor(255, 255, 255);
-        gfx.DrawImage(*game.ship_img, x, 472, 0);
+        gfx.DrawImage(*game.images.ship_img, x, 472, 0);
     }
     gfx.SetScale(1, 1);
 
@@ -103,7 +103,7 @@ void DrawGameOverCaption(Game& game) {
     Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_ALPHA);
     gfx.SetAlpha(game.msg_alpha);
-    gfx.DrawImage(*game.gameover_img, 320, 220, 0);
+    gfx.DrawImage(*game.images.gameover_img, 320, 220, 0);
     gfx.SetAlpha(1.0f);
     gfx.SetBlend(BLEND_MASK);
 }

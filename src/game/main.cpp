@@ -9,8 +9,9 @@
 
 #include "game/options.hpp"
 #include "game/paths.hpp"
-#include "game/session.hpp"
+#include "game/session_observer.hpp"
 #include "game/settings.hpp"
+#include "game/shell.hpp"
 #include "platform/audio/audio.hpp"
 #include "platform/input/close_signals.hpp"
 #include "platform/input/input.hpp"
@@ -100,7 +101,12 @@ int Run(int argc, char** argv) {
     Collision collision(graphics);
 
     Services services{clock, *display, graphics, input, audio, text, collision};
-    RunGame(services, options, folders, seed, &observer, settings, settings_path);
+    RunSettings run;
+    run.settings = settings;
+    run.settings_path = settings_path;
+    run.frame_limit = options.frames;
+    run.fast_exit = options.fast;
+    RunGame(services, folders, seed, &observer, run);
     observer.RunEnded();
     // The best score is saved by now; what failed was said when it happened.
     return observer.failed() ? 1 : 0;

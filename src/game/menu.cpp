@@ -91,22 +91,16 @@ void ActOn(Game& game, int row, int title_mode) {
 void JoyToPointer(Game& game) {
     Input& input = game.services.input;
     int mx = input.MouseX(), my = input.MouseY();
-    if (input.JoyAxisX(0) == -1.0f) {
-        mx -= 6;
+    // Each full deflection moves the pointer on its own, so a diagonal is two moves.
+    auto nudge = [&](int dx, int dy) {
+        mx += dx;
+        my += dy;
         input.MoveMouse(mx, my);
-    }
-    if (input.JoyAxisX(0) == 1.0f) {
-        mx += 6;
-        input.MoveMouse(mx, my);
-    }
-    if (input.JoyAxisY(0) == -1.0f) {
-        my -= 6;
-        input.MoveMouse(mx, my);
-    }
-    if (input.JoyAxisY(0) == 1.0f) {
-        my += 6;
-        input.MoveMouse(mx, my);
-    }
+    };
+    if (input.JoyAxisX(0) == -1.0f) nudge(-6, 0);
+    if (input.JoyAxisX(0) == 1.0f) nudge(6, 0);
+    if (input.JoyAxisY(0) == -1.0f) nudge(0, -6);
+    if (input.JoyAxisY(0) == 1.0f) nudge(0, 6);
 }
 
 void DrawMenuPointer(Game& game) {
@@ -115,7 +109,7 @@ void DrawMenuPointer(Game& game) {
     gfx.SetColor(255, 255, 255);
     gfx.SetTransform(330, 0.8f, 0.8f);
     gfx.SetBlend(BLEND_MASK);
-    gfx.DrawImage(*game.ship_img, static_cast<float>(input.MouseX()), static_cast<float>(input.MouseY()), 0);
+    gfx.DrawImage(*game.images.ship_img, static_cast<float>(input.MouseX()), static_cast<float>(input.MouseY()), 0);
     gfx.SetTransform(0, 1, 1);
 }
 

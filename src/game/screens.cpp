@@ -11,7 +11,7 @@ void TitleScreen(Game& game) {
     game.screen = Screen::Title;
     DrawBackground(game, 0);
     game.services.graphics.SetBlend(BLEND_MASK);
-    game.services.graphics.DrawImage(*game.title_img, 328, 100, 0);
+    game.services.graphics.DrawImage(*game.images.title_img, 328, 100, 0);
     if (RunScoreScreens(game)) return;
     RunMenu(game, 1);
     Input& input = game.services.input;
@@ -26,7 +26,7 @@ void PauseScreen(Game& game) {
     Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_SOLID);
     gfx.SetColor(60, 60, 80);
-    gfx.DrawImage(*game.pause_img, 0, 0, 0);
+    gfx.DrawImage(*game.images.pause_img, 0, 0, 0);
     gfx.SetColor(255, 255, 255);
     gfx.SetBlend(BLEND_MASK);
     RunMenu(game, 0);
@@ -76,7 +76,7 @@ void PlayingScreen(Game& game) {
         input.MoveMouse(320, 232);
         if (game.ufo.alive) game.sound.StopUfoHum();
         // The frozen playfield, without the HUD that is drawn next.
-        game.services.graphics.GrabImage(*game.pause_img, 0, 0, 0);
+        game.services.graphics.GrabImage(*game.images.pause_img, 0, 0, 0);
     }
 }
 
@@ -88,7 +88,7 @@ void DrawBackground(Game& game, int animate) {
     } else {
         gfx.SetTransform(0, 1, 1);
     }
-    gfx.DrawImage(*game.bg_img, 320, 240, 0);
+    gfx.DrawImage(*game.images.bg_img, 320, 240, 0);
     if (animate) game.bg_angle += game.bg_spin;
     gfx.SetTransform(0, 1, 1);
     game.trigpow.draw_flash(game);

@@ -145,20 +145,20 @@ void ApplySettings(Game& game, const Settings& settings) {
 }
 
 Settings CurrentSettings(const Game& game) {
-    Settings current = game.settings;
+    Settings current = game.run.settings;
     current.sfx_vol_step = game.sound.sfx_vol_step;
     current.music_vol_step = game.sound.music_vol_step;
     current.music_track = game.sound.music_track;
     // --windowed alone is not a choice to remember; a toggle is.
     bool fullscreen = game.services.display.fullscreen();
-    if (fullscreen != game.fullscreen_at_start) current.fullscreen = fullscreen;
+    if (fullscreen != game.run.fullscreen_at_start) current.fullscreen = fullscreen;
     return current;
 }
 
 void SaveChangedSettings(const Game& game) {
     Settings current = CurrentSettings(game);
-    if (current == game.settings) return;
-    if (game.settings_path.empty()) {
+    if (current == game.run.settings) return;
+    if (game.run.settings_path.empty()) {
         // A replay or a test keeps its settings' file name; a run without a home folder has none.
         if (game.folders.settings.empty())
             std::fprintf(stderr,
@@ -166,5 +166,5 @@ void SaveChangedSettings(const Game& game) {
         return;
     }
     std::string error;
-    if (!SaveSettings(game.settings_path, current, error)) std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
+    if (!SaveSettings(game.run.settings_path, current, error)) std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
 }

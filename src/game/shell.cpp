@@ -15,8 +15,8 @@
 
 void StartUp(Game& game, std::optional<int> seed) {
     SetUpGame(game, seed);
-    ApplySettings(game, game.settings);
-    game.fullscreen_at_start = game.services.display.fullscreen();
+    ApplySettings(game, game.run.settings);
+    game.run.fullscreen_at_start = game.services.display.fullscreen();
     game.sound.StartMusic(4);
     ShowSplash(game);
     FinishSetUp(game);
@@ -41,7 +41,7 @@ void SetUpGame(Game& game, std::optional<int> seed) {
 
 void FinishSetUp(Game& game) {
     game.player.level = 1;
-    game.pause_img = game.services.graphics.CreateImage(1024, 768, 1);
+    game.images.pause_img = game.services.graphics.CreateImage(1024, 768, 1);
 }
 
 bool PointerCaptured(const Game& game) { return !game.title_on && !game.paused && !game.warp_on && !game.game_over; }
@@ -68,7 +68,7 @@ bool RunMainLoopFrame(Game& game) {
 void ShutDown(Game& game) {
     if (game.sound.MusicPlaying()) {
         game.sound.StopMusic();
-        if (!game.fast_exit) game.services.clock.Delay(500);
+        if (!game.run.fast_exit) game.services.clock.Delay(500);
     }
     ClearPlayfield(game);
     SaveBest(game);
@@ -84,23 +84,11 @@ void RunMainLoop(Game& game) {
     ShutDown(game);
 }
 
-void Game::Flip() {
-    if (observer) observer->FrameDrawn(*this);
-    sound.frame_sounds.clear();
-    services.display.Flip(-1);
+void RunGame(Services& services, const GameFolders& folders, int seed, FrameObserver* observer,
+             const RunSettings& run) {
+    Game game(services, folders);
+    game.run = run;
+    game.observer = observer;
+    StartUp(game, seed);
+    RunMainLoop(game);
 }
-
-void Game::NextFrame() {
-    ++frame;
-    services.input.BeginFrame(frame);
-    if (frame_limit >= 0 && frame >= frame_limit) frame_limit_reached = 1;
-}
-
-void Game::WaitWhileSuspended() {
-    if (!services.input.IsSuspended()) return;
-    sound.PauseMusic();
-    ::WaitWhileSuspended(services.input);
-    sound.ResumeMusic();
-}
-
-void Game::FlushInput() { ::FlushInput(services.input); }

@@ -6,7 +6,11 @@
 #include "game/screens.hpp"
 #include "game/splash.hpp"
 
+class FrameObserver;
 class Game;
+struct GameFolders;
+struct RunSettings;
+struct Services;
 
 // Start-up up to the main loop: images, font, sounds, best score, title
 // music and the splash. The display is already open.
@@ -29,3 +33,7 @@ bool RunMainLoopFrame(Game& game);
 void ShutDown(Game& game);
 // Runs the main loop to its end and shuts down.
 void RunMainLoop(Game& game);
+// Start-up, splash, main loop and shut-down on the given platform with the
+// files of `folders`, starting from `run.settings`; changed settings are saved
+// to `run.settings_path` on the way out unless it is empty.
+void RunGame(Services& services, const GameFolders& folders, int seed, FrameObserver* observer, const RunSettings& run);

@@ -15,23 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.hpp"
+#include "support/trace_fields.hpp"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 class CommandLineTest : public testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("rezarudev-cli-" + std::to_string(getpid()) + "-" +
-                                               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / "data");
-        for (const auto& entry : fs::directory_iterator(fs::path(REZARUDEV_SOURCE_DIR) / "data"))
-            if (entry.path().extension() == ".ogg")
-                fs::create_symlink(entry.path(), folder_ / "data" / entry.path().filename());
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     // Each run gets an X server of its own: a window opened by another test on
     // a shared one would take the focus, and the game waits while it has none.
     bool HasDisplay() const { return std::system("command -v xvfb-run >/dev/null 2>&1") == 0; }
@@ -79,12 +71,10 @@ protected:
         return lines;
     }
 
-    static std::string Screen(const std::string& line) {
-        auto start = line.find("\"screen\":\"") + 10;
-        return line.substr(start, line.find('"', start) - start);
-    }
+    static std::string Screen(const std::string& line) { return TextIn(line, "screen"); }
 
-    fs::path folder_;
+    TempFolder temp_;
+    const fs::path folder_ = LinkGameSounds(temp_.path());
 };
 
 }  // namespace

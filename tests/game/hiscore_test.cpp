@@ -11,27 +11,24 @@
 
 #include "game/hiscore.hpp"
 #include "support/game_harness.hpp"
+#include "support/temp_folder.hpp"
 
 namespace {
 
 class BestScoreFileTest : public testing::Test {
 protected:
     void SetUp() override {
-        folder_ =
-            std::filesystem::temp_directory_path() / ("rezarudev-hiscore-" + std::to_string(getpid()) + "-" +
-                                                      testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_ / "data");
         path_ = (folder_ / "data" / "hiscore.dat").string();
     }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
 
     void WriteBytes(std::initializer_list<unsigned char> bytes) {
         std::ofstream file(path_, std::ios::binary);
         for (unsigned char byte : bytes) file.put(static_cast<char>(byte));
     }
 
-    std::filesystem::path folder_;
+    TempFolder temp_;
+    const std::filesystem::path folder_ = temp_.path();
     std::string path_;
 };
 

@@ -4,22 +4,12 @@
 
 #include "game/name_entry.hpp"
 #include "game/shell.hpp"
-#include "game/trace.hpp"
 #include "support/game_harness.hpp"
+#include "support/trace_fields.hpp"
 
 namespace {
 
-// The screen and sounds of every frame, as the trace has them.
-struct Screens final : FrameObserver {
-    void FrameDrawn(Game& game) override {
-        std::string line = TraceLine(game);
-        std::size_t start = line.find("\"screen\":\"") + 10;
-        names.push_back(line.substr(start, line.find('"', start) - start));
-        sounds.push_back(line.substr(line.find("\"sounds\":")));
-    }
-    std::string last() const { return names.empty() ? "" : names.back(); }
-    std::vector<std::string> names, sounds;
-};
+std::string LastScreen(const TraceLog& log) { return log.lines.empty() ? "" : TextIn(log.lines.back(), "screen"); }
 
 // Plays the last frame of a game-over caption after a game of `score`.
 void EndGame(GameHarness& h, int score) {
@@ -51,19 +41,19 @@ protected:
     }
 
     GameHarness h;
-    Screens screens;
+    TraceLog screens;
 };
 
 }  // namespace
 
 TEST_F(NameEntryTest, ANameTypedCorrectedAndKeptWithTheKeyboard) {
     EndGame(1230);
-    EXPECT_EQ(screens.last(), "playing") << "the caption's last frame is as it always was";
-    EXPECT_EQ(screens.sounds.back().find("hscore"), std::string::npos);
+    EXPECT_EQ(LastScreen(screens), "playing") << "the caption's last frame is as it always was";
+    EXPECT_FALSE(PlayedIn(screens.lines.back(), "hscore"));
     ASSERT_EQ(h.game.title_on, 1);
     h.RunFrames(1);
-    EXPECT_EQ(screens.last(), "name_entry");
-    EXPECT_NE(screens.sounds.back().find("hscore"), std::string::npos);
+    EXPECT_EQ(LastScreen(screens), "name_entry");
+    EXPECT_TRUE(PlayedIn(screens.lines.back(), "hscore"));
     EXPECT_EQ(h.game.scores.name, "Bo") << "the last name given is offered";
 
     h.Tap(8);
@@ -88,7 +78,7 @@ TEST_F(NameEntryTest, ANameTypedCorrectedAndKeptWithTheKeyboard) {
 
     h.Tap(13);
     h.RunFrames(1);
-    EXPECT_EQ(screens.last(), "scores");
+    EXPECT_EQ(LastScreen(screens), "scores");
     ASSERT_EQ(h.game.scores.table.entries.size(), 1u);
     EXPECT_EQ(h.game.scores.table.entries[0].name,
               "Ann Lee \xe9"
@@ -104,10 +94,10 @@ TEST_F(NameEntryTest, ANameTypedCorrectedAndKeptWithTheKeyboard) {
     // he does brings the menu without starting a game.
     h.game.scores.table_limit = 20;
     h.RunFrames(100);
-    EXPECT_EQ(screens.last(), "scores");
+    EXPECT_EQ(LastScreen(screens), "scores");
     h.Tap(32);
     h.RunFrames(1);
-    EXPECT_EQ(screens.last(), "title");
+    EXPECT_EQ(LastScreen(screens), "title");
     h.RunFrames(1);
     EXPECT_EQ(h.game.title_on, 1);
 }
@@ -135,7 +125,7 @@ TEST_F(NameEntryTest, APadSpellsAndKeepsTheName) {
     h.source.Add(InputEvent::JoyButton(0, true));
     h.source.Add(InputEvent::JoyButton(0, false));
     h.RunFrames(4);
-    EXPECT_EQ(screens.last(), "scores") << "a stick still held over is no new input";
+    EXPECT_EQ(LastScreen(screens), "scores") << "a stick still held over is no new input";
     ASSERT_EQ(h.game.scores.table.entries.size(), 1u);
     EXPECT_EQ(h.game.scores.table.entries[0].name, "AKB");
     EXPECT_EQ(h.game.scores.table.last_name, "AKB");
@@ -148,13 +138,13 @@ TEST_F(NameEntryTest, OkTakesAClickOnlyOnItsRowAndEscKeepsTheNameShown) {
     h.source.Add(InputEvent::Mouse(1, true));
     h.source.Add(InputEvent::Mouse(1, false));
     h.RunFrames(1);
-    EXPECT_EQ(screens.last(), "name_entry") << "a blank name cannot be kept";
+    EXPECT_EQ(LastScreen(screens), "name_entry") << "a blank name cannot be kept";
     Type("Kim");
     h.source.Add(InputEvent::MoveTo(320, 250));
     h.source.Add(InputEvent::Mouse(1, true));
     h.source.Add(InputEvent::Mouse(1, false));
     h.RunFrames(1);
-    EXPECT_EQ(screens.last(), "name_entry") << "a click beside OK";
+    EXPECT_EQ(LastScreen(screens), "name_entry") << "a click beside OK";
     h.Tap(27);
     EXPECT_FALSE(h.RunFrames(1));
     ShutDown(h.game);
@@ -164,7 +154,7 @@ TEST_F(NameEntryTest, OkTakesAClickOnlyOnItsRowAndEscKeepsTheNameShown) {
 TEST_F(NameEntryTest, NoEntryForAScoreOutsideTheTable) {
     EndGame(0);
     h.RunFrames(1);
-    EXPECT_EQ(screens.last(), "title");
+    EXPECT_EQ(LastScreen(screens), "title");
     EXPECT_TRUE(h.game.scores.table.entries.empty());
 }
 
@@ -177,30 +167,30 @@ TEST_F(NameEntryTest, TheTitleShowsTheTableWhenLeftAlone) {
     scores.idle_limit = 30;
     scores.table_limit = 20;
     h.RunFrames(100);
-    EXPECT_EQ(screens.last(), "title") << "an empty table is not shown";
+    EXPECT_EQ(LastScreen(screens), "title") << "an empty table is not shown";
     scores.table.entries = {{900, 3, "2026-01-01", "Ann"}};
-    screens.names.clear();
+    screens.lines.clear();
     h.source.Add(InputEvent::MoveTo(320, 204));  // over "Start New Game"
     h.RunFrames(90);
-    EXPECT_EQ(screens.names[29], "title");
-    EXPECT_EQ(screens.names[30], "scores");
-    EXPECT_EQ(screens.names[49], "scores");
-    EXPECT_EQ(screens.names[50], "title");
-    EXPECT_EQ(screens.names[79], "title");
-    EXPECT_EQ(screens.names[80], "scores");
+    EXPECT_EQ(TextIn(screens.lines[29], "screen"), "title");
+    EXPECT_EQ(TextIn(screens.lines[30], "screen"), "scores");
+    EXPECT_EQ(TextIn(screens.lines[49], "screen"), "scores");
+    EXPECT_EQ(TextIn(screens.lines[50], "screen"), "title");
+    EXPECT_EQ(TextIn(screens.lines[79], "screen"), "title");
+    EXPECT_EQ(TextIn(screens.lines[80], "screen"), "scores");
 
     // A click on "Start New Game" only brings the menu.
     h.source.Add(InputEvent::Mouse(1, true));
     h.source.Add(InputEvent::Mouse(1, false));
     h.RunFrames(1);
-    EXPECT_EQ(screens.last(), "title");
+    EXPECT_EQ(LastScreen(screens), "title");
     h.RunFrames(1);
     EXPECT_EQ(h.game.title_on, 1);
     h.RunFrames(29);
-    EXPECT_EQ(screens.last(), "scores");
+    EXPECT_EQ(LastScreen(screens), "scores");
     h.source.Add(InputEvent::MoveTo(300, 300));
     h.RunFrames(1);
-    EXPECT_EQ(screens.last(), "title");
+    EXPECT_EQ(LastScreen(screens), "title");
 }
 
 TEST(NameEntryReplay, TypedTextAndCorrectionsReplayExactly) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 
 #include "game/hiscore.hpp"
 #include "game/paths.hpp"
+#include "support/temp_folder.hpp"
 
 namespace fs = std::filesystem;
 
@@ -19,21 +19,14 @@ namespace {
 
 class PathsTest : public testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("rezarudev-paths-" + std::to_string(getpid()) + "-" +
-                                               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
     void Touch(const std::string& name) {
         fs::create_directories(fs::path(Path(name)).parent_path());
         std::ofstream(Path(name)) << "x";
     }
 
-    fs::path folder_;
+    TempFolder temp_;
+    const fs::path folder_ = temp_.path();
 };
 
 }  // namespace

@@ -11,60 +11,14 @@
 #include <string_view>
 #include <vector>
 
-#include "game/session.hpp"
+#include "game/session_observer.hpp"
 #include "game/trace.hpp"
 #include "platform/audio/audio.hpp"
 #include "platform/video/soft_renderer.hpp"
 #include "support/game_harness.hpp"
+#include "support/trace_fields.hpp"
 
 namespace {
-
-// The trace line of every frame, indexed by frame number.
-class TraceLog final : public FrameObserver {
-public:
-    void FrameDrawn(Game& game) override { lines.push_back(TraceLine(game)); }
-
-    std::vector<std::string> lines;
-};
-
-// Where the value of a field starts in a trace line; `path` names nested
-// fields with dots ("ship.rotation"), each looked up after the one before.
-std::size_t ValueStart(const std::string& line, std::string_view path) {
-    std::size_t at = 0;
-    while (true) {
-        std::size_t dot = path.find('.');
-        // Appended in place: GCC 12 at -O3 takes "\"" + std::string for an overlapping copy (-Wrestrict).
-        std::string key = "\"";
-        key += path.substr(0, dot);
-        key += "\":";
-        at = line.find(key, at);
-        if (at == std::string::npos) {
-            ADD_FAILURE() << "no field " << path << " in " << line;
-            return line.size();
-        }
-        at += key.size();
-        if (dot == std::string_view::npos) return at;
-        path.remove_prefix(dot + 1);
-    }
-}
-
-// For the pointer, the x of its [x, y].
-double NumberIn(const std::string& line, std::string_view path) {
-    std::size_t start = ValueStart(line, path);
-    if (start < line.size() && line[start] == '[') ++start;
-    return std::strtod(line.c_str() + start, nullptr);
-}
-
-std::string TextIn(const std::string& line, std::string_view path) {
-    std::size_t start = ValueStart(line, path) + 1;
-    return line.substr(start, line.find('"', start) - start);
-}
-
-bool PlayedIn(const std::string& line, const std::string& stem) {
-    std::size_t start = ValueStart(line, "sounds");
-    std::string sounds = line.substr(start, line.find(']', start) - start);
-    return sounds.find("\"" + stem + "\"") != std::string::npos;
-}
 
 // One replayed session with its trace.
 class Session {

@@ -1,31 +1,27 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "game/paths.hpp"
 #include "game/scores.hpp"
+#include "support/temp_folder.hpp"
 
 namespace {
 
 class ScoresFileTest : public testing::Test {
 protected:
     void SetUp() override {
-        folder_ =
-            std::filesystem::temp_directory_path() / ("rezarudev-scores-" + std::to_string(getpid()) + "-" +
-                                                      testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_ / "data");
         path_ = ScoresPath(FoldersUnder(folder_.string()));
     }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
 
     void Write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
 
-    std::filesystem::path folder_;
+    TempFolder temp_;
+    const std::filesystem::path folder_ = temp_.path();
     std::string path_;
 };
 

@@ -13,6 +13,7 @@
 #include "game/settings.hpp"
 #include "game/shell.hpp"
 #include "support/game_harness.hpp"
+#include "support/temp_folder.hpp"
 
 namespace fs = std::filesystem;
 
@@ -53,13 +54,8 @@ TEST(Settings, BrokenAndUnknownLinesAreSkippedAndTheRestCount) {
 
 class SettingsFileTest : public testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("rezarudev-settings-" + std::to_string(::getpid()));
-        fs::remove_all(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    fs::path folder_;
+    TempFolder temp_;
+    const fs::path folder_ = temp_.path();
 };
 
 TEST_F(SettingsFileTest, SavedIntoNewFoldersAtomicallyAndLoadedBack) {
@@ -100,9 +96,9 @@ TEST_F(SettingsFileTest, SomethingOtherThanAPlainFileIsNeitherReadNorWrittenOver
 
 TEST_F(SettingsFileTest, ARunStartsFromItsSettingsAndSavesOnlyWhatChanged) {
     GameHarness h;
-    h.game.settings = Settings{3, 0, 1, false};
-    h.game.settings_path = (folder_ / "settings").string();
-    ApplySettings(h.game, h.game.settings);
+    h.game.run.settings = Settings{3, 0, 1, false};
+    h.game.run.settings_path = (folder_ / "settings").string();
+    ApplySettings(h.game, h.game.run.settings);
     GameSound& sound = h.game.sound;
     EXPECT_EQ(sound.sfx_vol, 0.1f + 0.1f + 0.1f) << "as three clicks up from Off make it";
     EXPECT_EQ(sound.music_vol, 0.0f);
@@ -120,7 +116,7 @@ TEST_F(SettingsFileTest, ARunStartsFromItsSettingsAndSavesOnlyWhatChanged) {
     EXPECT_EQ(ParseSettings(ReadFile(folder_ / "settings")).settings, (Settings{3, 5, 1, true}));
 
     // Without a home folder there is nowhere to keep them, and a line says so.
-    h.game.settings_path.clear();
+    h.game.run.settings_path.clear();
     h.game.folders.settings.clear();
     sound.music_vol_step = 2;
     testing::internal::CaptureStderr();

@@ -10,6 +10,7 @@
 #include "platform/system/random.hpp"
 #include "platform/system/resources.hpp"
 #include "support/ogg_writer.hpp"
+#include "support/temp_folder.hpp"
 
 namespace {
 
@@ -19,14 +20,6 @@ const std::vector<std::string> kEffectStems = {"thrust", "burghit",   "newlvl", 
 
 class GameSoundTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("sound_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
     void WriteSound(const std::string& stem, int frames = 4410, double frequency = 440.0) {
         auto samples = MakeSine(frames, 1, 44100, frequency, 12000);
         ASSERT_TRUE(WriteFile((folder_ / (stem + ".ogg")).string(), EncodeOggVorbis(samples, 1, 44100)));
@@ -48,7 +41,8 @@ protected:
         return peak;
     }
 
-    std::filesystem::path folder_;
+    TempFolder temp_;
+    const std::filesystem::path folder_ = temp_.path();
     ManualClock clock_;
     Audio audio_{clock_};
     Random random_;

@@ -14,6 +14,7 @@
 #include "platform/video/display.hpp"
 #include "platform/video/draw.hpp"
 #include "platform/video/text.hpp"
+#include "support/temp_folder.hpp"
 
 // A whole game on the test back ends: software renderer, manual clock,
 // scripted input, an audio mixer nobody listens to. The sprites, font and
@@ -41,6 +42,7 @@ public:
     void Press(int key) { source.Add(InputEvent::Key(key, true)); }
     void Release(int key) { source.Add(InputEvent::Key(key, false)); }
 
+    TempFolder temp_folder_;
     std::filesystem::path folder;
     ManualClock clock;
     std::unique_ptr<Display> display_;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "entities/wrap.hpp"
 #include "game/game.hpp"
 #include "platform/video/collision.hpp"
 
@@ -79,11 +80,10 @@ void burger_tag::Create(Game& game, int x, int y, int size, int count) {
 void burger_tag::update(Game& game) {
     Graphics& gfx = game.services.graphics;
     Collision& collision = game.services.collision;
-    TImage& burger_img = *game.burger_img;
+    TImage& burger_img = *game.images.burger_img;
     int level = game.player.level;
 
-    x = static_cast<float>(x + SinDeg(direction) * speed);
-    y = static_cast<float>(y - CosDeg(direction) * speed);
+    MoveAlong(x, y, direction, speed);
 
     gfx.SetBlend(BLEND_MASK);
     gfx.SetRotation(rotation);
@@ -100,7 +100,7 @@ void burger_tag::update(Game& game) {
         float flame_y = static_cast<float>(y + CosDeg(direction) * 30 * s);
         gfx.SetRotation(direction + 90);
         gfx.SetScale(s, static_cast<float>(s / 1.9));
-        gfx.DrawImage(*game.flame_img, flame_x, flame_y, 0);
+        gfx.DrawImage(*game.images.flame_img, flame_x, flame_y, 0);
         gfx.SetRotation(0);
         gfx.SetScale(1, 1);
         gfx.SetBlend(BLEND_MASK);
@@ -108,7 +108,7 @@ void burger_tag::update(Game& game) {
     }
 
     game.shipshot_list.Walk([&](shipshot_tag& shot) {
-        if (!collision.ImagesCollide(*game.shot_img, Pixel(shot.x), Pixel(shot.y), 0, shot.direction, shot.scale,
+        if (!collision.ImagesCollide(*game.images.shot_img, Pixel(shot.x), Pixel(shot.y), 0, shot.direction, shot.scale,
                                      shot.scale, burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale))
             return;
         game.sound.PlaySfx(game.sound.burghit_snd);
@@ -135,7 +135,7 @@ void burger_tag::update(Game& game) {
 
     trigpow_tag& trigpow = game.trigpow;
     if (trigpow.sb_scale != 0 &&
-        collision.ImagesCollide(burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale, *game.ring_img,
+        collision.ImagesCollide(burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale, *game.images.ring_img,
                                 Pixel(trigpow.sb_x), Pixel(trigpow.sb_y), 0, 0, trigpow.sb_scale, trigpow.sb_scale)) {
         game.burger_list.Remove(this);
         int points = level * 25;
@@ -154,24 +154,24 @@ void burger_tag::update(Game& game) {
         Popup(game, *this, points);
         Sparks(game, *this);
     };
-    game.mine_list.Walk([&](mine_tag& mine) {
-        if (!collision.ImagesCollide(*game.icons_img, Pixel(mine.x), Pixel(mine.y), 2, mine.rotation, 1, 1, burger_img,
-                                     Pixel(x), Pixel(y), 0, rotation, scale, scale))
-            return;
-        game.mine_list.Remove(&mine);
-        blown_up();
-    });
-    game.rocket_list.Walk([&](rocket_tag& rocket) {
-        if (!collision.ImagesCollide(*game.icons_img, Pixel(rocket.x), Pixel(rocket.y), 3, rocket.rotation, 1, 1,
-                                     burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale))
-            return;
-        game.rocket_list.Remove(&rocket);
-        blown_up();
-    });
+    // Mines and rockets are icons frames 2 and 3; each that touches goes.
+    auto struck_by = [&](auto& list, int frame) {
+        list.Walk([&](auto& weapon) {
+            if (!collision.ImagesCollide(*game.images.icons_img, Pixel(weapon.x), Pixel(weapon.y), frame,
+                                         weapon.rotation, 1, 1, burger_img, Pixel(x), Pixel(y), 0, rotation, scale,
+                                         scale))
+                return;
+            list.Remove(&weapon);
+            blown_up();
+        });
+    };
+    struck_by(game.mine_list, 2);
+    struck_by(game.rocket_list, 3);
 
     ufo_tag& ufo = game.ufo;
-    if (ufo.alive && collision.ImagesCollide(*game.ufo_img, Pixel(ufo.x), Pixel(ufo.y), 0, ufo.rotation, ufo.scale,
-                                             ufo.scale, burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale)) {
+    if (ufo.alive &&
+        collision.ImagesCollide(*game.images.ufo_img, Pixel(ufo.x), Pixel(ufo.y), 0, ufo.rotation, ufo.scale, ufo.scale,
+                                burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale)) {
         game.burger_list.Remove(this);
         game.sound.PlaySfx(game.sound.death_snd);
         // The fries burst too, even when none is in the air.
@@ -180,9 +180,9 @@ void burger_tag::update(Game& game) {
         Split(game, *this);
     }
 
-    if (ufo.fry_alive &&
-        collision.ImagesCollide(*game.fries_img, Pixel(ufo.fry_x), Pixel(ufo.fry_y), 0, ufo.fry_rot, ufo.fry_scale,
-                                ufo.fry_scale, burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale)) {
+    if (ufo.fry_alive && collision.ImagesCollide(*game.images.fries_img, Pixel(ufo.fry_x), Pixel(ufo.fry_y), 0,
+                                                 ufo.fry_rot, ufo.fry_scale, ufo.fry_scale, burger_img, Pixel(x),
+                                                 Pixel(y), 0, rotation, scale, scale)) {
         ufo.fry_alive = 0;
         game.burger_list.Remove(this);
         game.sound.PlaySfx(game.sound.burghit_snd);
@@ -193,16 +193,8 @@ void burger_tag::update(Game& game) {
 
     // The margins are the burger's own size: it leaves one edge completely
     // before it comes back at the other.
-    if (x < -37) {
-        x = 677;
-    } else if (x > 677) {
-        x = -37;
-    }
-    if (y > 511) {
-        y = -31;
-    } else if (y < -31) {
-        y = 511;
-    }
+    WrapAround(x, -37, 677);
+    WrapAround(y, -31, 511);
 
     if (speed > 1) speed -= 0.02f;
 

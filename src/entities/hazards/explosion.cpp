@@ -23,7 +23,7 @@ void explosion_tag::update(Game& game) {
     gfx.SetAlpha(alpha);
     gfx.SetRotation(rotation);
     gfx.SetScale(scale, scale);
-    gfx.DrawImage(*game.explosion_img, x, y, 0);
+    gfx.DrawImage(*game.images.explosion_img, x, y, 0);
     gfx.SetRotation(0);
     gfx.SetScale(1, 1);
     gfx.SetBlend(BLEND_MASK);

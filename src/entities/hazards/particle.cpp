@@ -19,8 +19,7 @@ void particle_tag::Create(Game& game, float x, float y, int count) {
 }
 
 void particle_tag::update(Game& game) {
-    x = static_cast<float>(x + SinDeg(direction) * speed);
-    y = static_cast<float>(y - CosDeg(direction) * speed);
+    MoveAlong(x, y, direction, speed);
     if (direction > 180) {
         rotation -= 5.0f;
     } else {
@@ -32,7 +31,7 @@ void particle_tag::update(Game& game) {
     gfx.SetAlpha(alpha);
     gfx.SetRotation(rotation);
     gfx.SetScale(scale, scale);
-    gfx.DrawImage(*game.particle_img, x, y, 0);
+    gfx.DrawImage(*game.images.particle_img, x, y, 0);
     gfx.SetRotation(0);
     gfx.SetScale(1, 1);
     gfx.SetAlpha(1.0f);

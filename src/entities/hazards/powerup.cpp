@@ -88,13 +88,13 @@ void powerup_tag::update(Game& game) {
     float draw_y = static_cast<float>(y);
 
     gfx.SetBlend(BLEND_MASK);
-    gfx.DrawImage(*game.icons_img, draw_x, draw_y, frame);
+    gfx.DrawImage(*game.images.icons_img, draw_x, draw_y, frame);
 
     gfx.SetBlend(BLEND_ALPHA);
     gfx.SetAlpha(alpha);
     gfx.SetColor(255, 0, 0);
     gfx.SetScale(scale, scale);
-    gfx.DrawImage(*game.ring_img, draw_x, draw_y, 0);
+    gfx.DrawImage(*game.images.ring_img, draw_x, draw_y, 0);
     gfx.SetScale(1, 1);
     gfx.SetAlpha(1.0f);
     gfx.SetColor(255, 255, 255);
@@ -103,7 +103,7 @@ void powerup_tag::update(Game& game) {
     // Every pickup ball has the same round outline, so frame 5 stands in for
     // all of them.
     if (game.game_over == 0 && game.player.death_tmr == 0 && game.warp_on == 0 &&
-        game.player.touches(game, *game.icons_img, draw_x, draw_y, 5, 0, 1, 1)) {
+        game.player.touches(game, *game.images.icons_img, draw_x, draw_y, 5, 0, 1, 1)) {
         alive = 0;
         game.sound.PlaySfx(game.sound.powerup_snd);
         Grant(game, frame, draw_x, draw_y);

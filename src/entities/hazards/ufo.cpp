@@ -13,7 +13,7 @@ int Pixel(float coordinate) { return static_cast<int>(coordinate); }
 bool InSmartBombRing(Game& game, TImage& image, float x, float y, float rotation, float scale) {
     const trigpow_tag& trigpow = game.trigpow;
     if (trigpow.sb_scale == 0) return false;
-    return game.services.collision.ImagesCollide(*game.ring_img, Pixel(trigpow.sb_x), Pixel(trigpow.sb_y), 0, 0,
+    return game.services.collision.ImagesCollide(*game.images.ring_img, Pixel(trigpow.sb_x), Pixel(trigpow.sb_y), 0, 0,
                                                  trigpow.sb_scale, trigpow.sb_scale, image, Pixel(x), Pixel(y), 0,
                                                  rotation, scale, scale) != 0;
 }
@@ -64,11 +64,10 @@ void ufo_tag::destroy(Game& game, bool fries_burst) {
 // that rams the ship inside the smart-bomb ring is destroyed twice.
 void ufo_tag::update(Game& game) {
     Graphics& gfx = game.services.graphics;
-    TImage& ufo_img = *game.ufo_img;
+    TImage& ufo_img = *game.images.ufo_img;
 
     double step = scale == 0.4f ? 4.0 : 2.0;
-    x = static_cast<float>(x + SinDeg(direction) * step);
-    y = static_cast<float>(y - CosDeg(direction) * step);
+    MoveAlong(x, y, direction, step);
 
     gfx.SetBlend(BLEND_MASK);
     gfx.SetRotation(rotation);
@@ -136,10 +135,9 @@ void ufo_tag::update(Game& game) {
 
 void ufo_tag::fry_update(Game& game) {
     Graphics& gfx = game.services.graphics;
-    TImage& fries_img = *game.fries_img;
+    TImage& fries_img = *game.images.fries_img;
 
-    fry_x = static_cast<float>(fry_x + SinDeg(fry_dir) * 6);
-    fry_y = static_cast<float>(fry_y - CosDeg(fry_dir) * 6);
+    MoveAlong(fry_x, fry_y, fry_dir, 6);
 
     gfx.SetBlend(BLEND_MASK);
     gfx.SetRotation(fry_rot);

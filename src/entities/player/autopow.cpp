@@ -50,7 +50,7 @@ void autopow_tag::follow(Game& game, int fire) {
         gfx.SetRotation(rotation);
         x = static_cast<float>(player.x + SinDeg(rotation) * 25);
         y = static_cast<float>(player.y - CosDeg(rotation) * 25);
-        gfx.DrawImage(*game.icons_img, x, y, 0);
+        gfx.DrawImage(*game.images.icons_img, x, y, 0);
         gfx.SetRotation(0);
         rotation += 1.0f;
         // The shot leaves along the already advanced angle, a degree ahead
@@ -66,7 +66,7 @@ void autopow_tag::follow(Game& game, int fire) {
         gfx.SetTransform(a, 1.0f, 0.6f);
         x = static_cast<float>(player.x + SinDeg(a) * 10);
         y = static_cast<float>(player.y - CosDeg(a) * 10);
-        gfx.DrawImage(*game.ship_img, x, y, 0);
+        gfx.DrawImage(*game.images.ship_img, x, y, 0);
         gfx.SetAlpha(1.0f);
         gfx.SetTransform(0, 1.0f, 1.0f);
         gfx.SetColor(255, 255, 255);
@@ -82,7 +82,7 @@ void autopow_tag::follow(Game& game, int fire) {
             gfx.SetTransform(a, 1.0f, 0.6f);
             x = static_cast<float>(player.x + SinDeg(a) * 12);
             y = static_cast<float>(player.y - CosDeg(a) * 12);
-            gfx.DrawImage(*game.ship_img, x, y, 0);
+            gfx.DrawImage(*game.images.ship_img, x, y, 0);
             if (fire) shipshot_tag::Create(game, x, y, a);
         }
         gfx.SetAlpha(1.0f);

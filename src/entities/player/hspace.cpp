@@ -23,7 +23,7 @@ void hspace_tag::update(Game& game) {
     gfx.SetAlpha(alpha);
     gfx.SetTransform(rotation, scale, scale);
     gfx.SetColor(170, 170, 255);
-    gfx.DrawImage(*game.icons_img, x, y, 1);
+    gfx.DrawImage(*game.images.icons_img, x, y, 1);
     gfx.SetColor(255, 255, 255);
     gfx.SetTransform(0, 1, 1);
     gfx.SetBlend(BLEND_MASK);

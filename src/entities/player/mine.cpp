@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "entities/wrap.hpp"
 #include "game/game.hpp"
 #include "platform/video/collision.hpp"
 
@@ -17,29 +18,20 @@ void mine_tag::Create(Game& game, float x, float y, float rotation) {
 }
 
 void mine_tag::update(Game& game) {
-    x = static_cast<float>(x + SinDeg(direction) * speed);
-    y = static_cast<float>(y - CosDeg(direction) * speed);
+    MoveAlong(x, y, direction, speed);
 
     Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_MASK);
     gfx.SetRotation(rotation);
-    gfx.DrawImage(*game.icons_img, x, y, 2);
+    gfx.DrawImage(*game.images.icons_img, x, y, 2);
     gfx.SetRotation(0);
 
     rotation += speed;
     // Stops slowing just under 0.2 and drifts at that speed for good.
     if (speed > 0.2f) speed -= 0.01f;
 
-    if (x < -8) {
-        x = 648;
-    } else if (x > 648) {
-        x = -8;
-    }
-    if (y < -8) {
-        y = 488;
-    } else if (y > 488) {
-        y = -8;
-    }
+    WrapAround(x, -8, 648);
+    WrapAround(y, -8, 488);
 
     if (StrikeUfo(game, 2, x, y, rotation)) game.mine_list.Remove(this);
 }
@@ -48,14 +40,14 @@ bool StrikeUfo(Game& game, int frame, float x, float y, float rotation) {
     ufo_tag& ufo = game.ufo;
     player_tag& player = game.player;
     Collision& collision = game.services.collision;
-    TImage& image = *game.icons_img;
+    TImage& image = *game.images.icons_img;
     const int weapon_x = static_cast<int>(x);
     const int weapon_y = static_cast<int>(y);
     // Both tests are made, so one weapon can bring down the UFO and its fry.
     bool hit = false;
-    if (ufo.alive != 0 && collision.ImagesCollide(image, weapon_x, weapon_y, frame, rotation, 1, 1, *game.ufo_img,
-                                                  static_cast<int>(ufo.x), static_cast<int>(ufo.y), 0, ufo.rotation,
-                                                  ufo.scale, ufo.scale)) {
+    if (ufo.alive != 0 && collision.ImagesCollide(image, weapon_x, weapon_y, frame, rotation, 1, 1,
+                                                  *game.images.ufo_img, static_cast<int>(ufo.x),
+                                                  static_cast<int>(ufo.y), 0, ufo.rotation, ufo.scale, ufo.scale)) {
         hit = true;
         ufo.destroy(game);
         game.sound.PlaySfx(game.sound.death_snd);
@@ -63,9 +55,10 @@ bool StrikeUfo(Game& game, int frame, float x, float y, float rotation) {
         player.score += points;
         points_tag::Create(game, x, y, std::to_string(points));
     }
-    if (ufo.fry_alive != 0 && collision.ImagesCollide(image, weapon_x, weapon_y, frame, rotation, 1, 1, *game.fries_img,
-                                                      static_cast<int>(ufo.fry_x), static_cast<int>(ufo.fry_y), 0,
-                                                      ufo.fry_rot, ufo.fry_scale, ufo.fry_scale)) {
+    if (ufo.fry_alive != 0 &&
+        collision.ImagesCollide(image, weapon_x, weapon_y, frame, rotation, 1, 1, *game.images.fries_img,
+                                static_cast<int>(ufo.fry_x), static_cast<int>(ufo.fry_y), 0, ufo.fry_rot, ufo.fry_scale,
+                                ufo.fry_scale)) {
         hit = true;
         ufo.fry_alive = 0;
         game.sound.PlaySfx(game.sound.death_snd);

@@ -1,5 +1,6 @@
 #include "entities/player/player.hpp"
 
+#include "entities/wrap.hpp"
 #include "game/game.hpp"
 #include "game/keys.hpp"
 #include "platform/input/input.hpp"
@@ -64,8 +65,7 @@ int player_tag::update(Game& game) {
         speed -= 0.002f;
         // Moves with the already reduced speed, which may just have gone
         // negative and so steps back a little.
-        x = static_cast<float>(x + SinDeg(direction) * speed);
-        y = static_cast<float>(y - CosDeg(direction) * speed);
+        MoveAlong(x, y, direction, speed);
     }
     if (speed < 0) speed = 0;
 
@@ -79,33 +79,25 @@ int player_tag::update(Game& game) {
         }
         gfx.SetBlend(BLEND_ALPHA);
         gfx.SetAlpha(0.2f);
-        gfx.DrawImage(*game.ship_img, x, y, frame);
+        gfx.DrawImage(*game.images.ship_img, x, y, frame);
         gfx.SetAlpha(1.0f);
         gfx.SetBlend(BLEND_MASK);
     } else if (flash_on != 0) {
         gfx.SetBlend(BLEND_ALPHA);
         gfx.SetAlpha(flash_alpha);
-        gfx.DrawImage(*game.ship_img, x, y, frame);
+        gfx.DrawImage(*game.images.ship_img, x, y, frame);
         gfx.SetAlpha(1.0f);
         gfx.SetBlend(BLEND_MASK);
         flash_alpha -= 0.02f;
         if (flash_alpha < 0) flash_alpha = 1.0f;
     } else {
         gfx.SetBlend(BLEND_MASK);
-        gfx.DrawImage(*game.ship_img, x, y, frame);
+        gfx.DrawImage(*game.images.ship_img, x, y, frame);
     }
     gfx.SetTransform(0, 1, 1);
 
-    if (x < -8) {
-        x = 658;
-    } else if (x > 658) {
-        x = -8;
-    }
-    if (y < -16) {
-        y = 496;
-    } else if (y > 496) {
-        y = -16;
-    }
+    WrapAround(x, -8, 658);
+    WrapAround(y, -16, 496);
     return 0;
 }
 
@@ -224,6 +216,6 @@ void player_tag::ship_hit(Game& game) {
 int player_tag::touches(Game& game, TImage& image, float image_x, float image_y, int image_frame, float image_rotation,
                         float scale_x, float scale_y) {
     return game.services.collision.ImagesCollide(image, static_cast<int>(image_x), static_cast<int>(image_y),
-                                                 image_frame, image_rotation, scale_x, scale_y, *game.ship_img,
+                                                 image_frame, image_rotation, scale_x, scale_y, *game.images.ship_img,
                                                  static_cast<int>(x), static_cast<int>(y), 0, rotation, 1.0f, 0.6f);
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "entities/wrap.hpp"
 #include "game/game.hpp"
 
 void rocket_tag::Create(Game& game, float x, float y, float rotation) {
@@ -17,14 +18,13 @@ void rocket_tag::Create(Game& game, float x, float y, float rotation) {
 }
 
 void rocket_tag::update(Game& game) {
-    x = static_cast<float>(x + SinDeg(rotation) * 5);
-    y = static_cast<float>(y - CosDeg(rotation) * 5);
+    MoveAlong(x, y, rotation, 5);
     smoke_tag::Create(game, x, y);
 
     Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_MASK);
     gfx.SetRotation(rotation);
-    gfx.DrawImage(*game.icons_img, x, y, 3);
+    gfx.DrawImage(*game.images.icons_img, x, y, 3);
     gfx.SetRotation(0);
 
     dist_ctr -= 1;
@@ -36,17 +36,9 @@ void rocket_tag::update(Game& game) {
         rot_step = static_cast<float>(game.random.RandomInt(-3, 3));
     }
 
-    if (x < -8) {
-        x = 648;
-    } else if (x > 648) {
-        x = -8;
-    }
+    WrapAround(x, -8, 648);
     // Rockets wrap at 482 below, mines at 488.
-    if (y < -8) {
-        y = 482;
-    } else if (y > 482) {
-        y = -8;
-    }
+    WrapAround(y, -8, 482);
 
     if (StrikeUfo(game, 3, x, y, rotation)) game.rocket_list.Remove(this);
 }

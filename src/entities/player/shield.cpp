@@ -21,7 +21,7 @@ void shield_tag::update(Game& game) {
     gfx.SetAlpha(alpha);
     // White at full strength, pink after one hit, red after two.
     gfx.SetColor(255, player.shieldhits, player.shieldhits);
-    gfx.DrawImage(*game.icons_img, x, y, 1);
+    gfx.DrawImage(*game.images.icons_img, x, y, 1);
     gfx.SetRotation(0);
     gfx.SetAlpha(1.0f);
     gfx.SetBlend(BLEND_MASK);

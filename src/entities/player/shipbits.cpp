@@ -21,8 +21,7 @@ void shipbits_tag::Create(Game& game, float x, float y, int ufo_hit) {
 }
 
 void shipbits_tag::update(Game& game) {
-    x = static_cast<float>(x + SinDeg(direction) * speed);
-    y = static_cast<float>(y - CosDeg(direction) * speed);
+    MoveAlong(x, y, direction, speed);
 
     Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_ALPHA);
@@ -33,7 +32,7 @@ void shipbits_tag::update(Game& game) {
         gfx.SetColor(255, 255, 255);
     }
     gfx.SetTransform(rotation, scale, scale);
-    gfx.DrawImage(*game.ship_img, x, y, 0);
+    gfx.DrawImage(*game.images.ship_img, x, y, 0);
     gfx.SetTransform(0, 1, 1);
     gfx.SetAlpha(1.0f);
     gfx.SetBlend(BLEND_MASK);

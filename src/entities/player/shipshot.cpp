@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "entities/wrap.hpp"
 #include "game/game.hpp"
 #include "platform/video/collision.hpp"
 
@@ -16,27 +17,18 @@ void shipshot_tag::Create(Game& game, float x, float y, float direction) {
 }
 
 void shipshot_tag::update(Game& game) {
-    x = static_cast<float>(x + SinDeg(direction) * 8);
-    y = static_cast<float>(y - CosDeg(direction) * 8);
+    MoveAlong(x, y, direction, 8);
 
     Graphics& gfx = game.services.graphics;
     gfx.SetBlend(BLEND_MASK);
     gfx.SetTransform(direction, scale, scale);
-    gfx.DrawImage(*game.shot_img, x, y, 0);
+    gfx.DrawImage(*game.images.shot_img, x, y, 0);
     gfx.SetTransform(0, 1, 1);
 
     scale -= 0.03f;
 
-    if (x < -2) {
-        x = 642;
-    } else if (x > 642) {
-        x = -2;
-    }
-    if (y > 482) {
-        y = -5;
-    } else if (y < -5) {
-        y = 482;
-    }
+    WrapAround(x, -2, 642);
+    WrapAround(y, -5, 482);
 
     // A shot that hits goes on testing, so it can bring down the UFO and its
     // fries at once; it leaves the list once, at the end.
@@ -45,9 +37,9 @@ void shipshot_tag::update(Game& game) {
     Collision& collision = game.services.collision;
     const int shot_x = static_cast<int>(x);
     const int shot_y = static_cast<int>(y);
-    if (ufo.alive == 1 && collision.ImagesCollide(*game.shot_img, shot_x, shot_y, 0, direction, scale, scale,
-                                                  *game.ufo_img, static_cast<int>(ufo.x), static_cast<int>(ufo.y), 0,
-                                                  ufo.rotation, ufo.scale, ufo.scale)) {
+    if (ufo.alive == 1 && collision.ImagesCollide(*game.images.shot_img, shot_x, shot_y, 0, direction, scale, scale,
+                                                  *game.images.ufo_img, static_cast<int>(ufo.x),
+                                                  static_cast<int>(ufo.y), 0, ufo.rotation, ufo.scale, ufo.scale)) {
         spent = true;
         ufo.destroy(game);
         game.sound.PlaySfx(game.sound.death_snd);
@@ -56,9 +48,9 @@ void shipshot_tag::update(Game& game) {
         points_tag::Create(game, ufo.x, ufo.y, std::to_string(points));
     }
     if (ufo.fry_alive != 0 &&
-        collision.ImagesCollide(*game.shot_img, shot_x, shot_y, 0, direction, scale, scale, *game.fries_img,
-                                static_cast<int>(ufo.fry_x), static_cast<int>(ufo.fry_y), 0, ufo.fry_rot, ufo.fry_scale,
-                                ufo.fry_scale)) {
+        collision.ImagesCollide(*game.images.shot_img, shot_x, shot_y, 0, direction, scale, scale,
+                                *game.images.fries_img, static_cast<int>(ufo.fry_x), static_cast<int>(ufo.fry_y), 0,
+                                ufo.fry_rot, ufo.fry_scale, ufo.fry_scale)) {
         spent = true;
         ufo.fry_alive = 0;
         particle_tag::Create(game, ufo.fry_x, ufo.fry_y, 15);

@@ -21,7 +21,7 @@ void smoke_tag::update(Game& game) {
     gfx.SetAlpha(alpha);
     gfx.SetColor(color, color, 255);
     gfx.SetTransform(rotation, scale, scale);
-    gfx.DrawImage(*game.icons_img, x, y, 4);
+    gfx.DrawImage(*game.images.icons_img, x, y, 4);
     gfx.SetTransform(0, 1.0f, 1.0f);
     gfx.SetAlpha(1.0f);
     gfx.SetBlend(BLEND_MASK);

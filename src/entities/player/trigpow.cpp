@@ -59,7 +59,7 @@ void trigpow_tag::update(Game& game) {
         gfx.SetBlend(BLEND_ALPHA);
         gfx.SetAlpha(sb_alpha);
         gfx.SetScale(sb_scale, sb_scale);
-        gfx.DrawImage(*game.ring_img, sb_x, sb_y, 0);
+        gfx.DrawImage(*game.images.ring_img, sb_x, sb_y, 0);
         gfx.SetAlpha(1.0f);
         gfx.SetScale(1, 1);
         gfx.SetBlend(BLEND_MASK);

@@ -15,6 +15,7 @@
 
 class Audio;
 class AudioMixer;
+class ChannelTable;
 class StreamWorker;
 struct Voice;
 struct VoiceHandover;
@@ -45,6 +46,7 @@ public:
 private:
     friend class Audio;
     friend class AudioMixer;
+    friend class ChannelTable;
 
     void Publish(std::vector<std::int16_t> samples, int length);
 
@@ -161,33 +163,17 @@ public:
     int active_voice_count() const;
 
 private:
-    struct Slot {
-        std::uint32_t handle = 0;  // 0 while free
-        std::uint32_t generation = 0;
-        Voice* voice = nullptr;
-    };
-
     void Hold(const SoundRef& sound);
-    TChannel StartSound(const SoundRef& sound, TChannel channel, bool cued);
-    Voice* FindVoice(TChannel channel);
-    Slot* FindSlot(TChannel channel);
-    Voice* TakeVoice();
-    TChannel NewHandle();
-    void FreeSlot(Slot& slot);
-
-    Clock& clock_;
 
     // Game thread only.
-    std::array<Slot, kSlotCount> slots_{};
-    std::vector<int> free_slots_;
-    std::vector<std::unique_ptr<Voice>> voice_pool_;
-    std::vector<Voice*> spare_voices_;
     std::vector<SoundRef> sounds_;
 
     std::unique_ptr<VoiceHandover> handover_;
 
     // The worker owns every stream once started.
     std::unique_ptr<StreamWorker> streams_;
+    // Before the mixer, so the voices it owns outlive the mixer's last look.
+    std::unique_ptr<ChannelTable> channels_;
     std::unique_ptr<AudioMixer> mixer_;
 
     std::unique_ptr<AudioOutput> output_;

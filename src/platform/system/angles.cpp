@@ -57,9 +57,10 @@ double CosKernel(double x, double y) {
     return w + (((1.0 - w) - half) + (z * r - x * y));
 }
 
-double SinRadians(double x) {
-    Reduced a = ReduceAngle(x);
-    switch (a.quadrant & 3) {
+// The sine of the reduced angle turned on by `quarters` quarter turns: the
+// cosine is the sine a quarter turn on.
+double SinQuarters(const Reduced& a, long long quarters) {
+    switch (((a.quadrant & 3) + quarters) & 3) {
     case 0:
         return SinKernel(a.high, a.low);
     case 1:
@@ -71,21 +72,16 @@ double SinRadians(double x) {
     }
 }
 
-double CosRadians(double x) {
-    Reduced a = ReduceAngle(x);
-    switch (a.quadrant & 3) {
-    case 0:
-        return CosKernel(a.high, a.low);
-    case 1:
-        return -SinKernel(a.high, a.low);
-    case 2:
-        return -CosKernel(a.high, a.low);
-    default:
-        return SinKernel(a.high, a.low);
-    }
-}
+double SinRadians(double x) { return SinQuarters(ReduceAngle(x), 0); }
+
+double CosRadians(double x) { return SinQuarters(ReduceAngle(x), 1); }
 
 }  // namespace
 
 double SinDeg(double degrees) { return SinRadians(degrees * kRadiansPerDegree); }
 double CosDeg(double degrees) { return CosRadians(degrees * kRadiansPerDegree); }
+
+void MoveAlong(float& x, float& y, double degrees, double distance) {
+    x = static_cast<float>(x + SinDeg(degrees) * distance);
+    y = static_cast<float>(y - CosDeg(degrees) * distance);
+}

@@ -4,3 +4,6 @@
 // angles grow clockwise.
 double SinDeg(double degrees);
 double CosDeg(double degrees);
+
+// Moves (x, y) `distance` pixels towards `degrees`; y grows down the screen.
+void MoveAlong(float& x, float& y, double degrees, double distance);

@@ -3,19 +3,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/video/blend.hpp"
+#include "platform/video/image_flags.hpp"
 #include "platform/video/pixmap.hpp"
-
-constexpr int BLEND_MASK = 1;
-constexpr int BLEND_SOLID = 2;
-constexpr int BLEND_ALPHA = 3;
-constexpr int BLEND_LIGHT = 4;
-constexpr int BLEND_SHADE = 5;
-
-// Image flags.
-constexpr int kImageMasked = 1;
-constexpr int kImageFiltered = 2;
-constexpr int kImageMipmapped = 4;
-constexpr int kImageDynamic = 8;
 
 // A texture made for one image frame; u1, v1 say how much of it the image
 // covers. `seq` is the display sequence it was made for.

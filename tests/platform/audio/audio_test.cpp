@@ -15,6 +15,7 @@
 #include "platform/system/manual_clock.hpp"
 #include "platform/system/message.hpp"
 #include "support/ogg_writer.hpp"
+#include "support/temp_folder.hpp"
 
 namespace {
 
@@ -315,14 +316,6 @@ TEST(AudioResources, SoundDroppedByTheGameLivesUntilItsVoiceEnds) {
 
 class AudioFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("audio_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
     std::string Write(const std::string& name, std::span<const unsigned char> bytes) {
         std::string path = (folder_ / name).string();
         EXPECT_TRUE(WriteFile(path, bytes));
@@ -333,7 +326,8 @@ protected:
         return Write(name, EncodeOggVorbis(samples, channels, hertz));
     }
 
-    std::filesystem::path folder_;
+    TempFolder temp_;
+    const std::filesystem::path folder_ = temp_.path();
 };
 
 TEST_F(AudioFiles, OggRoundTripKeepsLayoutLengthAndWaveform) {

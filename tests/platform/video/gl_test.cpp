@@ -15,6 +15,7 @@
 #include "platform/video/display.hpp"
 #include "platform/video/draw.hpp"
 #include "platform/video/png.hpp"
+#include "support/temp_folder.hpp"
 
 namespace {
 
@@ -149,8 +150,8 @@ TEST_F(GlDisplayTest, ATextureOfAClosedDisplayIsRebuiltOnTheNext) {
 TEST(GlDriverTest, WithoutFramebufferObjectsThePicturesAreTheSame) {
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xvfb-run";
     namespace fs = std::filesystem;
-    fs::path folder = fs::temp_directory_path() / ("rezarudev-gl-" + std::to_string(getpid()));
-    fs::remove_all(folder);
+    TempFolder temp;
+    const fs::path folder = temp.path();
     fs::create_directories(folder / "data");
     {
         std::FILE* replay = std::fopen((folder / "r.txt").c_str(), "w");
@@ -200,7 +201,6 @@ TEST(GlDriverTest, WithoutFramebufferObjectsThePicturesAreTheSame) {
             EXPECT_LE(differ, std::string(name) == "old" ? 0 : 640 * 480 / 20) << name << " frame " << frame;
         }
     }
-    fs::remove_all(folder);
 }
 
 TEST_F(GlDisplayTest, FullScreenAndBackAtTheNextFlipKeepingEverything) {

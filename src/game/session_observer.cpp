@@ -1,9 +1,8 @@
-#include "game/session.hpp"
+#include "game/session_observer.hpp"
 
 #include <cerrno>
 #include <cstring>
 
-#include "game/shell.hpp"
 #include "game/trace.hpp"
 #include "platform/system/message.hpp"
 #include "platform/video/png.hpp"
@@ -51,16 +50,4 @@ void SessionObserver::RunEnded() {
                      Printable(screenshot.path).c_str(), screenshot.frame, last_frame_);
         failed_ = true;
     }
-}
-
-void RunGame(Services& services, const RunOptions& options, const GameFolders& folders, int seed,
-             FrameObserver* observer, const Settings& settings, const std::string& settings_path) {
-    Game game(services, folders);
-    game.settings = settings;
-    game.settings_path = settings_path;
-    game.observer = observer;
-    game.frame_limit = options.frames;
-    game.fast_exit = options.fast;
-    StartUp(game, seed);
-    RunMainLoop(game);
 }

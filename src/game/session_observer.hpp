@@ -33,9 +33,3 @@ private:
     int last_frame_ = -1;
     std::vector<Screenshot> screenshots_;
 };
-
-// Start-up, splash, main loop and shut-down on the given platform with the
-// files of `folders`, starting from `settings`; changed settings are saved to
-// `settings_path` on the way out unless it is empty.
-void RunGame(Services& services, const RunOptions& options, const GameFolders& folders, int seed,
-             FrameObserver* observer, const Settings& settings, const std::string& settings_path);

@@ -1,0 +1,11 @@
+#pragma once
+
+// Off one edge of the playfield and back in at the other: below low the value
+// becomes high, above high it becomes low. The margins are each object's own.
+inline void WrapAround(float& value, float low, float high) {
+    if (value < low) {
+        value = high;
+    } else if (value > high) {
+        value = low;
+    }
+}
