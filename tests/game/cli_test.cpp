@@ -42,10 +42,13 @@ protected:
                       XServer() + "sh script.sh >/dev/null 2>&1");
     }
 
-    static std::string XServer() {
+    std::string XServer() const {
         // Searching for a free server from a number of its own keeps two tests
-        // that start at the same moment from racing for the same one.
-        return " xvfb-run -a -n " + std::to_string(100 + getpid() % 5000) + " -s '-screen 0 1024x768x24' ";
+        // that start at the same moment from racing for the same one. With an
+        // authority file of its own xvfb-run makes no temporary folder, whose
+        // removal failed now and then on a loaded machine (its status 5).
+        return " xvfb-run -a -n " + std::to_string(100 + getpid() % 5000) + " -f '" + Path("xauthority") +
+               "' -s '-screen 0 1024x768x24' ";
     }
 
     static int Status(const std::string& command) {
