@@ -41,6 +41,7 @@ public:
         : Display(clock, fullscreen, hertz, fast), width_(width), height_(height) {}
 
     ~SdlDisplay() override {
+        SDL_DelEventWatch(WatchWindow, this);
         if (context_) {
             if (renderer_) renderer_->Detach();
             SDL_GL_DeleteContext(context_);
@@ -82,6 +83,7 @@ public:
         }
         SetWindowIcon(window_);
         SDL_SetWindowData(window_, kDisplayOfWindow, this);
+        SDL_AddEventWatch(WatchWindow, this);
         SDL_ShowWindow(window_);
         context_ = SDL_GL_CreateContext(window_);
         if (!context_) {
@@ -115,7 +117,10 @@ protected:
         SetSwapInterval(swap_interval);
         int window_width = 0, window_height = 0;
         SDL_GL_GetDrawableSize(window_, &window_width, &window_height);
-        renderer_->Present(window_width, window_height, [this] { SDL_GL_SwapWindow(window_); });
+        // Swaps wait for the refresh when paced by it, so those are never left out.
+        bool show_unchanged = swap_interval != 0 || uncovered_;
+        uncovered_ = false;
+        renderer_->Present(window_width, window_height, show_unchanged, [this] { SDL_GL_SwapWindow(window_); });
 #ifdef __EMSCRIPTEN__
         LetThePageIn();
 #endif
@@ -163,6 +168,20 @@ private:
 #endif
     }
 
+    // A window shown again, or uncovered, needs its picture once more even
+    // when the picture has not changed.
+    static int WatchWindow(void* data, SDL_Event* event) {
+        auto* display = static_cast<SdlDisplay*>(data);
+        if (event->type != SDL_WINDOWEVENT || !display->window_ ||
+            event->window.windowID != SDL_GetWindowID(display->window_))
+            return 0;
+        Uint8 what = event->window.event;
+        if (what == SDL_WINDOWEVENT_EXPOSED || what == SDL_WINDOWEVENT_SHOWN || what == SDL_WINDOWEVENT_RESTORED ||
+            what == SDL_WINDOWEVENT_SIZE_CHANGED)
+            display->uncovered_ = true;
+        return 0;
+    }
+
     bool Focused() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 
     void SetSwapInterval(int interval) {
@@ -176,6 +195,7 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     int swap_interval_ = -1;
+    bool uncovered_ = true;
     // The window's size out of full screen.
     int window_width_ = 0;
     int window_height_ = 0;
