@@ -7,6 +7,9 @@
 // LIBGL_ALWAYS_SOFTWARE=1.
 //
 //   play_bench [--frames N] [--seed S] [--rounds N] [--data-dir DIR] [BINARY...]
+//
+// DIR/data holds the music and sounds (the source tree's by default); each
+// run plays in a fresh copy of it.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,7 +36,34 @@ struct PlayTimes {
     double seconds = 0;
 };
 
-bool Play(const std::string& binary, const std::string& replay, const std::string& data_dir, PlayTimes& times) {
+// A folder of its own for each run, holding the music and sounds of
+// `source`: a best score or score table left by an earlier run would change
+// what the next one plays.
+std::filesystem::path FreshDataFolder(const std::string& source) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "play_bench_XXXXXX").string();
+    if (!mkdtemp(pattern.data())) return {};
+    std::filesystem::path folder = pattern;
+    std::filesystem::create_directory(folder / "data");
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(source) / "data", error)) {
+        if (entry.path().extension() == ".ogg")
+            std::filesystem::create_symlink(entry.path(), folder / "data" / entry.path().filename(), error);
+    }
+    return folder;
+}
+
+bool Play(const std::string& binary, const std::string& replay, const std::string& source, PlayTimes& times) {
+    std::filesystem::path folder = FreshDataFolder(source);
+    if (folder.empty()) {
+        std::fprintf(stderr, "play_bench: cannot make a folder in %s\n",
+                     std::filesystem::temp_directory_path().c_str());
+        return false;
+    }
+    std::string data_dir = folder.string();
+    struct Remover {
+        std::filesystem::path folder;
+        ~Remover() { std::filesystem::remove_all(folder); }
+    } remover{folder};
     int pipe_ends[2];
     if (pipe(pipe_ends) != 0) return false;
     pid_t child = fork();

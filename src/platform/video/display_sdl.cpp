@@ -23,6 +23,8 @@ namespace {
 
 constexpr const char* kDisplayOfWindow = "rezarudev-display";
 
+void GiveBackFreedMemory();
+
 // The same picture as the desktop menu's icon.
 void SetWindowIcon(SDL_Window* window) {
     std::optional<TPixmap> icon = DecodePng(FindResource("rezarudev-64.png"));
@@ -120,7 +122,11 @@ protected:
         // Swaps wait for the refresh when paced by it, so those are never left out.
         bool show_unchanged = swap_interval != 0 || uncovered_;
         uncovered_ = false;
+        int kept_before = renderer_->frames_kept();
         renderer_->Present(window_width, window_height, show_unchanged, [this] { SDL_GL_SwapWindow(window_); });
+        bool kept = renderer_->frames_kept() != kept_before;
+        if (kept && !last_kept_) GiveBackFreedMemory();
+        last_kept_ = kept;
 #ifdef __EMSCRIPTEN__
         LetThePageIn();
 #endif
@@ -196,6 +202,7 @@ private:
     SDL_GLContext context_ = nullptr;
     int swap_interval_ = -1;
     bool uncovered_ = true;
+    bool last_kept_ = false;
     // The window's size out of full screen.
     int window_width_ = 0;
     int window_height_ = 0;
@@ -229,6 +236,14 @@ void KeepFreedMemory() {
 #ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 32 << 20);
+#endif
+}
+
+// A still picture needs none of that working memory, so what is kept goes
+// back once a still picture starts.
+void GiveBackFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
 #endif
 }
 
