@@ -23,6 +23,8 @@ namespace {
 
 constexpr const char* kDisplayOfWindow = "rezarudev-display";
 
+void GiveBackFreedMemory();
+
 // The same picture as the desktop menu's icon.
 void SetWindowIcon(SDL_Window* window) {
     std::optional<TPixmap> icon = DecodePng(FindResource("rezarudev-64.png"));
@@ -41,6 +43,7 @@ public:
         : Display(clock, fullscreen, hertz, fast), width_(width), height_(height) {}
 
     ~SdlDisplay() override {
+        SDL_DelEventWatch(WatchWindow, this);
         if (context_) {
             if (renderer_) renderer_->Detach();
             SDL_GL_DeleteContext(context_);
@@ -82,6 +85,7 @@ public:
         }
         SetWindowIcon(window_);
         SDL_SetWindowData(window_, kDisplayOfWindow, this);
+        SDL_AddEventWatch(WatchWindow, this);
         SDL_ShowWindow(window_);
         context_ = SDL_GL_CreateContext(window_);
         if (!context_) {
@@ -115,7 +119,14 @@ protected:
         SetSwapInterval(swap_interval);
         int window_width = 0, window_height = 0;
         SDL_GL_GetDrawableSize(window_, &window_width, &window_height);
-        renderer_->Present(window_width, window_height, [this] { SDL_GL_SwapWindow(window_); });
+        // Swaps wait for the refresh when paced by it, so those are never left out.
+        bool show_unchanged = swap_interval != 0 || uncovered_;
+        uncovered_ = false;
+        int kept_before = renderer_->frames_kept();
+        renderer_->Present(window_width, window_height, show_unchanged, [this] { SDL_GL_SwapWindow(window_); });
+        bool kept = renderer_->frames_kept() != kept_before;
+        if (kept && !last_kept_) GiveBackFreedMemory();
+        last_kept_ = kept;
 #ifdef __EMSCRIPTEN__
         LetThePageIn();
 #endif
@@ -163,6 +174,20 @@ private:
 #endif
     }
 
+    // A window shown again, or uncovered, needs its picture once more even
+    // when the picture has not changed.
+    static int WatchWindow(void* data, SDL_Event* event) {
+        auto* display = static_cast<SdlDisplay*>(data);
+        if (event->type != SDL_WINDOWEVENT || !display->window_ ||
+            event->window.windowID != SDL_GetWindowID(display->window_))
+            return 0;
+        Uint8 what = event->window.event;
+        if (what == SDL_WINDOWEVENT_EXPOSED || what == SDL_WINDOWEVENT_SHOWN || what == SDL_WINDOWEVENT_RESTORED ||
+            what == SDL_WINDOWEVENT_SIZE_CHANGED)
+            display->uncovered_ = true;
+        return 0;
+    }
+
     bool Focused() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 
     void SetSwapInterval(int interval) {
@@ -176,6 +201,8 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     int swap_interval_ = -1;
+    bool uncovered_ = true;
+    bool last_kept_ = false;
     // The window's size out of full screen.
     int window_width_ = 0;
     int window_height_ = 0;
@@ -209,6 +236,14 @@ void KeepFreedMemory() {
 #ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 32 << 20);
+#endif
+}
+
+// A still picture needs none of that working memory, so what is kept goes
+// back once a still picture starts.
+void GiveBackFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
 #endif
 }
 

@@ -56,11 +56,13 @@ bool QueuedRenderer::SameAsLastFrame() const {
             std::memcmp(vertices_.data(), last_vertices_.data(), vertices_.size() * sizeof(QueuedVertex)) == 0);
 }
 
-void QueuedRenderer::Present(int window_width, int window_height, const std::function<void()>& swap) {
+void QueuedRenderer::Present(int window_width, int window_height, bool show_unchanged,
+                             const std::function<void()>& swap) {
     bool whole_frame = !drawn_since_present_;
     bool covered = false;
     for (const Run& run : runs_) covered = covered || CoversPicture(run);
-    if (batching_ && KeepsPicture() && whole_frame && covered && last_frame_known_ && SameAsLastFrame()) {
+    bool kept = batching_ && KeepsPicture() && whole_frame && covered && last_frame_known_ && SameAsLastFrame();
+    if (kept) {
         // The framebuffer object still holds this very picture.
         ++frames_kept_;
     } else {
@@ -75,5 +77,11 @@ void QueuedRenderer::Present(int window_width, int window_height, const std::fun
     runs_.clear();
     vertices_.clear();
     drawn_since_present_ = false;
+    // Scaling the picture into the window again and swapping is most of what
+    // a still screen costs a software renderer.
+    if (kept && !show_unchanged && window_width == shown_width_ && window_height == shown_height_) return;
+    shown_width_ = window_width;
+    shown_height_ = window_height;
+    ++frames_shown_;
     ShowPicture(window_width, window_height, swap);
 }

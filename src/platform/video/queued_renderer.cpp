@@ -29,6 +29,7 @@ void QueuedRenderer::DropQueue() {
     runs_.clear();
     vertices_.clear();
     last_frame_known_ = false;
+    shown_width_ = shown_height_ = 0;
 }
 
 void QueuedRenderer::ApplyBlend(int mode) { wanted_.blend = mode; }

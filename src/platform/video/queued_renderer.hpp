@@ -53,8 +53,9 @@ public:
 
     // Draws what is queued, puts the picture in the window (scaled, with the
     // aspect kept, black bars round it), calls `swap`, and gets ready for the
-    // next frame in a window of the given size.
-    void Present(int window_width, int window_height, const std::function<void()>& swap);
+    // next frame in a window of the given size. A picture the window already
+    // shows at that size is shown again only if `show_unchanged`.
+    void Present(int window_width, int window_height, bool show_unchanged, const std::function<void()>& swap);
     // Draws everything queued so far.
     void Flush();
     // Off: every primitive is drawn on its own as soon as it is asked for.
@@ -64,6 +65,7 @@ public:
     // Frames drawn again and frames found unchanged (for tests and benchmarks).
     int frames_drawn() const { return frames_drawn_; }
     int frames_kept() const { return frames_kept_; }
+    int frames_shown() const { return frames_shown_; }
 
     // Where the picture is shown in a window of that drawable size.
     virtual Letterbox PictureIn(int drawable_width, int drawable_height) const {
@@ -119,6 +121,9 @@ private:
     bool batching_ = true;
     int frames_drawn_ = 0;
     int frames_kept_ = 0;
+    int frames_shown_ = 0;
+    // The window size of the picture last shown; 0 when none is known.
+    int shown_width_ = 0, shown_height_ = 0;
 
     int left_ = 0, bottom_ = 0;
     bool clip_to_picture_ = false;
