@@ -8,6 +8,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#ifdef __EMSCRIPTEN__
+#include "platform/web/page.hpp"
+#endif
+
 namespace {
 
 bool WriteAll(int descriptor, std::string_view bytes) {
@@ -63,5 +67,8 @@ int WriteFileSafely(const std::string& path, std::string_view bytes) {
         return problem;
     }
     SyncFolder(target.parent_path());
+#ifdef __EMSCRIPTEN__
+    KeepInStorage(target.string());
+#endif
     return 0;
 }
