@@ -122,6 +122,29 @@ class PageTest(unittest.TestCase):
         self.assertEqual(after['best'], best)
         self.assertEqual(after['sfx_vol_step'], 0)
 
+    def test_refused_storage_plays_from_a_best_score_of_0(self):
+        refusals = {
+            'no IndexedDB': 'Object.defineProperty(window, "indexedDB", {value: undefined});',
+            'touching IndexedDB throws': 'Object.defineProperty(window, "indexedDB", {get: function () {'
+                                         '  throw new DOMException("refused", "SecurityError"); }});',
+            'opening throws': 'IDBFactory.prototype.open = function () {'
+                              '  throw new DOMException("refused", "InvalidStateError"); };',
+            'opening never answers': 'IDBFactory.prototype.open = function () { return {}; };',
+        }
+        for name, script in refusals.items():
+            with self.subTest(name):
+                added = self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': script})
+                try:
+                    seen = len(self.page.logs())
+                    self.page.open('--fast --frames 3 --trace /t.jsonl')
+                    self.assertEqual(self.page.wait_exit(), 0)
+                    self.assertEqual(json.loads(self.page.last_line('/t.jsonl'))['best'], 0)
+                    said = [entry for entry in self.page.logs()[seen:] if 'keeps no files' in entry['message']]
+                    self.assertEqual(len(said), 1, said)
+                finally:
+                    self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument',
+                                                {'identifier': added['identifier']})
+
     def test_a_bad_option_ends_with_status_2_and_the_usage(self):
         self.page.logs()
         self.page.open('--frames x')
