@@ -145,6 +145,51 @@ class PageTest(unittest.TestCase):
                     self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument',
                                                 {'identifier': added['identifier']})
 
+    def test_a_gamepad_plays_with_the_desktop_mapping(self):
+        # A standard gamepad as the Gamepad API gives it, driven from the test.
+        added = self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': """
+            var pad = {id: 'Test pad', index: 0, connected: true, mapping: 'standard', timestamp: 1, axes: [0, 0, 0, 0],
+                       buttons: Array.from({length: 17}, function () { return {pressed: false, touched: false, value: 0}; })};
+            navigator.getGamepads = function () { return [pad]; };
+            window.testPad = function (button, down, axis, value) {
+                if (button >= 0) pad.buttons[button] = {pressed: down, touched: down, value: down ? 1 : 0};
+                if (axis >= 0) pad.axes[axis] = value;
+                pad.timestamp += 1;
+            };"""})
+        try:
+            self.page.open('--trace /pad.jsonl')
+
+            def frame():
+                line = self.page.last_line('/pad.jsonl')
+                return json.loads(line) if line else {}
+
+            def press(button):
+                self.driver.execute_script('testPad(arguments[0], true, -1, 0)', button)
+                time.sleep(0.2)
+                self.driver.execute_script('testPad(arguments[0], false, -1, 0)', button)
+
+            def stick(value):
+                self.driver.execute_script('testPad(-1, false, 0, arguments[0])', value)
+
+            self.assertTrue(browser.wait_until(lambda: frame().get('screen') == 'splash'))
+            press(0)
+            self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'title'))
+            time.sleep(0.3)
+            press(0)
+            self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'playing' and not frame()['warp_on']))
+            # SDL takes the first value it hears from an axis as where it rests.
+            stick(0.1)
+            time.sleep(0.2)
+            # Fully left: the game turns only at exactly the end of the stick's travel.
+            stick(-1.0)
+            self.assertTrue(browser.wait_until(lambda: frame()['ship']['rotation'] != 0, timeout=5))
+            stick(0.0)
+            ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+            self.assertEqual(self.page.wait_exit(), 0)
+            self.assertIn('ended', self.driver.find_element(By.ID, 'message').text)
+        finally:
+            self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument', {'identifier': added['identifier']})
+
     def test_a_bad_option_ends_with_status_2_and_the_usage(self):
         self.page.logs()
         self.page.open('--frames x')
