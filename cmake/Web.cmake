@@ -38,7 +38,8 @@ function(rezarudev_web_program target)
     list(APPEND preloads "SHELL:--preload-file ${sound}@/data/${name}")
   endforeach()
   set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${REZARUDEV_WEB_SITE})
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${sounds} ${CMAKE_SOURCE_DIR}/web/page.js)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${sounds} ${CMAKE_SOURCE_DIR}/web/page.js
+                                                       ${CMAKE_SOURCE_DIR}/web/index.html)
   # ASYNCIFY lets the game's waits (Flip's pacing, SDL_Delay) hand the
   # thread back to the browser without turning the loop inside out.
   target_link_options(${target} PRIVATE

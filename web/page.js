@@ -18,39 +18,68 @@
                  'nothing is saved');
   }
 
+  // One copy to the storage at a time; files written meanwhile go with the next.
+  var writing = false, writeAgain = false;
   function writeBack() {
     if (!storage) return;
-    FS.syncfs(false, function (error) { if (error) sayNoStorage(error); });
-  }
-
-  function readIn() {
-    addRunDependency('rezarudev-storage');
-    var done = function () { removeRunDependency('rezarudev-storage'); };
-    if (typeof indexedDB === 'undefined') {
-      sayNoStorage('no IndexedDB');
-      done();
+    if (writing) {
+      writeAgain = true;
       return;
     }
-    keptFolders.forEach(function (folder) {
-      try { FS.mkdirTree(folder); } catch (exists) {}
-      FS.mount(IDBFS, {}, folder);
-    });
+    writing = true;
+    writeAgain = false;
     try {
-      FS.syncfs(true, function (error) {
+      FS.syncfs(false, function (error) {
+        writing = false;
         if (error) sayNoStorage(error);
-        done();
+        else if (writeAgain) writeBack();
       });
     } catch (error) {
+      writing = false;
       sayNoStorage(error);
-      done();
     }
-    // Every save ends with a rename of the whole new file over the old one.
-    var rename = FS.rename;
-    FS.rename = function (from, to) {
-      var result = rename.apply(this, arguments);
-      if (keptFolders.some(function (folder) { return to.indexOf(folder + '/') === 0; })) writeBack();
-      return result;
+  }
+
+  // Called by platform/web/page.cpp after every file the game has written.
+  Module.rezarudevKeepFile = function (path) {
+    if (keptFolders.some(function (folder) { return path.indexOf(folder + '/') === 0; })) writeBack();
+  };
+
+  // A browser that refuses storage may throw at the first touch of IndexedDB,
+  // fail the request, or never answer it: the game starts without it.
+  var kLongestStorageWaitMs = 3000;
+  function readIn() {
+    keptFolders.forEach(function (folder) { FS.mkdirTree(folder); });
+    var database = null;
+    try {
+      database = window.indexedDB;
+    } catch (error) {
+      sayNoStorage(error);
+      return;
+    }
+    if (!database) {
+      sayNoStorage('no IndexedDB');
+      return;
+    }
+    addRunDependency('rezarudev-storage');
+    var waiting = true;
+    var done = function (error) {
+      if (!waiting) return;
+      waiting = false;
+      if (error) sayNoStorage(error);
+      removeRunDependency('rezarudev-storage');
     };
+    var timer = setTimeout(function () { done('no answer from IndexedDB'); }, kLongestStorageWaitMs);
+    try {
+      keptFolders.forEach(function (folder) { FS.mount(IDBFS, {}, folder); });
+      FS.syncfs(true, function (error) {
+        clearTimeout(timer);
+        done(error);
+      });
+    } catch (error) {
+      clearTimeout(timer);
+      done(error);
+    }
   }
 
   // A replay named on the command line is a file next to the page.

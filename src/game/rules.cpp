@@ -2,8 +2,10 @@
 
 #include "entities/hazards/crossing.hpp"
 #include "game/game.hpp"
+#include "game/hiscore.hpp"
 #include "game/hud.hpp"
 #include "platform/input/input.hpp"
+#include "platform/system/safe_write.hpp"
 
 namespace {
 
@@ -45,6 +47,7 @@ void ReturnToTitle(Game& game) {
     game.paused = 0;
     ClearPhases(game);
     game.title_on = 1;
+    if (kWriteFilesAsTheyChange) SaveBest(game);
     game.sound.SwitchMusic(4);
     game.services.input.MoveMouse(320, 204);
 }

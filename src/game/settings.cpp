@@ -168,3 +168,11 @@ void SaveChangedSettings(const Game& game) {
     std::string error;
     if (!SaveSettings(game.run.settings_path, current, error)) std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
 }
+
+void KeepChangedSettings(Game& game) {
+    Settings current = CurrentSettings(game);
+    if (current == game.settings || game.settings_path.empty()) return;
+    SaveChangedSettings(game);
+    // Written once per change, and a failure said once.
+    game.settings = current;
+}

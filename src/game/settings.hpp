@@ -36,5 +36,8 @@ void ApplySettings(Game& game, const Settings& settings);
 // The settings as they stand now.
 Settings CurrentSettings(const Game& game);
 // Writes the settings file if the settings differ from those the run started
-// with; a failure is one line on stderr.
+// with (or those last kept); a failure is one line on stderr.
 void SaveChangedSettings(const Game& game);
+// Writes the settings file as soon as the settings change (where files are
+// written as they change), so that leaving need not.
+void KeepChangedSettings(Game& game);

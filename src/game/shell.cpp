@@ -11,6 +11,7 @@
 #include "game/splash.hpp"
 #include "platform/input/input.hpp"
 #include "platform/system/clock.hpp"
+#include "platform/system/safe_write.hpp"
 #include "platform/video/display.hpp"
 
 void StartUp(Game& game, std::optional<int> seed) {
@@ -57,6 +58,7 @@ bool RunMainLoopFrame(Game& game) {
     if (game.player.score > game.player.best) UpdateBest(game);
     DrawHud(game, game.paused || game.title_on ? 1 : 0);
     game.services.input.SetPointerCaptured(PointerCaptured(game));
+    if (kWriteFilesAsTheyChange) KeepChangedSettings(game);
     game.Flip();
     game.WaitWhileSuspended();
     Input& input = game.services.input;

@@ -89,6 +89,13 @@ class Page:
     def read_text(self, path):
         return self.driver.execute_script('return window.rezarudevReadFile(arguments[0])', path)
 
+    def last_line(self, path):
+        """The last whole line of a file the game writes, without carrying all of it out of the page."""
+        return self.driver.execute_script(
+            'var bytes; try { bytes = Module.FS.readFile(arguments[0]); } catch (missing) { return null; }'
+            'var end = bytes.lastIndexOf(10), start = bytes.lastIndexOf(10, end - 1) + 1;'
+            'return end < 0 ? null : new TextDecoder().decode(bytes.subarray(start, end));', path)
+
     def read_bytes(self, path):
         encoded = self.driver.execute_script(
             'var bytes = Module.FS.readFile(arguments[0]), text = "";'
@@ -96,6 +103,26 @@ class Page:
             '  text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));'
             'return btoa(text);', path)
         return base64.b64decode(encoded)
+
+    def kept(self, path, folder):
+        """Whether the browser's storage of `folder` holds `path` as the game last wrote it."""
+        return self.driver.execute_async_script(
+            'var path = arguments[0], done = arguments[2], written;'
+            'try { written = Module.FS.readFile(path); } catch (missing) { done(false); return; }'
+            'var request = indexedDB.open(arguments[1]);'
+            'request.onerror = function () { done(false); };'
+            'request.onsuccess = function () {'
+            '  var database = request.result;'
+            '  if (!database.objectStoreNames.contains("FILE_DATA")) { database.close(); done(false); return; }'
+            '  var get = database.transaction(["FILE_DATA"]).objectStore("FILE_DATA").get(path);'
+            '  get.onsuccess = function () {'
+            '    database.close();'
+            '    var stored = get.result && get.result.contents;'
+            '    done(!!stored && stored.length === written.length &&'
+            '         stored.every(function (byte, at) { return (byte & 255) === written[at]; }));'
+            '  };'
+            '  get.onerror = function () { database.close(); done(false); };'
+            '};', path, folder)
 
     def logs(self):
         self.console += self.driver.get_log('browser')

@@ -16,6 +16,11 @@ import browser
 
 # Past the splash onto the title.
 TITLE_REPLAY = 'seed 4660\n1 key 32 down\n2 key 32 up\n'
+# The per-user folders kept in the browser's storage, and the files the game keeps there.
+DATA_FOLDER = '/home/web_user/.local/share'
+SETTINGS_FOLDER = '/home/web_user/.config'
+BEST_SCORE = DATA_FOLDER + '/rezarudev/hiscore.dat'
+SETTINGS = SETTINGS_FOLDER + '/rezarudev/settings'
 
 
 class PageTest(unittest.TestCase):
@@ -74,43 +79,116 @@ class PageTest(unittest.TestCase):
         self.assertEqual(len(web), len(desktop))
 
     def test_best_score_and_a_changed_setting_survive_a_reload(self):
-        # A recorded game that scores; its best score is saved as it ends.
-        replay = self.serve('score.txt', browser.make_replay(22, 1200))
+        # A recorded game that scores, quit from the pause menu, with no close after it: the game stays on the
+        # title, and its best score is saved as the game ends.
+        lines = [line for line in browser.make_replay(22, 1200).splitlines()
+                 if not line[:1].isdigit() or int(line.split()[0]) <= 900]
+        quit_game = ['905 key 32 down', '906 key 32 up', '930 move 320 260', '935 mouse 1 down', '936 mouse 1 up']
+        replay = self.serve('score.txt', '\n'.join(lines + quit_game) + '\n')
         self.page.open('--fast --replay %s --trace /scored.jsonl' % replay)
-        self.assertEqual(self.page.wait_exit(), 0)
-        best = json.loads(self.page.read_text('/scored.jsonl').splitlines()[-1])['best']
-        self.assertGreater(best, 0)
 
-        # Played by hand: a click skips the splash, one on "Sound Volume: 100%" turns it off, Esc leaves.
+        def last_frame(path):
+            line = self.page.last_line(path)
+            return json.loads(line) if line else None
+
+        self.assertTrue(browser.wait_until(lambda: (last_frame('/scored.jsonl') or {}).get('frame', 0) > 940, 120))
+        self.assertEqual(last_frame('/scored.jsonl')['screen'], 'title')
+        best = last_frame('/scored.jsonl')['best']
+        self.assertGreater(best, 0)
+        self.assertTrue(browser.wait_until(lambda: self.page.kept(BEST_SCORE, DATA_FOLDER)))
+        self.assertIsNone(self.driver.execute_script('return window.rezarudevExit'))
+        self.driver.refresh()
+
+        # Played by hand: a click skips the splash, one on "Sound Volume: 100%" turns it off.
         self.page.open('--trace /live.jsonl')
         canvas = self.driver.find_element(By.ID, 'canvas')
-
-        def screen():
-            lines = (self.page.read_text('/live.jsonl') or '').splitlines()
-            return json.loads(lines[-1])['screen'] if lines else None
 
         def click_at(x, y):
             ActionChains(self.driver).move_to_element_with_offset(
                 canvas, (x - 320) * canvas.size['width'] // 640, (y - 240) * canvas.size['height'] // 480).click().perform()
 
-        self.assertTrue(browser.wait_until(lambda: screen() == 'splash'))
+        self.assertTrue(browser.wait_until(lambda: (last_frame('/live.jsonl') or {}).get('screen') == 'splash'))
         click_at(320, 277)
-        self.assertTrue(browser.wait_until(lambda: screen() == 'title'))
+        self.assertTrue(browser.wait_until(lambda: last_frame('/live.jsonl')['screen'] == 'title'))
         time.sleep(0.5)
         click_at(320, 277)
-        self.assertTrue(browser.wait_until(
-            lambda: json.loads(self.page.read_text('/live.jsonl').splitlines()[-1])['sfx_vol_step'] == 0))
-        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
-        self.assertEqual(self.page.wait_exit(), 0)
-        # The browser's storage is written behind the game's back.
-        time.sleep(1)
-
+        self.assertTrue(browser.wait_until(lambda: last_frame('/live.jsonl')['sfx_vol_step'] == 0))
+        self.assertTrue(browser.wait_until(lambda: self.page.kept(SETTINGS, SETTINGS_FOLDER)))
         self.driver.refresh()
+
         self.page.open('--fast --frames 3 --trace /after.jsonl')
         self.assertEqual(self.page.wait_exit(), 0)
-        after = json.loads(self.page.read_text('/after.jsonl').splitlines()[-1])
+        after = last_frame('/after.jsonl')
         self.assertEqual(after['best'], best)
         self.assertEqual(after['sfx_vol_step'], 0)
+
+    def test_refused_storage_plays_from_a_best_score_of_0(self):
+        refusals = {
+            'no IndexedDB': 'Object.defineProperty(window, "indexedDB", {value: undefined});',
+            'touching IndexedDB throws': 'Object.defineProperty(window, "indexedDB", {get: function () {'
+                                         '  throw new DOMException("refused", "SecurityError"); }});',
+            'opening throws': 'IDBFactory.prototype.open = function () {'
+                              '  throw new DOMException("refused", "InvalidStateError"); };',
+            'opening never answers': 'IDBFactory.prototype.open = function () { return {}; };',
+        }
+        for name, script in refusals.items():
+            with self.subTest(name):
+                added = self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': script})
+                try:
+                    seen = len(self.page.logs())
+                    self.page.open('--fast --frames 3 --trace /t.jsonl')
+                    self.assertEqual(self.page.wait_exit(), 0)
+                    self.assertEqual(json.loads(self.page.last_line('/t.jsonl'))['best'], 0)
+                    said = [entry for entry in self.page.logs()[seen:] if 'keeps no files' in entry['message']]
+                    self.assertEqual(len(said), 1, said)
+                finally:
+                    self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument',
+                                                {'identifier': added['identifier']})
+
+    def test_a_gamepad_plays_with_the_desktop_mapping(self):
+        # A standard gamepad as the Gamepad API gives it, driven from the test.
+        added = self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': """
+            var pad = {id: 'Test pad', index: 0, connected: true, mapping: 'standard', timestamp: 1, axes: [0, 0, 0, 0],
+                       buttons: Array.from({length: 17}, function () { return {pressed: false, touched: false, value: 0}; })};
+            navigator.getGamepads = function () { return [pad]; };
+            window.testPad = function (button, down, axis, value) {
+                if (button >= 0) pad.buttons[button] = {pressed: down, touched: down, value: down ? 1 : 0};
+                if (axis >= 0) pad.axes[axis] = value;
+                pad.timestamp += 1;
+            };"""})
+        try:
+            self.page.open('--trace /pad.jsonl')
+
+            def frame():
+                line = self.page.last_line('/pad.jsonl')
+                return json.loads(line) if line else {}
+
+            def press(button):
+                self.driver.execute_script('testPad(arguments[0], true, -1, 0)', button)
+                time.sleep(0.2)
+                self.driver.execute_script('testPad(arguments[0], false, -1, 0)', button)
+
+            def stick(value):
+                self.driver.execute_script('testPad(-1, false, 0, arguments[0])', value)
+
+            self.assertTrue(browser.wait_until(lambda: frame().get('screen') == 'splash'))
+            press(0)
+            self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'title'))
+            time.sleep(0.3)
+            press(0)
+            self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'playing' and not frame()['warp_on']))
+            # SDL takes the first value it hears from an axis as where it rests.
+            stick(0.1)
+            time.sleep(0.2)
+            # Fully left: the game turns only at exactly the end of the stick's travel.
+            stick(-1.0)
+            self.assertTrue(browser.wait_until(lambda: frame()['ship']['rotation'] != 0, timeout=5))
+            stick(0.0)
+            ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+            self.assertEqual(self.page.wait_exit(), 0)
+            self.assertIn('ended', self.driver.find_element(By.ID, 'message').text)
+        finally:
+            self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument', {'identifier': added['identifier']})
 
     def test_a_bad_option_ends_with_status_2_and_the_usage(self):
         self.page.logs()

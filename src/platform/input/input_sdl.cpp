@@ -182,7 +182,13 @@ int GameKeyCode(int scancode, int keycode) {
     return KeyFromScancode(scancode);
 }
 
-float JoyAxisValue(int raw) { return raw < 0 ? static_cast<float>(raw / 32768.0) : static_cast<float>(raw / 32767.0); }
+float JoyAxisValue(int raw) {
+#ifdef __EMSCRIPTEN__
+    // SDL scales the browser's -1..1 by 32767: there a stick pushed fully left or up stops at -32767.
+    if (raw == -32767) raw = -32768;
+#endif
+    return raw < 0 ? static_cast<float>(raw / 32768.0) : static_cast<float>(raw / 32767.0);
+}
 
 double MotionScale(int window_width, int window_height, int drawable_width, int drawable_height, int width,
                    int height) {
@@ -317,7 +323,10 @@ void SdlInputSource::TranslateKey(const SDL_Event& event, std::vector<InputEvent
     if (down && enter && (key.keysym.mod & KMOD_ALT) != 0) enter_swallowed_ = true;
     if (scancode == SDL_SCANCODE_F11 || (down && enter_swallowed_)) {
         if (down && display_toggle_) {
+#ifndef __EMSCRIPTEN__
+            // The page goes full screen itself, inside the key press as browsers demand.
             display_toggle_();
+#endif
             SwallowAlt();
         }
         return;

@@ -8,6 +8,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#ifdef __EMSCRIPTEN__
+#include "platform/web/page.hpp"
+#endif
+
 namespace {
 
 bool WriteAll(int descriptor, std::string_view bytes) {
@@ -36,11 +40,28 @@ std::filesystem::path FinalTarget(const std::filesystem::path& path) {
     return target;
 }
 
-void SyncFolder(const std::filesystem::path& folder) {
+// In the browser an fsync copies the whole folder to the page's storage and
+// waits for it, for ever where the storage never answers; there the new file
+// is copied once it is in place instead, and nothing waits.
+int SyncFile(int descriptor) {
+#ifdef __EMSCRIPTEN__
+    static_cast<void>(descriptor);
+    return 0;
+#else
+    return ::fsync(descriptor);
+#endif
+}
+
+void SyncFolderOf(const std::filesystem::path& file) {
+#ifdef __EMSCRIPTEN__
+    KeepInStorage(file.string());
+#else
+    std::filesystem::path folder = file.parent_path();
     int descriptor = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0) return;
     ::fsync(descriptor);
     ::close(descriptor);
+#endif
 }
 
 }  // namespace
@@ -55,13 +76,13 @@ int WriteFileSafely(const std::string& path, std::string_view bytes) {
     int problem = 0;
     int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (descriptor < 0) return errno;
-    if (!WriteAll(descriptor, bytes) || ::fsync(descriptor) != 0) problem = errno ? errno : EIO;
+    if (!WriteAll(descriptor, bytes) || SyncFile(descriptor) != 0) problem = errno ? errno : EIO;
     if (::close(descriptor) != 0 && !problem) problem = errno;
     if (!problem && std::rename(temporary.c_str(), target.c_str()) != 0) problem = errno;
     if (problem) {
         ::unlink(temporary.c_str());
         return problem;
     }
-    SyncFolder(target.parent_path());
+    SyncFolderOf(target);
     return 0;
 }

@@ -8,6 +8,8 @@ constexpr double kLongestShutOutMs = 50.0;
 
 // The last moment the browser had its thread: page.js stamps every animation
 // frame it gets to run.
+EM_JS(void, KeepFileInStorage, (const char* path), { Module.rezarudevKeepFile(UTF8ToString(path)); });
+
 EM_JS(double, LastAnimationFrame, (), { return Module.lastAnimationFrame || 0; });
 
 double last_let_in = 0.0;
@@ -22,3 +24,5 @@ void LetThePageIn() {
     emscripten_sleep(0);
     last_let_in = emscripten_get_now();
 }
+
+void KeepInStorage(const std::string& path) { KeepFileInStorage(path.c_str()); }
