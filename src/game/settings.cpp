@@ -171,8 +171,8 @@ void SaveChangedSettings(const Game& game) {
 
 void KeepChangedSettings(Game& game) {
     Settings current = CurrentSettings(game);
-    if (current == game.settings || game.settings_path.empty()) return;
+    if (current == game.run.settings || game.run.settings_path.empty()) return;
     SaveChangedSettings(game);
     // Written once per change, and a failure said once.
-    game.settings = current;
+    game.run.settings = current;
 }

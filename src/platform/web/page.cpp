@@ -6,10 +6,10 @@ namespace {
 
 constexpr double kLongestShutOutMs = 50.0;
 
-// The last moment the browser had its thread: page.js stamps every animation
-// frame it gets to run.
 EM_JS(void, KeepFileInStorage, (const char* path), { Module.rezarudevKeepFile(UTF8ToString(path)); });
 
+// The last moment the browser had its thread: page.js stamps every animation
+// frame it gets to run.
 EM_JS(double, LastAnimationFrame, (), { return Module.lastAnimationFrame || 0; });
 
 double last_let_in = 0.0;
