@@ -15,7 +15,8 @@ namespace {
 // draws them as it draws the GL 1.x back end's GL_QUADS: masked upright
 // quads showing their texels one to a pixel along the other diagonal. Pixels
 // on half-texel boundaries then take the same texels in both.
-constexpr int kQuadsPerDraw = 65536 / 4;
+constexpr int kIndexedVertices = 65536;
+constexpr int kQuadsPerDraw = kIndexedVertices / 4;
 constexpr GLushort kTurnedQuad[6] = {0, 1, 3, 1, 2, 3};
 constexpr GLushort kUprightQuad[6] = {0, 1, 2, 0, 2, 3};
 
@@ -37,6 +38,14 @@ bool Unscaled(const QueuedRenderer::QueuedVertex* corner) {
 }
 
 constexpr GLuint kPosition = 0, kTexel = 1, kColour = 2;
+
+// Where the attributes point for a draw of the vertices [first, end): where
+// they pointed before, while 16-bit indices counted from there reach them.
+// Pointing them costs more than drawing in a browser, so a frame of fewer
+// vertices than the indices reach points them once.
+int DrawBase(int base, int first, int end) {
+    return first >= base && end - base <= kIndexedVertices ? base : first;
+}
 
 #ifdef __EMSCRIPTEN__
 constexpr const char* kHeader =
@@ -273,16 +282,25 @@ void Gles2Renderer::UploadVertices(const std::vector<Run>& runs, const std::vect
     StreamToBuffer(GL_ARRAY_BUFFER, vertices.data(), vertices.size() * sizeof(QueuedVertex), vertex_capacity_);
     // The same offsets now hold other vertices.
     pointed_buffer_ = 0;
-    // Each quad's corners counted from the first vertex of its draw.
+    // Each quad's corners counted from where the attributes will point for
+    // its draw, as Execute moves them.
     indices_.clear();
+    int base = 0;
     for (const Run& run : runs) {
-        if (run.settings.primitive != Primitive::kQuads) continue;
+        if (run.settings.primitive == Primitive::kClear) continue;
+        if (run.settings.primitive != Primitive::kQuads) {
+            base = DrawBase(base, run.first, run.first + run.count);
+            continue;
+        }
+        bool masked = run.settings.blend == BLEND_MASK;
         for (int quad = 0; quad < run.count / 4; ++quad) {
-            const QueuedVertex* corners = &vertices[static_cast<std::size_t>(run.first + 4 * quad)];
-            bool masked = run.settings.blend == BLEND_MASK;
+            int first = run.first + 4 * quad;
+            if (quad % kQuadsPerDraw == 0)
+                base = DrawBase(base, first, first + 4 * std::min(kQuadsPerDraw, run.count / 4 - quad));
+            const QueuedVertex* corners = &vertices[static_cast<std::size_t>(first)];
             const GLushort* order = masked && Unscaled(corners) ? kUprightQuad : kTurnedQuad;
-            auto base = static_cast<GLushort>(4 * (quad % kQuadsPerDraw));
-            for (int corner = 0; corner < 6; ++corner) indices_.push_back(static_cast<GLushort>(base + order[corner]));
+            auto from = static_cast<GLushort>(first - base);
+            for (int corner = 0; corner < 6; ++corner) indices_.push_back(static_cast<GLushort>(from + order[corner]));
         }
     }
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quad_indices_);
@@ -292,7 +310,8 @@ void Gles2Renderer::UploadVertices(const std::vector<Run>& runs, const std::vect
 void Gles2Renderer::DrawQuads(int first, int count, std::size_t& index) {
     for (int quad = 0; quad < count / 4; quad += kQuadsPerDraw) {
         int quads = std::min(kQuadsPerDraw, count / 4 - quad);
-        PointAttributes(vertex_buffer_, first + 4 * quad);
+        int start = first + 4 * quad;
+        PointAttributes(vertex_buffer_, DrawBase(pointed_first_, start, start + 4 * quads));
         glDrawElements(GL_TRIANGLES, 6 * quads, GL_UNSIGNED_SHORT,
                        reinterpret_cast<const void*>(index * sizeof(GLushort)));
         index += static_cast<std::size_t>(6 * quads);
@@ -301,6 +320,7 @@ void Gles2Renderer::DrawQuads(int first, int count, std::size_t& index) {
 
 void Gles2Renderer::Execute(const std::vector<Run>& runs, const std::vector<QueuedVertex>& vertices) {
     if (!vertices.empty()) UploadVertices(runs, vertices);
+    PointAttributes(vertex_buffer_, 0);
     std::size_t index = 0;
     for (const Run& run : runs) {
         const DrawSettings& settings = run.settings;
@@ -313,8 +333,9 @@ void Gles2Renderer::Execute(const std::vector<Run>& runs, const std::vector<Queu
         if (settings.primitive == Primitive::kQuads) {
             DrawQuads(run.first, run.count, index);
         } else {
-            PointAttributes(vertex_buffer_, 0);
-            glDrawArrays(settings.primitive == Primitive::kPoints ? GL_POINTS : GL_LINES, run.first, run.count);
+            PointAttributes(vertex_buffer_, DrawBase(pointed_first_, run.first, run.first + run.count));
+            glDrawArrays(settings.primitive == Primitive::kPoints ? GL_POINTS : GL_LINES, run.first - pointed_first_,
+                         run.count);
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -119,6 +120,31 @@ TEST_F(GlDisplayTest, AlphaBlendingMixesWithWhatIsBelow) {
     graphics_->SetBlend(BLEND_MASK);
     int red = RedOf(graphics_->GrabBackBuffer().ReadRGBA(5, 5));
     EXPECT_NEAR(red, 127, 1);
+}
+
+// More quads in one frame than 16-bit indices reach from one vertex, with
+// points between them: every one lands where it was drawn, in its colour.
+TEST_F(GlDisplayTest, AFrameOfMoreQuadsThanIndicesReachDrawsEachInItsPlace) {
+    graphics_->SetClsColor(0, 0, 0);
+    graphics_->Cls();
+    auto colour = [](int x, int y) { return PackRGBA(x / 4 % 256, y % 256, 1 + (x + y) % 255, 255); };
+    for (int y = 0; y < 480; y += 3) {
+        for (int x = 0; x < 640; x += 4) {
+            std::uint32_t rgba = colour(x, y);
+            graphics_->SetColor(RedOf(rgba), GreenOf(rgba), BlueOf(rgba));
+            graphics_->DrawRect(static_cast<float>(x), static_cast<float>(y), 2, 2);
+            if (x != 320) continue;
+            graphics_->SetColor(255, 255, 255);
+            graphics_->Plot(static_cast<float>(x + 3), static_cast<float>(y));
+        }
+    }
+    TPixmap picture = graphics_->GrabBackBuffer();
+    int wrong = 0;
+    for (int y = 0; y < 480; y += 3) {
+        for (int x = 0; x < 640; x += 4) wrong += picture.ReadRGBA(x, y) != colour(x, y);
+        wrong += picture.ReadRGBA(323, y) != PackRGBA(255, 255, 255, 255);
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(GlDisplayTest, ATextureOfAClosedDisplayIsRebuiltOnTheNext) {
