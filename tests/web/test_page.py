@@ -190,6 +190,61 @@ class PageTest(unittest.TestCase):
         finally:
             self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument', {'identifier': added['identifier']})
 
+    def test_the_pointer_locks_at_the_first_key_the_browser_accepts(self):
+        # Pointer Lock as a browser grants it: refused without a recent click or
+        # key. The game asks for it seconds after the key that started it, so
+        # the first answer is no.
+        added = self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': """
+            var locked = null;
+            window.lockRequests = 0;
+            Object.defineProperty(document, 'pointerLockElement', {get: function () { return locked; }});
+            function changed(element) { locked = element; document.dispatchEvent(new Event('pointerlockchange')); }
+            HTMLCanvasElement.prototype.requestPointerLock = function () {
+                window.lockRequests += 1;
+                if (window.lockRequests === 1) {
+                    document.dispatchEvent(new Event('pointerlockerror'));
+                    return Promise.reject(new DOMException('A user gesture is required', 'NotAllowedError'));
+                }
+                changed(this);
+                return Promise.resolve();
+            };
+            document.exitPointerLock = function () { if (locked) changed(null); };"""})
+        try:
+            self.page.open('--trace /lock.jsonl')
+
+            def frame():
+                line = self.page.last_line('/lock.jsonl')
+                return json.loads(line) if line else {}
+
+            def tap(key):
+                ActionChains(self.driver).key_down(key).perform()
+                time.sleep(0.1)
+                ActionChains(self.driver).key_up(key).perform()
+
+            def locked():
+                return self.driver.execute_script('return document.pointerLockElement === Module.canvas')
+
+            self.assertTrue(browser.wait_until(lambda: frame().get('screen') == 'splash'))
+            tap(Keys.SPACE)
+            self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'title'))
+            tap(Keys.LEFT_CONTROL)
+            self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'playing' and not frame()['warp_on']))
+            tap(Keys.LEFT)
+            self.assertTrue(browser.wait_until(lambda: self.driver.execute_script('return lockRequests') == 1))
+            self.assertFalse(locked())
+            tap(Keys.LEFT)
+            self.assertTrue(browser.wait_until(locked, timeout=5))
+            # Paused, the mouse is the player's again, and no key takes it.
+            tap(Keys.SPACE)
+            self.assertTrue(browser.wait_until(lambda: not locked(), timeout=5))
+            tap(Keys.LEFT)
+            time.sleep(0.3)
+            self.assertFalse(locked())
+            ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+            self.assertEqual(self.page.wait_exit(), 0)
+        finally:
+            self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument', {'identifier': added['identifier']})
+
     def test_a_bad_option_ends_with_status_2_and_the_usage(self):
         self.page.logs()
         self.page.open('--frames x')
