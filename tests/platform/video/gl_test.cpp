@@ -100,6 +100,28 @@ TEST_F(GlDisplayTest, GrabbedFramesAreMaskedAndDrawBackTheSame) {
     EXPECT_EQ(screen.ReadRGBA(304, 301), PackRGBA(0, 255, 0, 255));
 }
 
+// A grab hanging over the picture's edges (the pause picture is bigger than
+// the screen) reads only the picture; the rest is opaque black.
+TEST_F(GlDisplayTest, GrabsOverThePictureEdgesAreBlackOutsideIt) {
+    auto image = RedGreen();
+    graphics_->DrawImage(*image, 639, 479, 0);  // covers (637..640, 478..479)
+    graphics_->DrawImage(*image, 2, 1, 0);      // covers (0..3, 0..1)
+    constexpr std::uint32_t kRed = PackRGBA(255, 0, 0, 255), kGreen = PackRGBA(0, 255, 0, 255);
+    constexpr std::uint32_t kBlack = PackRGBA(0, 0, 0, 255);
+    TPixmap pause = display_->renderer().GrabPixmap(600, 400, 1024, 768);
+    EXPECT_EQ(pause.ReadRGBA(37, 78), kRed);
+    EXPECT_EQ(pause.ReadRGBA(39, 79), kGreen);
+    EXPECT_EQ(pause.ReadRGBA(40, 79), kBlack);
+    EXPECT_EQ(pause.ReadRGBA(39, 80), kBlack);
+    EXPECT_EQ(pause.ReadRGBA(1000, 700), kBlack);
+    TPixmap corner = display_->renderer().GrabPixmap(-2, -1, 4, 3);
+    EXPECT_EQ(corner.ReadRGBA(0, 0), kBlack);
+    EXPECT_EQ(corner.ReadRGBA(1, 2), kBlack);
+    EXPECT_EQ(corner.ReadRGBA(2, 1), kRed);
+    EXPECT_EQ(corner.ReadRGBA(3, 2), kRed);
+    EXPECT_EQ(display_->renderer().GrabPixmap(700, 0, 5, 5).ReadRGBA(4, 4), kBlack);
+}
+
 TEST_F(GlDisplayTest, TexturesCoverOnlyThePicture) {
     TPixmap pixmap = TPixmap::Create(15, 37);
     auto image = graphics_->LoadImage(pixmap, 0);
