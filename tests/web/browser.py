@@ -29,7 +29,7 @@ DESKTOP = os.environ.get('REZARUDEV_DESKTOP', os.path.join(ROOT, 'build'))
 class Server:
     """Serves the page from 127.0.0.1, and under /files/ a folder of the test's own."""
 
-    def __init__(self):
+    def __init__(self, site=SITE):
         self.files = tempfile.mkdtemp(prefix='rezarudev-web-')
         files = self.files
 
@@ -42,7 +42,7 @@ class Server:
             def log_message(self, *args):
                 pass
 
-        handler = functools.partial(Handler, directory=SITE)
+        handler = functools.partial(Handler, directory=site)
         self.httpd = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
         self.url = 'http://127.0.0.1:%d/' % self.httpd.server_address[1]
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
