@@ -5,7 +5,9 @@ the desktop build folder (its rezarudev and tools/soak/soak).
 """
 
 import base64
+import contextlib
 import functools
+import json
 import http.server
 import os
 import shutil
@@ -95,6 +97,20 @@ class Page:
             'var bytes; try { bytes = Module.FS.readFile(arguments[0]); } catch (missing) { return null; }'
             'var end = bytes.lastIndexOf(10), start = bytes.lastIndexOf(10, end - 1) + 1;'
             'return end < 0 ? null : new TextDecoder().decode(bytes.subarray(start, end));', path)
+
+    def last_frame(self, path):
+        """The last frame traced to `path`, or {} before the first."""
+        line = self.last_line(path)
+        return json.loads(line) if line else {}
+
+    @contextlib.contextmanager
+    def scripted(self, source):
+        """Runs `source` in every page opened inside the block, before the page's own scripts."""
+        added = self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': source})
+        try:
+            yield
+        finally:
+            self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument', {'identifier': added['identifier']})
 
     def read_bytes(self, path):
         encoded = self.driver.execute_script(

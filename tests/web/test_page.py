@@ -1,7 +1,6 @@
 """The browser build in headless Chromium: the same pictures and the same game as the desktop's,
 files that outlive the page, and the page's own messages."""
 
-import json
 import os
 import shutil
 import tempfile
@@ -21,6 +20,34 @@ DATA_FOLDER = '/home/web_user/.local/share'
 SETTINGS_FOLDER = '/home/web_user/.config'
 BEST_SCORE = DATA_FOLDER + '/rezarudev/hiscore.dat'
 SETTINGS = SETTINGS_FOLDER + '/rezarudev/settings'
+
+# A standard gamepad as the Gamepad API gives it, driven from the test.
+FAKE_GAMEPAD = """
+    var pad = {id: 'Test pad', index: 0, connected: true, mapping: 'standard', timestamp: 1, axes: [0, 0, 0, 0],
+               buttons: Array.from({length: 17}, function () { return {pressed: false, touched: false, value: 0}; })};
+    navigator.getGamepads = function () { return [pad]; };
+    window.testPad = function (button, down, axis, value) {
+        if (button >= 0) pad.buttons[button] = {pressed: down, touched: down, value: down ? 1 : 0};
+        if (axis >= 0) pad.axes[axis] = value;
+        pad.timestamp += 1;
+    };"""
+# Pointer Lock as a browser grants it outside a click or key press: the first
+# request is refused, later ones lock.
+FAKE_POINTER_LOCK = """
+    var locked = null;
+    window.lockRequests = 0;
+    Object.defineProperty(document, 'pointerLockElement', {get: function () { return locked; }});
+    function changed(element) { locked = element; document.dispatchEvent(new Event('pointerlockchange')); }
+    HTMLCanvasElement.prototype.requestPointerLock = function () {
+        window.lockRequests += 1;
+        if (window.lockRequests === 1) {
+            document.dispatchEvent(new Event('pointerlockerror'));
+            return Promise.reject(new DOMException('A user gesture is required', 'NotAllowedError'));
+        }
+        changed(this);
+        return Promise.resolve();
+    };
+    document.exitPointerLock = function () { if (locked) changed(null); };"""
 
 
 class PageTest(unittest.TestCase):
@@ -86,12 +113,8 @@ class PageTest(unittest.TestCase):
         quit_game = ['905 key 32 down', '906 key 32 up', '930 move 320 260', '935 mouse 1 down', '936 mouse 1 up']
         replay = self.serve('score.txt', '\n'.join(lines + quit_game) + '\n')
         self.page.open('--fast --replay %s --trace /scored.jsonl' % replay)
-
-        def last_frame(path):
-            line = self.page.last_line(path)
-            return json.loads(line) if line else None
-
-        self.assertTrue(browser.wait_until(lambda: (last_frame('/scored.jsonl') or {}).get('frame', 0) > 940, 120))
+        last_frame = self.page.last_frame
+        self.assertTrue(browser.wait_until(lambda: last_frame('/scored.jsonl').get('frame', 0) > 940, 120))
         self.assertEqual(last_frame('/scored.jsonl')['screen'], 'title')
         best = last_frame('/scored.jsonl')['best']
         self.assertGreater(best, 0)
@@ -107,7 +130,7 @@ class PageTest(unittest.TestCase):
             ActionChains(self.driver).move_to_element_with_offset(
                 canvas, (x - 320) * canvas.size['width'] // 640, (y - 240) * canvas.size['height'] // 480).click().perform()
 
-        self.assertTrue(browser.wait_until(lambda: (last_frame('/live.jsonl') or {}).get('screen') == 'splash'))
+        self.assertTrue(browser.wait_until(lambda: last_frame('/live.jsonl').get('screen') == 'splash'))
         click_at(320, 277)
         self.assertTrue(browser.wait_until(lambda: last_frame('/live.jsonl')['screen'] == 'title'))
         time.sleep(0.5)
@@ -133,37 +156,32 @@ class PageTest(unittest.TestCase):
         }
         for name, script in refusals.items():
             with self.subTest(name):
-                added = self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': script})
-                try:
+                with self.page.scripted(script):
                     seen = len(self.page.logs())
                     self.page.open('--fast --frames 3 --trace /t.jsonl')
                     self.assertEqual(self.page.wait_exit(), 0)
-                    self.assertEqual(json.loads(self.page.last_line('/t.jsonl'))['best'], 0)
+                    self.assertEqual(self.page.last_frame('/t.jsonl')['best'], 0)
                     said = [entry for entry in self.page.logs()[seen:] if 'keeps no files' in entry['message']]
                     self.assertEqual(len(said), 1, said)
-                finally:
-                    self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument',
-                                                {'identifier': added['identifier']})
+
+    def play_to_the_first_level(self, trace, press):
+        """From the splash, with `press` pressing the key or button that passes a screen, to a level warped in."""
+        def frame():
+            return self.page.last_frame(trace)
+
+        self.assertTrue(browser.wait_until(lambda: frame().get('screen') == 'splash'))
+        press()
+        self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'title'))
+        time.sleep(0.3)
+        press()
+        self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'playing' and not frame()['warp_on']))
+        return frame
 
     def test_a_gamepad_plays_with_the_desktop_mapping(self):
-        # A standard gamepad as the Gamepad API gives it, driven from the test.
-        added = self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': """
-            var pad = {id: 'Test pad', index: 0, connected: true, mapping: 'standard', timestamp: 1, axes: [0, 0, 0, 0],
-                       buttons: Array.from({length: 17}, function () { return {pressed: false, touched: false, value: 0}; })};
-            navigator.getGamepads = function () { return [pad]; };
-            window.testPad = function (button, down, axis, value) {
-                if (button >= 0) pad.buttons[button] = {pressed: down, touched: down, value: down ? 1 : 0};
-                if (axis >= 0) pad.axes[axis] = value;
-                pad.timestamp += 1;
-            };"""})
-        try:
+        with self.page.scripted(FAKE_GAMEPAD):
             self.page.open('--trace /pad.jsonl')
 
-            def frame():
-                line = self.page.last_line('/pad.jsonl')
-                return json.loads(line) if line else {}
-
-            def press(button):
+            def press(button=0):
                 self.driver.execute_script('testPad(arguments[0], true, -1, 0)', button)
                 time.sleep(0.2)
                 self.driver.execute_script('testPad(arguments[0], false, -1, 0)', button)
@@ -171,12 +189,7 @@ class PageTest(unittest.TestCase):
             def stick(value):
                 self.driver.execute_script('testPad(-1, false, 0, arguments[0])', value)
 
-            self.assertTrue(browser.wait_until(lambda: frame().get('screen') == 'splash'))
-            press(0)
-            self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'title'))
-            time.sleep(0.3)
-            press(0)
-            self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'playing' and not frame()['warp_on']))
+            frame = self.play_to_the_first_level('/pad.jsonl', press)
             # SDL takes the first value it hears from an axis as where it rests.
             stick(0.1)
             time.sleep(0.2)
@@ -187,36 +200,12 @@ class PageTest(unittest.TestCase):
             ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
             self.assertEqual(self.page.wait_exit(), 0)
             self.assertIn('ended', self.driver.find_element(By.ID, 'message').text)
-        finally:
-            self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument', {'identifier': added['identifier']})
 
     def test_the_pointer_locks_at_the_first_key_the_browser_accepts(self):
-        # Pointer Lock as a browser grants it: refused without a recent click or
-        # key. The game asks for it seconds after the key that started it, so
-        # the first answer is no.
-        added = self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': """
-            var locked = null;
-            window.lockRequests = 0;
-            Object.defineProperty(document, 'pointerLockElement', {get: function () { return locked; }});
-            function changed(element) { locked = element; document.dispatchEvent(new Event('pointerlockchange')); }
-            HTMLCanvasElement.prototype.requestPointerLock = function () {
-                window.lockRequests += 1;
-                if (window.lockRequests === 1) {
-                    document.dispatchEvent(new Event('pointerlockerror'));
-                    return Promise.reject(new DOMException('A user gesture is required', 'NotAllowedError'));
-                }
-                changed(this);
-                return Promise.resolve();
-            };
-            document.exitPointerLock = function () { if (locked) changed(null); };"""})
-        try:
+        with self.page.scripted(FAKE_POINTER_LOCK):
             self.page.open('--trace /lock.jsonl')
 
-            def frame():
-                line = self.page.last_line('/lock.jsonl')
-                return json.loads(line) if line else {}
-
-            def tap(key):
+            def tap(key=Keys.LEFT_CONTROL):
                 ActionChains(self.driver).key_down(key).perform()
                 time.sleep(0.1)
                 ActionChains(self.driver).key_up(key).perform()
@@ -224,11 +213,9 @@ class PageTest(unittest.TestCase):
             def locked():
                 return self.driver.execute_script('return document.pointerLockElement === Module.canvas')
 
-            self.assertTrue(browser.wait_until(lambda: frame().get('screen') == 'splash'))
-            tap(Keys.SPACE)
-            self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'title'))
-            tap(Keys.LEFT_CONTROL)
-            self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'playing' and not frame()['warp_on']))
+            self.play_to_the_first_level('/lock.jsonl', tap)
+            # The game asks as the level has warped in, seconds after the key
+            # that started it: refused.
             tap(Keys.LEFT)
             self.assertTrue(browser.wait_until(lambda: self.driver.execute_script('return lockRequests') == 1))
             self.assertFalse(locked())
@@ -242,8 +229,6 @@ class PageTest(unittest.TestCase):
             self.assertFalse(locked())
             ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
             self.assertEqual(self.page.wait_exit(), 0)
-        finally:
-            self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument', {'identifier': added['identifier']})
 
     def test_a_bad_option_ends_with_status_2_and_the_usage(self):
         self.page.logs()
