@@ -211,5 +211,5 @@ void GlRenderer::ShowPicture(int window_width, int window_height, const std::fun
 
 TPixmap GlRenderer::ReadPixels(int x, int y, int width, int height) {
     Flush();
-    return ReadPicture(x, y, width, height, this->width(), this->height(), picture_left(), picture_bottom());
+    return ReadFramebuffer(picture_left() + x, picture_bottom() + this->height() - height - y, width, height);
 }

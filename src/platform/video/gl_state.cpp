@@ -1,7 +1,5 @@
 #include "platform/video/gl_state.hpp"
 
-#include <algorithm>
-#include <cstdint>
 #include <cstring>
 
 #include "platform/video/gl_headers.hpp"
@@ -106,29 +104,20 @@ void ClearAroundPicture(const Letterbox& box, int window_width, int window_heigh
     }
 }
 
-TPixmap ReadPicture(int x, int y, int width, int height, int picture_width, int picture_height, int left,
-                    int bottom) {
-    TPixmap pixmap = TPixmap::Create(width, height);
-    for (std::size_t alpha = 3; alpha < pixmap.pixels.size(); alpha += 4) pixmap.pixels[alpha] = 255;
-    auto clip = [](int from, int size, int end) {
-        return std::min<std::int64_t>(std::int64_t{from} + size, end);
-    };
-    int first_x = std::max(x, 0), last_x = static_cast<int>(clip(x, pixmap.width, picture_width));
-    int first_y = std::max(y, 0), last_y = static_cast<int>(clip(y, pixmap.height, picture_height));
-    if (first_x >= last_x || first_y >= last_y) return pixmap;
-    int columns = last_x - first_x, rows = last_y - first_y;
-    TPixmap upside_down = TPixmap::Create(columns, rows);
+TPixmap ReadFramebuffer(int x, int y, int width, int height) {
+    TPixmap upside_down = TPixmap::Create(width, height);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(left + first_x, bottom + picture_height - last_y, columns, rows, GL_RGBA, GL_UNSIGNED_BYTE,
-                 upside_down.pixels.data());
-    for (int row = 0; row < rows; ++row) {
-        const std::uint8_t* from = upside_down.PixelPtr(0, rows - 1 - row);
-        std::uint8_t* to = pixmap.PixelPtr(first_x - x, first_y - y + row);
-        for (int column = 0; column < columns; ++column) {
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, upside_down.pixels.data());
+    TPixmap pixmap = TPixmap::Create(width, height);
+    for (int row = 0; row < height; ++row) {
+        const std::uint8_t* from = upside_down.PixelPtr(0, height - 1 - row);
+        std::uint8_t* to = pixmap.PixelPtr(0, row);
+        for (int column = 0; column < width; ++column) {
             to[4 * column] = from[4 * column];
             to[4 * column + 1] = from[4 * column + 1];
             to[4 * column + 2] = from[4 * column + 2];
             // The back buffer has no alpha of its own.
+            to[4 * column + 3] = 255;
         }
     }
     return pixmap;

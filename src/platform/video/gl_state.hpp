@@ -41,11 +41,6 @@ void StreamToBuffer(unsigned target, const void* data, std::size_t bytes, std::s
 // scissor test on.
 void ClearAroundPicture(const Letterbox& box, int window_width, int window_height);
 
-// The picture's rectangle at (x, y) from its top-left, width x height, as
-// RGBA with full alpha; the picture is `picture_width` x `picture_height`
-// with its bottom-left corner at (left, bottom) in the bound framebuffer.
-// What lies outside the picture is opaque black, as the software back end
-// gives it: GL leaves pixels outside the framebuffer undefined, and a
-// browser takes a second or more to read them.
-TPixmap ReadPicture(int x, int y, int width, int height, int picture_width, int picture_height, int left = 0,
-                    int bottom = 0);
+// The bound framebuffer's rectangle at (x, y) from the bottom-left, width x
+// height, as RGBA with row 0 at the top and full alpha.
+TPixmap ReadFramebuffer(int x, int y, int width, int height);

@@ -375,5 +375,5 @@ void Gles2Renderer::ShowPicture(int window_width, int window_height, const std::
 
 TPixmap Gles2Renderer::ReadPixels(int x, int y, int width, int height) {
     Flush();
-    return ReadPicture(x, y, width, height, this->width(), this->height());
+    return ReadFramebuffer(x, this->height() - height - y, width, height);
 }

@@ -140,3 +140,12 @@ void PastePixmap(TPixmap& target, const TPixmap& source, int x, int y) {
         std::copy_n(source.PixelPtr(0, row), columns * 4, target.PixelPtr(x, y + row));
     }
 }
+
+void FillOpaque(TPixmap& pixmap, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    for (std::size_t i = 0; i + 3 < pixmap.pixels.size(); i += 4) {
+        pixmap.pixels[i] = red;
+        pixmap.pixels[i + 1] = green;
+        pixmap.pixels[i + 2] = blue;
+        pixmap.pixels[i + 3] = 255;
+    }
+}

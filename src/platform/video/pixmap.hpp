@@ -52,5 +52,8 @@ TPixmap ResizePixmap(const TPixmap& source, int width, int height);
 // opaque.
 TPixmap MaskPixmap(const TPixmap& source, int mask_r, int mask_g, int mask_b);
 
+// Every pixel of an RGBA pixmap the one opaque colour.
+void FillOpaque(TPixmap& pixmap, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+
 // Copies source into target at (x, y); both RGBA, no clipping beyond target.
 void PastePixmap(TPixmap& target, const TPixmap& source, int x, int y);

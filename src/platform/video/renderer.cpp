@@ -1,6 +1,7 @@
 #include "platform/video/renderer.hpp"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -115,9 +116,19 @@ void Renderer::DrawFrame(TRenderFrame& frame, float x0, float y0, float x1, floa
 }
 
 TPixmap Renderer::GrabPixmap(int x, int y, int width, int height) {
+    TPixmap pixmap = TPixmap::Create(width, height);
+    FillOpaque(pixmap, 0, 0, 0);
+    // Only the picture is read: GL leaves pixels outside the framebuffer
+    // undefined, and a browser takes a second or more to read them.
+    auto end = [](int from, int size, int limit) {
+        return static_cast<int>(std::min<std::int64_t>(std::int64_t{from} + size, limit));
+    };
+    int first_x = std::max(x, 0), last_x = end(x, pixmap.width, width_);
+    int first_y = std::max(y, 0), last_y = end(y, pixmap.height, height_);
+    if (first_x >= last_x || first_y >= last_y) return pixmap;
     int blend = blend_mode_;
     SetBlend(BLEND_SOLID);
-    TPixmap pixmap = ReadPixels(x, y, width, height);
+    PastePixmap(pixmap, ReadPixels(first_x, first_y, last_x - first_x, last_y - first_y), first_x - x, first_y - y);
     SetBlend(blend);
     return pixmap;
 }

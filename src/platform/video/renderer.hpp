@@ -56,7 +56,9 @@ public:
     // Local corners (x0, y0) and (x1, y1), transformed, then moved by (tx, ty).
     void DrawRect(float x0, float y0, float x1, float y1, float tx, float ty);
     void DrawFrame(TRenderFrame& frame, float x0, float y0, float x1, float y1, float tx, float ty);
-    // The back-buffer rectangle as RGBA with row 0 at the top.
+    // The back-buffer rectangle as RGBA with row 0 at the top and full alpha.
+    // What lies outside the picture is opaque black (a grab may hang over its
+    // edges: the pause picture is bigger than the screen).
     TPixmap GrabPixmap(int x, int y, int width, int height);
 
     // Forgets the caches; the next state change is always sent.
@@ -88,6 +90,7 @@ protected:
     virtual void DrawQuad(const Vertex (&corners)[4], bool textured) = 0;
     virtual void DrawPoint(float x, float y) = 0;
     virtual void DrawSegment(float x0, float y0, float x1, float y1) = 0;
+    // A rectangle inside the picture, never empty.
     virtual TPixmap ReadPixels(int x, int y, int width, int height) = 0;
 
     std::uint8_t rgba_[4] = {255, 255, 255, 255};

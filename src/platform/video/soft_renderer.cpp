@@ -222,15 +222,6 @@ void RasteriseInMode(int mode, const Raster& raster) {
     }
 }
 
-void FillOpaque(TPixmap& pixmap, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-    for (std::size_t i = 0; i + 3 < pixmap.pixels.size(); i += 4) {
-        pixmap.pixels[i] = red;
-        pixmap.pixels[i + 1] = green;
-        pixmap.pixels[i + 2] = blue;
-        pixmap.pixels[i + 3] = 255;
-    }
-}
-
 }  // namespace
 
 SoftRenderer::SoftRenderer(int width, int height)
@@ -428,15 +419,7 @@ void SoftRenderer::DrawSegment(float x0, float y0, float x1, float y1) {
 
 TPixmap SoftRenderer::ReadPixels(int x, int y, int width, int height) {
     TPixmap pixmap = TPixmap::Create(width, height);
-    FillOpaque(pixmap, 0, 0, 0);
-    std::int64_t first_x = std::max<std::int64_t>(x, 0);
-    std::int64_t last_x = std::min<std::int64_t>(std::int64_t{x} + pixmap.width, back_buffer_.width);
-    if (first_x >= last_x) return pixmap;
-    for (int row = 0; row < pixmap.height; ++row) {
-        std::int64_t source_y = std::int64_t{y} + row;
-        if (source_y < 0 || source_y >= back_buffer_.height) continue;
-        std::copy_n(back_buffer_.PixelPtr(static_cast<int>(first_x), static_cast<int>(source_y)),
-                    (last_x - first_x) * 4, pixmap.PixelPtr(static_cast<int>(first_x - x), row));
-    }
+    for (int row = 0; row < height; ++row)
+        std::copy_n(back_buffer_.PixelPtr(x, y + row), width * 4, pixmap.PixelPtr(0, row));
     return pixmap;
 }
