@@ -45,10 +45,9 @@ def web_seconds(page, args):
 
 
 def desktop_seconds(desktop, args):
-    browser.DESKTOP = desktop
     with tempfile.TemporaryDirectory() as folder:
         started = time.time()
-        result = browser.run_desktop(folder, *args)
+        result = browser.run_desktop(folder, *args, desktop=desktop)
         spent = time.time() - started
     if result.returncode != 0:
         raise SystemExit('web_frames: the desktop game ended with status %d: %s' %

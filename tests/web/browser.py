@@ -145,16 +145,18 @@ class Page:
         return self.console
 
 
-def run_desktop(folder, *args):
-    """Runs the desktop game in a window of its own under the Xvfb the tests run in."""
+def run_desktop(folder, *args, desktop=None):
+    """Runs the desktop game (of the build folder `desktop`, by default DESKTOP) in a window of its own under
+    the Xvfb the tests run in."""
     data = os.path.join(folder, 'data')
     os.makedirs(data, exist_ok=True)
     for name in os.listdir(os.path.join(ROOT, 'data')):
         if name.endswith('.ogg') and not os.path.exists(os.path.join(data, name)):
             os.symlink(os.path.join(ROOT, 'data', name), os.path.join(data, name))
     environment = dict(os.environ, SDL_AUDIODRIVER='dummy', LIBGL_ALWAYS_SOFTWARE='1')
-    return subprocess.run([os.path.join(DESKTOP, 'rezarudev'), '--windowed', '--fast', '--data-dir', folder] +
-                          list(args), env=environment, capture_output=True, text=True, timeout=600)
+    game = os.path.join(desktop or DESKTOP, 'rezarudev')
+    return subprocess.run([game, '--windowed', '--fast', '--data-dir', folder] + list(args), env=environment,
+                          capture_output=True, text=True, timeout=600)
 
 
 def make_replay(seed, frames):
