@@ -27,7 +27,8 @@ add_library(OpenGL::GL INTERFACE IMPORTED)
 add_library(Threads::Threads INTERFACE IMPORTED)
 
 set(REZARUDEV_DESKTOP_ONLY_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/video/gl_renderer.cpp
-                                   ${CMAKE_SOURCE_DIR}/src/platform/video/gl_loader.cpp)
+                                   ${CMAKE_SOURCE_DIR}/src/platform/video/gl_loader.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/write_guard.cpp)
 set_property(SOURCE src/game/paths.cpp APPEND PROPERTY COMPILE_DEFINITIONS REZARUDEV_DATA_FROM_BINARY=".")
 
 function(rezarudev_web_program target)

@@ -40,9 +40,15 @@
     }
   }
 
+  // Whether `path` (absolute and normalized) lies in a kept folder. Asked by
+  // platform/web/write_guard.cpp too, so a link never writes there.
+  Module.rezarudevKeeps = function (path) {
+    return keptFolders.some(function (folder) { return path === folder || path.indexOf(folder + '/') === 0; });
+  };
+
   // Called by platform/web/page.cpp after every file the game has written.
   Module.rezarudevKeepFile = function (path) {
-    if (keptFolders.some(function (folder) { return path.indexOf(folder + '/') === 0; })) writeBack();
+    if (Module.rezarudevKeeps(path)) writeBack();
   };
 
   // A browser that refuses storage may throw at the first touch of IndexedDB,
@@ -82,17 +88,40 @@
     }
   }
 
-  // A replay named on the command line is a file next to the page.
+  // "/a/./b/../c" as "/a/c".
+  function normalized(path) {
+    var parts = [];
+    path.split('/').forEach(function (part) {
+      if (part === '..') parts.pop();
+      else if (part !== '' && part !== '.') parts.push(part);
+    });
+    return '/' + parts.join('/');
+  }
+
+  // A replay named on the command line is a file of the page's own site,
+  // put at the same path in the game's file system. What the link asks for
+  // that cannot be is refused by the game before it starts, in the one line
+  // of platform/web/write_guard.cpp.
   function fetchReplay() {
     var at = args.indexOf('--replay');
     if (at < 0 || at + 1 >= args.length) return;
     var name = args[at + 1];
+    var url = null;
+    try { url = new URL(name, window.location.href); } catch (bad) {}
+    var path = normalized(name);
+    if (!url || url.origin !== window.location.origin || /^[a-z][a-z0-9+.-]*:|^\/\//i.test(name)) {
+      Module.rezarudevRefusal = '--replay takes a file of this site, not ' + JSON.stringify(name.substring(0, 60));
+      return;
+    }
+    if (Module.rezarudevKeeps(path) || path === '/data' || path.indexOf('/data/') === 0) {
+      Module.rezarudevRefusal = '--replay cannot be put at ' + JSON.stringify(name.substring(0, 60));
+      return;
+    }
     addRunDependency('rezarudev-replay');
-    fetch(name).then(function (response) {
+    fetch(url.href).then(function (response) {
       if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
       return response.arrayBuffer();
     }).then(function (bytes) {
-      var path = name.charAt(0) === '/' ? name : '/' + name;
       FS.mkdirTree(path.substring(0, path.lastIndexOf('/')) || '/');
       FS.writeFile(path, new Uint8Array(bytes));
     }).catch(function (error) {

@@ -53,7 +53,8 @@ BestScoreRead ReadBestScore(const std::string& path, bool warn) {
         if (warn) WarnUnreadable(path, S_ISDIR(info.st_mode) ? "a folder, not a file" : "not a plain file");
         return {0, false};
     }
-    unsigned char bytes[4] = {};
+    // One byte more than a best score holds, to tell a longer file from one.
+    unsigned char bytes[5] = {};
     long got = ReadUpTo(descriptor, bytes, sizeof bytes);
     int problem = errno;
     ::close(descriptor);
@@ -61,13 +62,11 @@ BestScoreRead ReadBestScore(const std::string& path, bool warn) {
         if (warn) WarnUnreadable(path, std::strerror(problem));
         return {0, false};
     }
-    if (got < 4) {
-        // Nothing worth keeping is lost by writing over a file this short.
-        if (warn) {
-            std::fprintf(stderr, "rezarudev: %s holds fewer than 4 bytes; the best score starts at 0\n",
-                         Printable(path).c_str());
-        }
-        return {};
+    // Anything but exactly 4 bytes is some other file in its place (or a
+    // damaged one): no stray bytes ever become a score, and the file stays.
+    if (got != 4) {
+        if (warn) WarnUnreadable(path, got < 4 ? "fewer than 4 bytes" : "more than 4 bytes");
+        return {0, false};
     }
     std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
                           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;

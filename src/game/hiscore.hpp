@@ -13,10 +13,10 @@ void LoadBest(Game& game);
 // be read: then it is left as it is.
 void SaveBest(Game& game);
 
-// What reading the file found. A missing file reads as 0 in silence, a file
-// shorter than 4 bytes as 0 with a warning; both may be written over. Any
-// other failure (no permission, a folder, a FIFO) reads as 0 with a warning
-// and keeps the file from being written over.
+// What reading the file found. A missing file reads as 0 in silence and may
+// be written. Anything else that is not a plain file of exactly 4 bytes (no
+// permission, a folder, a FIFO, a file of another length) reads as 0 with a
+// warning and keeps the file from being written over.
 struct BestScoreRead {
     int best = 0;
     bool may_save = true;

@@ -9,6 +9,7 @@
 
 #include "game/options.hpp"
 #include "game/paths.hpp"
+#include "game/scores.hpp"
 #include "game/session_observer.hpp"
 #include "game/settings.hpp"
 #include "game/shell.hpp"
@@ -46,6 +47,13 @@ int Run(int argc, char** argv) {
         return 0;
     }
 
+    // Nothing the command line writes may land on the game's own files; this
+    // is settled before any file is opened or made.
+    GameFolders folders = FindFolders(options.data_dir);
+    std::string refused = RefusedFiles(FilesRequested(options), {folders.best_score, folders.earlier_best_score,
+                                                                 ScoresPath(folders), folders.settings});
+    if (!refused.empty()) return Fail(refused, false);
+
     std::optional<ReplayFile> replay;
     if (!options.replay.empty()) {
         replay = ReadReplayFile(options.replay, error);
@@ -56,7 +64,6 @@ int Run(int argc, char** argv) {
 
     // A replay plays with the settings it was recorded with and never saves
     // any; only the choice of full screen comes from the saved ones.
-    GameFolders folders = FindFolders(options.data_dir);
     bool may_save = true;
     Settings settings = LoadSettings(folders.settings, &may_save);
     std::string settings_path = may_save ? folders.settings : std::string();

@@ -102,3 +102,13 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
     }
     return options;
 }
+
+RequestedFiles FilesRequested(const RunOptions& options) {
+    RequestedFiles requested;
+    if (!options.trace.empty()) requested.writes.push_back({"--trace", options.trace});
+    if (!options.record.empty()) requested.writes.push_back({"--record", options.record});
+    for (const Screenshot& screenshot : options.screenshots)
+        requested.writes.push_back({"--screenshot", screenshot.path});
+    requested.data_dir = options.data_dir;
+    return requested;
+}

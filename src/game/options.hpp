@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/system/write_guard.hpp"
+
 struct Screenshot {
     int frame;
     std::string path;
@@ -28,3 +30,7 @@ std::string UsageText();
 // Parses argv; on a bad option or value returns nothing and sets `error` to a
 // one-line message naming it.
 std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std::string& error);
+
+// Every file the command line asks to write, with its option, and the data
+// folder it names: what the platform checks before the game starts.
+RequestedFiles FilesRequested(const RunOptions& options);

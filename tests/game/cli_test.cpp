@@ -279,6 +279,33 @@ TEST_F(CommandLineTest, BadInputIsNamedOnOneLineBeforeAnyWindow) {
     EXPECT_FALSE(fs::exists(Path("data/hiscore.dat")));
 }
 
+// Whatever name the command line gives them (another path, a symbolic or a
+// hard link, a link to a file not made yet), the best score, the table and
+// the settings are never written over by a trace, a recording or a picture.
+TEST_F(CommandLineTest, NoOptionWritesOverTheGamesOwnFiles) {
+    Write("data/hiscore.dat", std::string("\x96\x05\x00\x00", 4));
+    Write("data/scores", "1430 2 2026-12-01 Ann\n");
+    fs::create_symlink(Path("data/scores"), Path("table-link"));
+    fs::create_hard_link(Path("data/hiscore.dat"), Path("best-hard-link"));
+    fs::create_symlink("data/settings", Path("settings-to-be"));
+    const std::string asked[] = {
+        "--trace '" + Path("data/../data/hiscore.dat") + "'",
+        "--trace '" + Path("best-hard-link") + "'",
+        "--record '" + Path("table-link") + "'",
+        "--screenshot '5:" + Path("data/./scores") + "'",
+        "--trace '" + Path("settings-to-be") + "'",
+    };
+    for (const std::string& arguments : asked) {
+        EXPECT_EQ(Run("--frames 20 " + arguments), 2) << arguments;
+        std::string message = Read("err.txt");
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+        EXPECT_NE(message.find("the game's own file"), std::string::npos) << message;
+        EXPECT_EQ(Read("data/hiscore.dat"), std::string("\x96\x05\x00\x00", 4)) << arguments;
+        EXPECT_EQ(Read("data/scores"), "1430 2 2026-12-01 Ann\n") << arguments;
+        EXPECT_FALSE(fs::exists(Path("data/settings"))) << arguments;
+    }
+}
+
 TEST_F(CommandLineTest, TwoUnseededStartUpsDrawDifferentSeeds) {
     if (!HasDisplay()) GTEST_SKIP() << "no display";
     ASSERT_EQ(Run("--frames 1 --record '" + Path("a.txt") + "'"), 0) << Read("err.txt");

@@ -39,21 +39,38 @@ TEST_F(BestScoreFileTest, FourLittleEndianBytes) {
     std::ifstream file(path_, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_EQ(bytes, std::string("\x78\x00\x00\x00", 4));
-    WriteBytes({0xD2, 0x04, 0x00, 0x00, 0xFF});
+    WriteBytes({0xD2, 0x04, 0x00, 0x00});
     EXPECT_EQ(ReadBestScore(path_).best, 1234);
     WriteBytes({0xFF, 0xFF, 0xFF, 0xFF});
     EXPECT_EQ(ReadBestScore(path_).best, -1);
+    EXPECT_EQ(ReadBestScore((folder_ / "missing.dat").string()).best, 0);
+    EXPECT_TRUE(ReadBestScore((folder_ / "missing.dat").string()).may_save);
 }
 
-TEST_F(BestScoreFileTest, MissingOrShortReadsAsZeroAndMayBeWrittenOver) {
-    EXPECT_EQ(ReadBestScore(path_).best, 0);
-    EXPECT_TRUE(ReadBestScore(path_).may_save);
-    WriteBytes({0x10, 0x27});
-    testing::internal::CaptureStderr();
-    BestScoreRead read = ReadBestScore(path_);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("hiscore.dat"), std::string::npos);
-    EXPECT_EQ(read.best, 0);
-    EXPECT_TRUE(read.may_save);
+// A file of any other length is no best score (a trace or a table written in
+// its place would read as a huge one): 0, said once, and the game leaves it
+// as it found it.
+TEST_F(BestScoreFileTest, AFileOfAnotherLengthIsNoBestScoreAndIsLeftAsItIs) {
+    for (std::initializer_list<unsigned char> bytes : {std::initializer_list<unsigned char>{},
+                                                       {0x10, 0x27, 0x00},
+                                                       {0xD2, 0x04, 0x00, 0x00, 0x0A},
+                                                       {'{', '"', 'f', 'r', 'a', 'm', 'e', '"'}}) {
+        GameHarness h;
+        std::string game_path = BestScorePath(h.game);
+        {
+            std::ofstream file(game_path, std::ios::binary);
+            for (unsigned char byte : bytes) file.put(static_cast<char>(byte));
+        }
+        testing::internal::CaptureStderr();
+        LoadBest(h.game);
+        h.game.player.best = 900;
+        SaveBest(h.game);
+        std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+        EXPECT_NE(message.find("hiscore.dat"), std::string::npos) << message;
+        EXPECT_EQ(std::filesystem::file_size(game_path), bytes.size());
+        EXPECT_EQ(ReadBestScore(game_path, false).best, 0);
+    }
 }
 
 // A file that is there but cannot be read is never written over: a folder,

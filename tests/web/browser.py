@@ -120,25 +120,44 @@ class Page:
             'return btoa(text);', path)
         return base64.b64decode(encoded)
 
-    def kept(self, path, folder):
-        """Whether the browser's storage of `folder` holds `path` as the game last wrote it."""
-        return self.driver.execute_async_script(
-            'var path = arguments[0], done = arguments[2], written;'
-            'try { written = Module.FS.readFile(path); } catch (missing) { done(false); return; }'
+    def stored(self, path, folder):
+        """The bytes the browser's storage of `folder` holds for `path`, or None."""
+        encoded = self.driver.execute_async_script(
+            'var path = arguments[0], done = arguments[2];'
             'var request = indexedDB.open(arguments[1]);'
-            'request.onerror = function () { done(false); };'
+            'request.onerror = function () { done(null); };'
             'request.onsuccess = function () {'
             '  var database = request.result;'
-            '  if (!database.objectStoreNames.contains("FILE_DATA")) { database.close(); done(false); return; }'
+            '  if (!database.objectStoreNames.contains("FILE_DATA")) { database.close(); done(null); return; }'
             '  var get = database.transaction(["FILE_DATA"]).objectStore("FILE_DATA").get(path);'
             '  get.onsuccess = function () {'
             '    database.close();'
             '    var stored = get.result && get.result.contents;'
-            '    done(!!stored && stored.length === written.length &&'
-            '         stored.every(function (byte, at) { return (byte & 255) === written[at]; }));'
+            '    done(stored ? btoa(Array.from(stored, function (byte) {'
+            '      return String.fromCharCode(byte & 255); }).join("")) : null);'
             '  };'
-            '  get.onerror = function () { database.close(); done(false); };'
+            '  get.onerror = function () { database.close(); done(null); };'
             '};', path, folder)
+        return None if encoded is None else base64.b64decode(encoded)
+
+    def kept(self, path, folder):
+        """Whether the browser's storage of `folder` holds `path` as the game last wrote it."""
+        try:
+            written = self.read_bytes(path)
+        except Exception:
+            return False
+        return self.stored(path, folder) == written
+
+    def store(self, files):
+        """Puts {path: bytes} into the game's file system and the browser's storage, as the game would."""
+        self.driver.execute_async_script(
+            'var files = arguments[0], done = arguments[1];'
+            'Object.keys(files).forEach(function (path) {'
+            '  Module.FS.mkdirTree(path.substring(0, path.lastIndexOf("/")));'
+            '  Module.FS.writeFile(path, Uint8Array.from(atob(files[path]), function (c) { return c.charCodeAt(0); }));'
+            '});'
+            'Module.FS.syncfs(false, function () { done(); });',
+            {path: base64.b64encode(data).decode() for path, data in files.items()})
 
     def logs(self):
         self.console += self.driver.get_log('browser')

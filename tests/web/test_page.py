@@ -19,6 +19,7 @@ TITLE_REPLAY = 'seed 4660\n1 key 32 down\n2 key 32 up\n'
 DATA_FOLDER = '/home/web_user/.local/share'
 SETTINGS_FOLDER = '/home/web_user/.config'
 BEST_SCORE = DATA_FOLDER + '/rezarudev/hiscore.dat'
+SCORES = DATA_FOLDER + '/rezarudev/scores'
 SETTINGS = SETTINGS_FOLDER + '/rezarudev/settings'
 
 # A standard gamepad as the Gamepad API gives it, driven from the test.
@@ -229,6 +230,42 @@ class PageTest(unittest.TestCase):
             self.assertFalse(locked())
             ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
             self.assertEqual(self.page.wait_exit(), 0)
+
+    def test_no_link_touches_the_kept_files(self):
+        kept = {BEST_SCORE: (1430).to_bytes(4, 'little'), SCORES: b'1430 2 2026-12-01 Ann\nlast Ann\n',
+                SETTINGS: b'sound_volume 3\n'}
+        self.page.open('--fast --frames 2')
+        self.assertEqual(self.page.wait_exit(), 0)
+        self.page.store(kept)
+        links = [
+            '--trace ' + BEST_SCORE,
+            '--record ' + SCORES,
+            '--trace ' + SETTINGS,
+            '--screenshot 5:' + SCORES,
+            '--trace ../home/web_user/.local/share/rezarudev/hiscore.dat',
+            '--trace /tmp/../home/web_user/.config/rezarudev/settings',
+            '--trace ../t.jsonl',
+            '--trace /data/title.ogg',
+            '--data-dir /home/web_user/.local/share',
+            '--replay ' + SCORES,
+            '--replay http://example.com/game.txt',
+            '--replay //example.com/game.txt',
+        ]
+        for link in links:
+            with self.subTest(link):
+                seen = len(self.page.logs())
+                self.page.open('--fast --frames 60 ' + link)
+                self.assertEqual(self.page.wait_exit(), 2)
+                said = [entry['message'] for entry in self.page.logs()[seen:] if 'rezarudev:' in entry['message']]
+                self.assertEqual(len(said), 1, said)
+                for path, data in kept.items():
+                    self.assertEqual(self.page.stored(path, DATA_FOLDER if path != SETTINGS else SETTINGS_FOLDER),
+                                     data, path)
+        # What a link may write lands beside the page, relative paths too.
+        self.page.open('--fast --frames 3 --trace t.jsonl --record /r.txt')
+        self.assertEqual(self.page.wait_exit(), 0)
+        self.assertEqual(self.page.last_frame('t.jsonl')['best'], 1430)
+        self.assertIsNotNone(self.page.read_text('/r.txt'))
 
     def test_a_bad_option_ends_with_status_2_and_the_usage(self):
         self.page.logs()
