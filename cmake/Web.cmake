@@ -28,7 +28,8 @@ add_library(Threads::Threads INTERFACE IMPORTED)
 
 set(REZARUDEV_DESKTOP_ONLY_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/video/gl_renderer.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/video/gl_loader.cpp
-                                   ${CMAKE_SOURCE_DIR}/src/platform/system/write_guard.cpp)
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/write_guard.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/save_session.cpp)
 set_property(SOURCE src/game/paths.cpp APPEND PROPERTY COMPILE_DEFINITIONS REZARUDEV_DATA_FROM_BINARY=".")
 
 function(rezarudev_web_program target)
@@ -40,16 +41,16 @@ function(rezarudev_web_program target)
   endforeach()
   set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${REZARUDEV_WEB_SITE})
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${sounds} ${CMAKE_SOURCE_DIR}/web/page.js
-                                                       ${CMAKE_SOURCE_DIR}/web/index.html)
+                                                       ${CMAKE_SOURCE_DIR}/web/storage.js ${CMAKE_SOURCE_DIR}/web/index.html)
   # ASYNCIFY lets the game's waits (Flip's pacing, SDL_Delay) hand the
   # thread back to the browser without turning the loop inside out.
   target_link_options(${target} PRIVATE
     -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sENVIRONMENT=web
-    -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1 -sFORCE_FILESYSTEM=1 -lidbfs.js
+    -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1 -sFORCE_FILESYSTEM=1
     "SHELL:-sEXPORTED_RUNTIME_METHODS=FS"
     # Called by the JavaScript inside SDL's audio back end.
     -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_SOURCE_DIR}/web/sdl_library_functions.json
-    "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/page.js" ${preloads})
+    "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/storage.js" "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/page.js" ${preloads})
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/web/index.html
             ${CMAKE_SOURCE_DIR}/dist/icons/rezarudev-64.png ${REZARUDEV_WEB_SITE})

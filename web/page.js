@@ -1,92 +1,10 @@
 // Runs inside the game's script, before it starts: the command line from the
-// page's address, the replay it names, the per-user folders kept in the
-// browser's storage, and what the page learns when the game ends.
+// page's address, the replay it names, and what the page learns when the game
+// ends. web/storage.js keeps the per-user folders.
 (function () {
   var query = new URLSearchParams(window.location.search);
   var args = (query.get('args') || '').split(/\s+/).filter(function (word) { return word !== ''; });
   Module.arguments = args;
-
-  // The per-user folders of the best score and score table ($HOME/.local/share)
-  // and of the settings ($HOME/.config).
-  var keptFolders = ['/home/web_user/.local/share', '/home/web_user/.config'];
-  var storage = true;
-
-  function sayNoStorage(error) {
-    if (!storage) return;
-    storage = false;
-    console.warn('rezarudev: this browser keeps no files here (' + error + '): the best score starts at 0 and ' +
-                 'nothing is saved');
-  }
-
-  // One copy to the storage at a time; files written meanwhile go with the next.
-  var writing = false, writeAgain = false;
-  function writeBack() {
-    if (!storage) return;
-    if (writing) {
-      writeAgain = true;
-      return;
-    }
-    writing = true;
-    writeAgain = false;
-    try {
-      FS.syncfs(false, function (error) {
-        writing = false;
-        if (error) sayNoStorage(error);
-        else if (writeAgain) writeBack();
-      });
-    } catch (error) {
-      writing = false;
-      sayNoStorage(error);
-    }
-  }
-
-  // Whether `path` (absolute and normalized) lies in a kept folder. Asked by
-  // platform/web/write_guard.cpp too, so a link never writes there.
-  Module.rezarudevKeeps = function (path) {
-    return keptFolders.some(function (folder) { return path === folder || path.indexOf(folder + '/') === 0; });
-  };
-
-  // Called by platform/web/page.cpp after every file the game has written.
-  Module.rezarudevKeepFile = function (path) {
-    if (Module.rezarudevKeeps(path)) writeBack();
-  };
-
-  // A browser that refuses storage may throw at the first touch of IndexedDB,
-  // fail the request, or never answer it: the game starts without it.
-  var kLongestStorageWaitMs = 3000;
-  function readIn() {
-    keptFolders.forEach(function (folder) { FS.mkdirTree(folder); });
-    var database = null;
-    try {
-      database = window.indexedDB;
-    } catch (error) {
-      sayNoStorage(error);
-      return;
-    }
-    if (!database) {
-      sayNoStorage('no IndexedDB');
-      return;
-    }
-    addRunDependency('rezarudev-storage');
-    var waiting = true;
-    var done = function (error) {
-      if (!waiting) return;
-      waiting = false;
-      if (error) sayNoStorage(error);
-      removeRunDependency('rezarudev-storage');
-    };
-    var timer = setTimeout(function () { done('no answer from IndexedDB'); }, kLongestStorageWaitMs);
-    try {
-      keptFolders.forEach(function (folder) { FS.mount(IDBFS, {}, folder); });
-      FS.syncfs(true, function (error) {
-        clearTimeout(timer);
-        done(error);
-      });
-    } catch (error) {
-      clearTimeout(timer);
-      done(error);
-    }
-  }
 
   // "/a/./b/../c" as "/a/c".
   function normalized(path) {
@@ -139,7 +57,7 @@
   }
   window.requestAnimationFrame(stampFrame);
 
-  Module.preRun = (Module.preRun || []).concat([readIn, fetchReplay]);
+  Module.preRun = (Module.preRun || []).concat([fetchReplay]);
 
   // Leaving from inside a wait (see platform/system/program_exit.hpp) ends
   // with the runtime's own exit exception: that is the normal way out.

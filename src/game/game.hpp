@@ -96,6 +96,9 @@ public:
     // Cleared when the best-score file was there but could not be read, so
     // that leaving does not write over it.
     bool save_best = true;
+    // Set once a save of the player's files failed (it was said when it
+    // happened): the run then ends with status 1.
+    bool save_failed = false;
 
     player_tag player;
     autopow_tag autopow;

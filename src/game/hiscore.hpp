@@ -1,16 +1,16 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 class Game;
 
 // hiscore.dat: the best score as 4 bytes, little-endian.
 std::string BestScorePath(const Game& game);
 void LoadBest(Game& game);
-// Writes the best score, or the one in the file when that is higher (another
-// game left meanwhile), unless the file was there at start-up but could not
-// be read: then it is left as it is.
+// Writes the best score, or takes the one in the file when that is higher
+// (another game saved meanwhile), unless the file was there at start-up but
+// could not be read: then it is left as it is. A save that fails is said on
+// one line and marks the run as failed.
 void SaveBest(Game& game);
 
 // What reading the file found. A missing file reads as 0 in silence and may
@@ -20,10 +20,7 @@ void SaveBest(Game& game);
 struct BestScoreRead {
     int best = 0;
     bool may_save = true;
+    bool exists = false;
 };
 BestScoreRead ReadBestScore(const std::string& path, bool warn = true);
-// Writes a file of the per-user data folder safely (WriteFileSafely). Only
-// the file's own folder is created when it is missing. A failure is one line
-// on standard error naming `what` was being saved.
-bool WriteDataFile(const std::string& path, std::string_view bytes, const char* what);
 bool WriteBestScore(const std::string& path, int best);

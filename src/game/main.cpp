@@ -113,10 +113,10 @@ int Run(int argc, char** argv) {
     run.settings_path = settings_path;
     run.frame_limit = options.frames;
     run.fast_exit = options.fast;
-    RunGame(services, folders, seed, &observer, run);
+    bool saved = RunGame(services, folders, seed, &observer, run);
     observer.RunEnded();
-    // The best score is saved by now; what failed was said when it happened.
-    return observer.failed() ? 1 : 0;
+    // What failed was said when it happened.
+    return observer.failed() || !saved ? 1 : 0;
 }
 
 }  // namespace

@@ -3,13 +3,19 @@
 #include <pwd.h>
 #include <unistd.h>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "game/game.hpp"
+#include "game/hiscore.hpp"
 #include "game/hud.hpp"
 #include "game/menu.hpp"
 #include "platform/input/input.hpp"
+#include "platform/system/message.hpp"
+#include "platform/system/save_session.hpp"
+#include "platform/system/user_files.hpp"
 #include "platform/video/text.hpp"
 
 namespace {
@@ -18,6 +24,8 @@ constexpr int kKeyBackspace = 8;
 constexpr int kKeyEnter = 13;
 constexpr int kKeyEscape = 27;
 constexpr int kOkTop = 330;
+// From the level's left edge to a little before the date's.
+constexpr int kLevelColumn = 86;
 // What a pad steps through, up for the next; a blank first, so that a name
 // grows by one step from its end.
 constexpr std::string_view kPadLetters = " ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-";
@@ -27,9 +35,9 @@ constexpr int kRepeatAfter = 20;
 constexpr int kRepeatEvery = 6;
 
 std::string Trimmed(const std::string& name) {
-    std::size_t first = name.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return name.substr(first, name.find_last_not_of(' ') - first + 1);
+    auto first = std::find_if_not(name.begin(), name.end(), IsBlank);
+    auto last = std::find_if_not(name.rbegin(), name.rend(), IsBlank).base();
+    return first < last ? std::string(first, last) : std::string();
 }
 
 int Deflection(float value) { return value == -1.0f ? -1 : value == 1.0f ? 1 : 0; }
@@ -67,14 +75,27 @@ void ShowTable(ScoreScreens& screens, int highlight) {
     screens.table_frames = 0;
 }
 
+// The stored table with this run's entries that are not in it yet; the
+// same entry never twice.
+ScoreTable WithUnsaved(ScoreTable stored, const ScoreScreens& screens) {
+    for (const ScoreEntry& entry : screens.unsaved) {
+        if (std::find(stored.entries.begin(), stored.entries.end(), entry) == stored.entries.end())
+            AddEntry(stored, entry);
+    }
+    if (!screens.table.last_name.empty()) stored.last_name = screens.table.last_name;
+    return stored;
+}
+
 void KeepEntry(Game& game, const std::string& name) {
     ScoreScreens& screens = game.scores;
     screens.entry.name = name;
     screens.table.last_name = name;
-    int index = AddEntry(screens.table, screens.entry);
-    if (screens.may_save) WriteScores(screens.path, screens.table);
+    AddEntry(screens.table, screens.entry);
+    screens.unsaved.push_back(screens.entry);
+    SaveScoreTable(game);
     game.services.input.SetTextInput(false);
-    ShowTable(screens, index);
+    auto kept = std::find(screens.table.entries.begin(), screens.table.entries.end(), screens.entry);
+    ShowTable(screens, kept == screens.table.entries.end() ? -1 : static_cast<int>(kept - screens.table.entries.begin()));
 }
 
 void Centred(Game& game, const std::string& text, int y, int red, int green, int blue) {
@@ -131,7 +152,13 @@ void DrawTable(Game& game) {
         column(entry.name, 80);
         std::string score = std::to_string(entry.score);
         column(score, 392 - text.TextWidth(score));
-        column("Level " + std::to_string(entry.level), 408);
+        // A level no game reaches (a file edited by hand) is squeezed into
+        // its column rather than drawn over the date.
+        std::string level = "Level " + std::to_string(entry.level);
+        int width = text.TextWidth(level);
+        if (width > kLevelColumn) game.services.graphics.SetTransform(0, static_cast<float>(kLevelColumn) / static_cast<float>(width), 1);
+        column(level, 408);
+        game.services.graphics.SetTransform(0, 1, 1);
         column(entry.date, 500);
     }
     game.services.graphics.SetColor(255, 255, 255);
@@ -244,9 +271,39 @@ bool MenuFrame(Game& game, bool fresh) {
 void LoadScoreTable(Game& game) {
     ScoreScreens& screens = game.scores;
     screens.path = ScoresPath(game.folders);
-    ScoresRead read = ReadScores(screens.path);
-    screens.table = read.table;
-    screens.may_save = read.may_save;
+    screens.table = ReadScores(screens.path).table;
+}
+
+void SaveScoreTable(Game& game) {
+    ScoreScreens& screens = game.scores;
+    SaveSession session(std::filesystem::path(screens.path).parent_path().string());
+    ScoresRead stored = ReadScores(screens.path, false);
+    bool saved = stored.may_save;
+    if (!saved) {
+        std::fprintf(stderr, "rezarudev: the score table %s cannot be read, so this game is not saved there\n",
+                     Printable(screens.path).c_str());
+    } else {
+        ScoreTable merged = WithUnsaved(stored.table, screens);
+        if (!stored.exists || merged != stored.table) {
+            if (!stored.text.empty()) saved = KeepUnreadableLines(screens.path, stored.text);
+            if (saved) saved = WriteScores(screens.path, merged);
+        }
+        screens.table = merged;
+    }
+    // Only what reached the storage is done with; the rest goes with the next save.
+    if (!session.Finish()) saved = false;
+    if (saved) screens.unsaved.clear();
+    if (!saved) game.save_failed = true;
+}
+
+void ReadOthersSaves(Game& game) {
+    ScoreScreens& screens = game.scores;
+    SaveSession session(std::filesystem::path(screens.path).parent_path().string());
+    BestScoreRead best = ReadBestScore(BestScorePath(game), false);
+    if (best.may_save && best.best > game.player.best) game.player.best = best.best;
+    ScoresRead stored = ReadScores(screens.path, false);
+    if (stored.may_save) screens.table = WithUnsaved(stored.table, screens);
+    session.Finish();
 }
 
 void OpenNameEntry(Game& game) {

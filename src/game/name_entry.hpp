@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "game/scores.hpp"
 
@@ -18,8 +19,9 @@ struct ScoreScreens {
 
     ScoreTable table;
     std::string path;
-    // Cleared when the file was there but could not be read.
-    bool may_save = true;
+    // The entries of this run that are not in the file yet: every save puts
+    // them into what the file holds then.
+    std::vector<ScoreEntry> unsaved;
 
     TitleView view = TitleView::Menu;
     // The game being entered, its place and the name so far (Latin-1).
@@ -51,6 +53,14 @@ bool RunScoreScreens(Game& game);
 // Leaving the program while a name is asked for keeps the entry, with the
 // name shown.
 void FinishNameEntry(Game& game);
+// Writes the table merged with what the file holds now: the file is read
+// again and this run's entries that are not in it yet are put in (another
+// game may have added its own meanwhile); the result is the table shown. A
+// failure is said on one line and marks the run as failed.
+void SaveScoreTable(Game& game);
+// Takes in what other games saved meanwhile (another tab of the page): the
+// best score and the table as they are stored now.
+void ReadOthersSaves(Game& game);
 
 // The user's login name cut to a name, "Player" when there is none.
 std::string DefaultPlayerName();

@@ -5,7 +5,7 @@
 #include "game/hiscore.hpp"
 #include "game/hud.hpp"
 #include "platform/input/input.hpp"
-#include "platform/system/safe_write.hpp"
+#include "platform/system/user_files.hpp"
 
 namespace {
 

@@ -1,19 +1,15 @@
 #include "game/scores.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <optional>
-#include <system_error>
 
-#include "game/hiscore.hpp"
 #include "game/paths.hpp"
 #include "platform/system/message.hpp"
 #include "platform/system/text_parse.hpp"
+#include "platform/system/user_files.hpp"
 
 namespace {
 
@@ -75,8 +71,10 @@ void WarnUnreadable(const std::string& path, const std::string& why) {
 
 bool IsNameChar(unsigned char code) { return (code >= 0x20 && code < 0x7f) || (code >= 0xa0 && code != 0xad); }
 
+bool IsBlank(char c) { return c == ' ' || c == static_cast<char>(0xa0); }
+
 bool IsValidName(std::string_view name) {
-    return !name.empty() && name.size() <= kNameLength && name.front() != ' ' && name.back() != ' ' &&
+    return !name.empty() && name.size() <= kNameLength && !IsBlank(name.front()) && !IsBlank(name.back()) &&
            std::all_of(name.begin(), name.end(), [](char c) { return IsNameChar(static_cast<unsigned char>(c)); });
 }
 
@@ -133,7 +131,6 @@ ParsedScores ParseScores(std::string_view text) {
     ParsedScores parsed;
     bool has_last = false;
     ForEachLine(text, [&](std::string_view line, int line_number) {
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty() || line[0] == '#') return true;
         std::string problem;
         if (line.substr(0, 5) == "last ") {
@@ -172,48 +169,27 @@ std::string FormatScores(const ScoreTable& table) {
     return text;
 }
 
-ScoresRead ReadScores(const std::string& path) {
-    std::error_code error;
-    std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status)) {
-        if (error && error != std::errc::no_such_file_or_directory) {
-            WarnUnreadable(path, error.message());
-            return {{}, false};
-        }
-        return {};
+ScoresRead ReadScores(const std::string& path, bool warn) {
+    UserFile file = ReadUserFile(path, kMaxFileSize);
+    if (file.state == UserFile::State::kUnreadable) {
+        if (warn) WarnUnreadable(path, file.problem);
+        ScoresRead unreadable;
+        unreadable.may_save = false;
+        return unreadable;
     }
-    // A FIFO or a device might never end.
-    if (!std::filesystem::is_regular_file(status)) {
-        WarnUnreadable(path, std::filesystem::is_directory(status) ? "a folder, not a file" : "not a plain file");
-        return {{}, false};
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        WarnUnreadable(path, std::strerror(errno));
-        return {{}, false};
-    }
-    std::string text(kMaxFileSize + 1, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    if (file.bad()) {
-        WarnUnreadable(path, "a read error");
-        return {{}, false};
-    }
-    if (text.size() > kMaxFileSize) {
-        WarnUnreadable(path, "far too big for a score table");
-        return {{}, false};
-    }
-    ParsedScores parsed = ParseScores(text);
-    if (parsed.skipped > 0) {
+    ParsedScores parsed = ParseScores(file.bytes);
+    if (parsed.skipped > 0 && warn) {
         std::fprintf(stderr, "rezarudev: %s: skipped %d unreadable line%s of the score table, the first at %s\n",
                      Printable(path).c_str(), parsed.skipped, parsed.skipped == 1 ? "" : "s",
                      Printable(parsed.first_problem).c_str());
     }
-    return {parsed.table, true};
+    ScoresRead read{parsed.table, true, file.state == UserFile::State::kRead, {}};
+    if (parsed.skipped > 0) read.text = std::move(file.bytes);
+    return read;
 }
 
 bool WriteScores(const std::string& path, const ScoreTable& table) {
-    return WriteDataFile(path, FormatScores(table), "the score table");
+    return WriteUserFile(path, FormatScores(table), "the score table");
 }
 
 std::string ScoresPath(const GameFolders& folders) {

@@ -32,6 +32,8 @@ struct ScoreTable {
 
 // Characters a name may hold: printable ASCII and printable Latin-1.
 bool IsNameChar(unsigned char code);
+// The two spaces among the name characters: the space and the no-break space.
+bool IsBlank(char c);
 // 1 to 12 name characters, neither first nor last a blank.
 bool IsValidName(std::string_view name);
 // The name characters of UTF-8 text, in Latin-1; everything else (broken
@@ -66,8 +68,12 @@ std::string FormatScores(const ScoreTable& table);
 struct ScoresRead {
     ScoreTable table;
     bool may_save = true;
+    bool exists = false;
+    // The whole file when some of its lines were skipped, so that they can
+    // be kept before it is written again.
+    std::string text;
 };
-ScoresRead ReadScores(const std::string& path);
+ScoresRead ReadScores(const std::string& path, bool warn = true);
 // Through the game's crash-safe write; a failure is one line on stderr.
 bool WriteScores(const std::string& path, const ScoreTable& table);
 

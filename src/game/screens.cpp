@@ -5,6 +5,7 @@
 #include "game/menu.hpp"
 #include "game/rules.hpp"
 #include "platform/input/input.hpp"
+#include "platform/system/save_session.hpp"
 #include "platform/video/collision.hpp"
 
 void TitleScreen(Game& game) {
@@ -12,6 +13,8 @@ void TitleScreen(Game& game) {
     DrawBackground(game, 0);
     game.services.graphics.SetBlend(BLEND_MASK);
     game.services.graphics.DrawImage(*game.images.title_img, 328, 100, 0);
+    // Another tab may have saved a better best score or a new entry.
+    if (OthersSaved()) ReadOthersSaves(game);
     if (RunScoreScreens(game)) return;
     RunMenu(game, 1);
     Input& input = game.services.input;

@@ -2,21 +2,15 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "game/game.hpp"
 #include "game/paths.hpp"
 #include "platform/system/message.hpp"
-#include "platform/system/safe_write.hpp"
+#include "platform/system/save_session.hpp"
+#include "platform/system/user_files.hpp"
 #include "platform/system/text_parse.hpp"
 #include "platform/video/display.hpp"
 
@@ -75,55 +69,33 @@ std::string FormatSettings(const Settings& settings) {
            (settings.fullscreen ? "1" : "0") + "\n";
 }
 
-Settings LoadSettings(const std::string& path, bool* may_save) {
-    if (may_save) *may_save = true;
-    if (path.empty()) return {};
-    // Not blocking, so that a FIFO put in the file's place cannot hold up the start.
-    int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat info {};
-    bool plain = descriptor < 0 || (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode));
-    if (descriptor >= 0) ::close(descriptor);
-    if (!plain) {
-        std::fprintf(stderr, "rezarudev: %s is not a plain file, using the default settings and leaving it as it is\n",
-                     Printable(path).c_str());
-        if (may_save) *may_save = false;
-        return {};
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        if (errno != ENOENT)
-            std::fprintf(stderr, "rezarudev: cannot read %s, using the default settings\n", path.c_str());
-        return {};
-    }
+SettingsRead ReadSettingsFile(const std::string& path, bool warn) {
+    SettingsRead read;
+    if (path.empty()) return read;
     // A settings file is a few lines; anything far bigger is not one.
-    constexpr std::size_t kMaxSize = 64 * 1024;
-    std::string text;
-    text.resize(kMaxSize + 1);
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    if (file.bad() || text.size() > kMaxSize) {
-        std::fprintf(stderr, "rezarudev: %s is not a settings file, using the default settings\n", path.c_str());
-        return {};
+    UserFile file = ReadUserFile(path, 64 * 1024);
+    if (file.state == UserFile::State::kUnreadable) {
+        if (warn)
+            std::fprintf(stderr, "rezarudev: cannot read %s (%s), using the default settings and leaving it as it is\n",
+                         Printable(path).c_str(), file.problem.c_str());
+        read.may_save = false;
+        return read;
     }
-    ParsedSettings parsed = ParseSettings(text);
-    if (parsed.skipped > 0) {
-        std::fprintf(stderr, "rezarudev: %s: ignored %d bad line%s, the first at %s\n", path.c_str(), parsed.skipped,
-                     parsed.skipped == 1 ? "" : "s", parsed.first_problem.c_str());
+    read.exists = file.state == UserFile::State::kRead;
+    ParsedSettings parsed = ParseSettings(file.bytes);
+    if (parsed.skipped > 0 && warn) {
+        std::fprintf(stderr, "rezarudev: %s: ignored %d bad line%s, the first at %s\n", Printable(path).c_str(),
+                     parsed.skipped, parsed.skipped == 1 ? "" : "s", parsed.first_problem.c_str());
     }
-    return parsed.settings;
+    read.settings = parsed.settings;
+    if (parsed.skipped > 0) read.text = std::move(file.bytes);
+    return read;
 }
 
-bool SaveSettings(const std::string& path, const Settings& settings, std::string& error) {
-    std::string folder = std::filesystem::path(path).parent_path().string();
-    if (!folder.empty() && !MakeFolders(folder)) {
-        error = "cannot create " + folder + ": " + std::strerror(errno);
-        return false;
-    }
-    if (int problem = WriteFileSafely(path, FormatSettings(settings))) {
-        error = "cannot write " + path + ": " + std::strerror(problem);
-        return false;
-    }
-    return true;
+Settings LoadSettings(const std::string& path, bool* may_save) {
+    SettingsRead read = ReadSettingsFile(path, true);
+    if (may_save) *may_save = read.may_save;
+    return read.settings;
 }
 
 float VolumeOfStep(int step) {
@@ -155,18 +127,43 @@ Settings CurrentSettings(const Game& game) {
     return current;
 }
 
-void SaveChangedSettings(const Game& game) {
+void SaveChangedSettings(Game& game) {
     Settings current = CurrentSettings(game);
-    if (current == game.run.settings) return;
-    if (game.run.settings_path.empty()) {
+    const Settings& before = game.run.settings;
+    if (current == before) return;
+    const std::string& path = game.run.settings_path;
+    if (path.empty()) {
         // A replay or a test keeps its settings' file name; a run without a home folder has none.
         if (game.folders.settings.empty())
             std::fprintf(stderr,
                          "rezarudev: no per-user folder (HOME is not set); the changed settings are not kept\n");
         return;
     }
-    std::string error;
-    if (!SaveSettings(game.run.settings_path, current, error)) std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    if (!folder.empty() && !MakeFolders(folder)) {
+        std::fprintf(stderr, "rezarudev: cannot create %s: %s\n", Printable(folder).c_str(), std::strerror(errno));
+        game.save_failed = true;
+        return;
+    }
+    SaveSession session(folder);
+    // Another game may have changed other settings meanwhile: only what
+    // changed in this one is written over what is stored now.
+    SettingsRead stored = ReadSettingsFile(path, false);
+    bool saved = stored.may_save;
+    if (!saved) {
+        std::fprintf(stderr, "rezarudev: %s is not a settings file any more; the changed settings are not saved\n",
+                     Printable(path).c_str());
+    } else {
+        Settings merged = stored.exists ? stored.settings : current;
+        if (current.sfx_vol_step != before.sfx_vol_step) merged.sfx_vol_step = current.sfx_vol_step;
+        if (current.music_vol_step != before.music_vol_step) merged.music_vol_step = current.music_vol_step;
+        if (current.music_track != before.music_track) merged.music_track = current.music_track;
+        if (current.fullscreen != before.fullscreen) merged.fullscreen = current.fullscreen;
+        if (!stored.text.empty()) saved = KeepUnreadableLines(path, stored.text);
+        if (saved) saved = WriteUserFile(path, FormatSettings(merged), "the settings");
+    }
+    if (!session.Finish()) saved = false;
+    if (!saved) game.save_failed = true;
 }
 
 void KeepChangedSettings(Game& game) {

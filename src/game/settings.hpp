@@ -20,14 +20,21 @@ struct ParsedSettings {
 ParsedSettings ParseSettings(std::string_view text);
 std::string FormatSettings(const Settings& settings);
 
-// The saved settings, or the defaults when there are none. A file that cannot
-// be read, and skipped lines, get one warning on stderr. Something other than
-// a plain file (a FIFO, a folder) is not read, and `may_save` is cleared so
-// that leaving does not write over it.
+// Reading the settings file over the defaults. A file that is there but
+// cannot be read (a FIFO, a folder, no permission, far too big) counts as
+// missing, with one warning, and may not be written over.
+struct SettingsRead {
+    Settings settings;
+    bool may_save = true;
+    bool exists = false;
+    // The whole file when some of its lines were skipped, so that they can
+    // be kept before it is written again.
+    std::string text;
+};
+SettingsRead ReadSettingsFile(const std::string& path, bool warn);
+// The saved settings, or the defaults when there are none; `may_save` is
+// cleared when the file may not be written over.
 Settings LoadSettings(const std::string& path, bool* may_save = nullptr);
-// Writes the file through a temporary one, so a crash never leaves it half
-// written. False, with a one-line message in `error`, on failure.
-bool SaveSettings(const std::string& path, const Settings& settings, std::string& error);
 
 // The volume a step stands for, as the menu's clicks reach it.
 float VolumeOfStep(int step);
@@ -35,9 +42,10 @@ float VolumeOfStep(int step);
 void ApplySettings(Game& game, const Settings& settings);
 // The settings as they stand now.
 Settings CurrentSettings(const Game& game);
-// Writes the settings file if the settings differ from those the run started
-// with (or those last kept); a failure is one line on stderr.
-void SaveChangedSettings(const Game& game);
+// Writes the settings that differ from those the run started with (or those
+// last kept) over what the settings file holds now; a failure is one line on
+// stderr and marks the run as failed.
+void SaveChangedSettings(Game& game);
 // Writes the settings file as soon as the settings change (where files are
 // written as they change), so that leaving need not.
 void KeepChangedSettings(Game& game);

@@ -11,7 +11,7 @@
 #include "game/splash.hpp"
 #include "platform/input/input.hpp"
 #include "platform/system/clock.hpp"
-#include "platform/system/safe_write.hpp"
+#include "platform/system/user_files.hpp"
 #include "platform/video/display.hpp"
 
 void StartUp(Game& game, std::optional<int> seed) {
@@ -86,11 +86,12 @@ void RunMainLoop(Game& game) {
     ShutDown(game);
 }
 
-void RunGame(Services& services, const GameFolders& folders, int seed, FrameObserver* observer,
+bool RunGame(Services& services, const GameFolders& folders, int seed, FrameObserver* observer,
              const RunSettings& run) {
     Game game(services, folders);
     game.run = run;
     game.observer = observer;
     StartUp(game, seed);
     RunMainLoop(game);
+    return !game.save_failed;
 }

@@ -35,5 +35,6 @@ void ShutDown(Game& game);
 void RunMainLoop(Game& game);
 // Start-up, splash, main loop and shut-down on the given platform with the
 // files of `folders`, starting from `run.settings`; changed settings are saved
-// to `run.settings_path` on the way out unless it is empty.
-void RunGame(Services& services, const GameFolders& folders, int seed, FrameObserver* observer, const RunSettings& run);
+// to `run.settings_path` on the way out unless it is empty. False when a save
+// of the player's files failed.
+bool RunGame(Services& services, const GameFolders& folders, int seed, FrameObserver* observer, const RunSettings& run);

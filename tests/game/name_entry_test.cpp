@@ -133,7 +133,7 @@ TEST_F(NameEntryTest, APadSpellsAndKeepsTheName) {
 
 TEST_F(NameEntryTest, OkTakesAClickOnlyOnItsRowAndEscKeepsTheNameShown) {
     EndGame(300);
-    h.game.scores.name = "   ";
+    h.game.scores.name = " \xa0 ";
     h.source.Add(InputEvent::MoveTo(320, 335));
     h.source.Add(InputEvent::Mouse(1, true));
     h.source.Add(InputEvent::Mouse(1, false));
@@ -217,4 +217,120 @@ TEST(ReplayText, TextLinesAreBytesInHexadecimal) {
         EXPECT_FALSE(ParseReplay(std::string("seed 1\n") + bad + "\n", "r", error)) << bad;
         EXPECT_EQ(error.rfind("r:2: ", 0), 0u) << error;
     }
+}
+
+// Two games of one player in one folder, each entering the table: each save
+// reads the file again, so neither undoes the other, and no entry is kept
+// twice however often the table is saved.
+TEST(TableSaves, TwoGamesInOneFolderKeepBothEntries) {
+    GameHarness first;
+    GameHarness second;
+    second.game.folders = first.game.folders;
+    LoadScoreTable(second.game);
+    for (GameHarness* h : {&first, &second}) {
+        EndGame(*h, h == &first ? 700 : 900);
+        h->RunFrames(1);
+        h->game.scores.name = h == &first ? "Ann" : "Bob";
+    }
+    FinishNameEntry(first.game);
+    FinishNameEntry(second.game);
+    SaveScoreTable(first.game);
+    ScoresRead stored = ReadScores(first.game.scores.path);
+    ASSERT_EQ(stored.table.entries.size(), 2u);
+    EXPECT_EQ(stored.table.entries[0].name, "Bob");
+    EXPECT_EQ(stored.table.entries[1].name, "Ann");
+    EXPECT_EQ(second.game.scores.table.entries, stored.table.entries) << "what the other saved is shown too";
+    EXPECT_FALSE(first.game.save_failed || second.game.save_failed);
+}
+
+// Lines the game cannot read are kept aside before the first rewrite of the
+// file, once; those it can read (a byte-order mark, lone CR line ends) are
+// read.
+TEST(TableSaves, UnreadableLinesAreKeptBesideTheFileBeforeItIsRewritten) {
+    GameHarness h;
+    std::string path = h.game.scores.path;
+    const std::string original =
+        "\xef\xbb\xbf"
+        "1430 2 2026-12-01 Ann\r200 1 2026-12-01 Bo\r"
+        "300\t1\t2026-12-01\tTab\n"
+        "400 1 2026-12-01 Trail \n"
+        "+7 1 2026-12-01 Plus\n";
+    std::ofstream(path, std::ios::binary) << original;
+    testing::internal::CaptureStderr();
+    LoadScoreTable(h.game);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("skipped 3"), std::string::npos);
+    ASSERT_EQ(h.game.scores.table.entries.size(), 2u);
+    EXPECT_EQ(h.game.scores.table.entries[1].name, "Bo");
+
+    EndGame(h, 900);
+    h.RunFrames(1);
+    h.game.scores.name = "Cy";
+    testing::internal::CaptureStderr();
+    FinishNameEntry(h.game);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(path + ".bad"), std::string::npos) << said;
+    std::ifstream kept(path + ".bad", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), original);
+    EXPECT_EQ(ReadScores(path).table.entries.size(), 3u);
+
+    EndGame(h, 950);
+    h.RunFrames(1);
+    FinishNameEntry(h.game);
+    EXPECT_FALSE(std::filesystem::exists(path + ".bad.2")) << "the rewritten file has nothing more to keep";
+    EXPECT_FALSE(h.game.save_failed);
+}
+
+// A file the player made read-only is a wish, honoured even by root; the run
+// says so and ends with a failure, as any save that fails does.
+TEST(TableSaves, AReadOnlyOrUnwritableFileFailsTheRunAndIsLeftAsItIs) {
+    GameHarness h;
+    std::string path = h.game.scores.path;
+    std::ofstream(path) << "500 1 2026-12-01 Old\n";
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+    LoadScoreTable(h.game);
+    EndGame(h, 900);
+    h.RunFrames(1);
+    testing::internal::CaptureStderr();
+    FinishNameEntry(h.game);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("read-only"), std::string::npos) << said;
+    EXPECT_EQ(ReadScores(path).table.entries.size(), 1u);
+    EXPECT_TRUE(h.game.save_failed);
+
+    // Where no file can be made at all (a file where the folder should be).
+    GameHarness blocked;
+    blocked.game.scores.path = (blocked.folder / "data" / "hiscore.dat" / "scores").string();
+    std::ofstream(blocked.folder / "data" / "hiscore.dat") << "1234";
+    EndGame(blocked, 900);
+    blocked.RunFrames(1);
+    testing::internal::CaptureStderr();
+    FinishNameEntry(blocked.game);
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(blocked.game.save_failed);
+}
+
+// A level no game reaches, written into the file by hand, is squeezed into
+// its column: the dates beside it are drawn as beside any other level.
+TEST(TableScreen, AHugeLevelStaysOutOfTheDateColumn) {
+    struct Grab final : FrameObserver {
+        void FrameDrawn(Game& game) override { picture = game.services.graphics.GrabBackBuffer(); }
+        TPixmap picture;
+    };
+    auto dates = [](int level) {
+        GameHarness h;
+        Grab grab;
+        h.game.observer = &grab;
+        h.game.scores.table.entries = {{500, level, "2026-12-01", "Ann"}, {400, 3, "2026-12-02", "Bo"}};
+        h.game.scores.view = TitleView::Table;
+        h.game.scores.seen_activity = h.input.Activity();
+        h.RunFrames(1);
+        EXPECT_EQ(h.game.screen, Screen::Scores);
+        std::vector<std::uint32_t> column;
+        for (int y = 180; y < 250; ++y)
+            for (int x = 498; x < 640; ++x) column.push_back(grab.picture.ReadRGBA(x, y));
+        return column;
+    };
+    EXPECT_TRUE(dates(1) == dates(2147483647));
 }

@@ -107,7 +107,7 @@ TEST_F(ScoresFileTest, AFileThatCannotBeReadIsLeftAsItIs) {
     Write(big);
     testing::internal::CaptureStderr();
     ScoresRead read = ReadScores(path_);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("too big"), std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("more than 65536 bytes"), std::string::npos);
     EXPECT_FALSE(read.may_save);
     EXPECT_TRUE(read.table.entries.empty());
 }
@@ -136,4 +136,8 @@ TEST(ScoreTable, NamesHoldOnlyWhatTheFontDraws) {
     EXPECT_FALSE(IsValidName("Thirteen char"));
     EXPECT_FALSE(IsValidName(" A"));
     EXPECT_FALSE(IsValidName("A\x7f"));
+    // The no-break space is a blank like any other.
+    EXPECT_FALSE(IsValidName("\xa0"));
+    EXPECT_FALSE(IsValidName("Ann\xa0"));
+    EXPECT_TRUE(IsValidName("Ann\xa0Lee"));
 }

@@ -58,20 +58,40 @@ protected:
     const fs::path folder_ = temp_.path();
 };
 
-TEST_F(SettingsFileTest, SavedIntoNewFoldersAtomicallyAndLoadedBack) {
+TEST_F(SettingsFileTest, SavedIntoNewFoldersAndMergedWithWhatAnotherGameSaved) {
     std::string path = (folder_ / "config" / "rezarudev" / "settings").string();
     EXPECT_EQ(LoadSettings(path), Settings{}) << "no file: the defaults";
-    std::string error;
-    ASSERT_TRUE(SaveSettings(path, Settings{4, 0, 1, false}, error)) << error;
-    EXPECT_EQ(LoadSettings(path), (Settings{4, 0, 1, false}));
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
-    ASSERT_TRUE(SaveSettings(path, Settings{}, error)) << error;
-    EXPECT_EQ(LoadSettings(path), Settings{});
+    GameHarness h;
+    h.game.run.settings_path = path;
+    ApplySettings(h.game, h.game.run.settings);
+    h.game.sound.sfx_vol_step = 4;
+    SaveChangedSettings(h.game);
+    EXPECT_EQ(LoadSettings(path).sfx_vol_step, 4);
+    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(path).parent_path()), {}), 1) << "no file left behind";
+
+    // Another game changed the track meanwhile, and the file holds a line of
+    // a later version: this game writes only what it changed, and keeps the
+    // line aside.
+    std::ofstream(path) << "sound_volume 4\nmusic_track 3\nfuture_setting 1\n";
+    h.game.run.settings = CurrentSettings(h.game);
+    h.game.sound.music_vol_step = 2;
+    testing::internal::CaptureStderr();
+    SaveChangedSettings(h.game);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("settings.bad"), std::string::npos);
+    Settings saved = LoadSettings(path);
+    EXPECT_EQ(saved.music_track, 3);
+    EXPECT_EQ(saved.music_vol_step, 2);
+    EXPECT_EQ(ReadFile(path + ".bad"), "sound_volume 4\nmusic_track 3\nfuture_setting 1\n");
+    EXPECT_FALSE(h.game.save_failed);
 
     fs::create_directories(folder_ / "blocked");
     std::ofstream(folder_ / "blocked" / "file") << "x";
-    EXPECT_FALSE(SaveSettings((folder_ / "blocked" / "file" / "settings").string(), Settings{}, error));
-    EXPECT_NE(error.find("blocked/file"), std::string::npos) << error;
+    h.game.run.settings_path = (folder_ / "blocked" / "file" / "settings").string();
+    h.game.sound.music_vol_step = 1;
+    testing::internal::CaptureStderr();
+    SaveChangedSettings(h.game);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("blocked/file"), std::string::npos);
+    EXPECT_TRUE(h.game.save_failed);
 }
 
 // A FIFO in the file's place would block the start for ever: it is refused

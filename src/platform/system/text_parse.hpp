@@ -16,14 +16,19 @@ std::string_view StripComment(std::string_view line);
 std::vector<std::string_view> SplitWords(std::string_view line);
 
 // Calls `visit`(line, number) for each line, numbered from 1, without its
-// '\n'; stops early when `visit` returns false.
+// line end: "\n", "\r\n" or a lone "\r", as editors of other systems leave
+// them. A byte-order mark before the first line is no part of it. Stops
+// early when `visit` returns false.
 template <typename Visit>
 void ForEachLine(std::string_view text, Visit visit) {
+    if (text.substr(0, 3) == "\xef\xbb\xbf") text.remove_prefix(3);
     int number = 0;
     while (!text.empty()) {
-        std::size_t end = text.find('\n');
+        std::size_t end = text.find_first_of("\r\n");
         std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (next < text.size() && text[end] == '\r' && text[next] == '\n') ++next;
+        text.remove_prefix(next);
         if (!visit(line, ++number)) return;
     }
 }

@@ -6,8 +6,6 @@ namespace {
 
 constexpr double kLongestShutOutMs = 50.0;
 
-EM_JS(void, KeepFileInStorage, (const char* path), { Module.rezarudevKeepFile(UTF8ToString(path)); });
-
 // The last moment the browser had its thread: page.js stamps every animation
 // frame it gets to run.
 EM_JS(double, LastAnimationFrame, (), { return Module.lastAnimationFrame || 0; });
@@ -24,5 +22,3 @@ void LetThePageIn() {
     emscripten_sleep(0);
     last_let_in = emscripten_get_now();
 }
-
-void KeepInStorage(const std::string& path) { KeepFileInStorage(path.c_str()); }
