@@ -100,7 +100,10 @@ int Run(int argc, char** argv) {
     // exit, which saves the best score.
     CloseOnSignalSource signals(*source);
     Input input(signals);
-    if (!options.record.empty()) input.SetRecorder(&recorder);
+    if (!options.record.empty()) {
+        input.SetRecorder(&recorder);
+        observer.CountRecording(&recorder);
+    }
 
     Audio audio(clock);
     audio.AttachOutput(OpenAudioOutput(audio));

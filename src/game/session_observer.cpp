@@ -2,9 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "game/trace.hpp"
 #include "platform/system/message.hpp"
+#include "platform/system/write_guard.hpp"
 #include "platform/video/png.hpp"
 
 SessionObserver::~SessionObserver() {
@@ -32,6 +35,7 @@ void SessionObserver::FrameDrawn(Game& game) {
             trace_failed_ = true;
             failed_ = true;
         }
+        written_ += line.size();
     }
     last_frame_ = game.frame;
     for (const Screenshot& screenshot : screenshots_) {
@@ -40,7 +44,22 @@ void SessionObserver::FrameDrawn(Game& game) {
             std::fprintf(stderr, "rezarudev: cannot write the screenshot %s\n", Printable(screenshot.path).c_str());
             failed_ = true;
         }
+        std::error_code error;
+        std::uintmax_t size = std::filesystem::file_size(screenshot.path, error);
+        if (!error) written_ += size;
     }
+    KeepWithinLimit(game);
+}
+
+void SessionObserver::KeepWithinLimit(Game& game) {
+    std::uint64_t limit = WriteLimit();
+    std::uint64_t written = written_ + (recorder_ ? recorder_->written() : 0);
+    if (limit == 0 || written <= limit || game.frame_limit_reached) return;
+    std::fprintf(stderr, "rezarudev: the files of this run passed %llu MB, so it ends here\n",
+                 static_cast<unsigned long long>(limit >> 20));
+    failed_ = true;
+    // Left as a frame limit leaves: the best score and the table are saved.
+    game.frame_limit_reached = 1;
 }
 
 void SessionObserver::RunEnded() {

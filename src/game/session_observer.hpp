@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "game/game.hpp"
 #include "game/options.hpp"
+#include "platform/input/replay.hpp"
 
 // Writes the per-frame trace and saves the asked-for screenshots as each
 // frame is finished.
@@ -19,6 +21,8 @@ public:
     // False, with a one-line message in `error`, when the trace file cannot
     // be created.
     bool Open(const RunOptions& options, std::string& error);
+    // The recording counts towards the bytes this run may write too.
+    void CountRecording(const ReplayWriter* recorder) { recorder_ = recorder; }
     void FrameDrawn(Game& game) override;
     // Names each screenshot of a frame the run never reached.
     void RunEnded();
@@ -27,7 +31,12 @@ public:
     bool failed() const { return failed_; }
 
 private:
+    // Ends the run, as a failure, once the files it writes pass WriteLimit.
+    void KeepWithinLimit(Game& game);
+
     std::FILE* trace_ = nullptr;
+    const ReplayWriter* recorder_ = nullptr;
+    std::uint64_t written_ = 0;
     bool trace_failed_ = false;
     bool failed_ = false;
     int last_frame_ = -1;

@@ -151,12 +151,14 @@ class Page:
     def store(self, files):
         """Puts {path: bytes} into the game's file system and the browser's storage, as the game would."""
         self.driver.execute_async_script(
-            'var files = arguments[0], done = arguments[1];'
-            'Object.keys(files).forEach(function (path) {'
-            '  Module.FS.mkdirTree(path.substring(0, path.lastIndexOf("/")));'
-            '  Module.FS.writeFile(path, Uint8Array.from(atob(files[path]), function (c) { return c.charCodeAt(0); }));'
-            '});'
-            'Module.FS.syncfs(false, function () { done(); });',
+            'var files = arguments[0], done = arguments[1], storage = Module.rezarudevStorage;'
+            'storage.beginSave().then(function () {'
+            '  Object.keys(files).forEach(function (path) {'
+            '    Module.FS.mkdirTree(path.substring(0, path.lastIndexOf("/")));'
+            '    Module.FS.writeFile(path, Uint8Array.from(atob(files[path]), function (c) { return c.charCodeAt(0); }));'
+            '  });'
+            '  return storage.endSave();'
+            '}).then(done);',
             {path: base64.b64encode(data).decode() for path, data in files.items()})
 
     def logs(self):

@@ -32,6 +32,23 @@ FAKE_GAMEPAD = """
         if (axis >= 0) pad.axes[axis] = value;
         pad.timestamp += 1;
     };"""
+# A full storage as the browser reports it: every transaction that writes aborts with a QuotaExceededError.
+# (This Chromium takes Storage.overrideQuotaForOrigin but does not hold IndexedDB's writes to it.)
+FULL_STORAGE = """
+    window.storageFull = true;
+    ['put', 'delete'].forEach(function (name) {
+        var write = IDBObjectStore.prototype[name];
+        IDBObjectStore.prototype[name] = function () {
+            var transaction = this.transaction;
+            if (!window.storageFull) return write.apply(this, arguments);
+            if (!transaction.refused) {
+                transaction.refused = true;
+                Object.defineProperty(transaction, 'error', {value: new DOMException('full', 'QuotaExceededError')});
+                transaction.abort();
+            }
+            return {};
+        };
+    });"""
 # Pointer Lock as a browser grants it outside a click or key press: the first
 # request is refused, later ones lock.
 FAKE_POINTER_LOCK = """
@@ -49,6 +66,31 @@ FAKE_POINTER_LOCK = """
         return Promise.resolve();
     };
     document.exitPointerLock = function () { if (locked) changed(null); };"""
+
+
+def scoring_replay(close=None):
+    """A recorded game that scores, quit from the pause menu onto the title, where the best score is saved;
+    with `close`, the run ends at that frame."""
+    lines = [line for line in browser.make_replay(22, 1200).splitlines()
+             if not line[:1].isdigit() or int(line.split()[0]) <= 900]
+    quit_game = ['905 key 32 down', '906 key 32 up', '930 move 320 260', '935 mouse 1 down', '936 mouse 1 up']
+    return '\n'.join(lines + quit_game + (['%d close' % close] if close else [])) + '\n'
+
+
+def game_to_the_table(name):
+    """Seed 3: the ship thrusts about and fires until its third ship is lost, the name entry opens at frame
+    2222, and `name` is typed over the name offered."""
+    events = [(1, 'key 32 down'), (2, 'key 32 up'), (10, 'key 32 down'), (11, 'key 32 up')]
+    for frame in range(300, 2200, 30):
+        events += [(frame, 'key 38 down'), (frame + 1, 'key 162 down'), (frame + 3, 'key 162 up'),
+                   (frame + 25, 'key 38 up')]
+        if frame // 30 % 5 == 0:
+            events += [(frame + 5, 'key 37 down'), (frame + 9, 'key 37 up')]
+    for frame in range(2230, 2242):
+        events += [(frame, 'key 8 down'), (frame, 'key 8 up')]
+    events.append((2245, 'text ' + name.encode().hex()))
+    events.sort(key=lambda event: event[0])
+    return 'seed 3\n' + ''.join('%d %s\n' % event for event in events)
 
 
 class PageTest(unittest.TestCase):
@@ -70,6 +112,10 @@ class PageTest(unittest.TestCase):
 
     def tearDown(self):
         shutil.rmtree(self.folder, ignore_errors=True)
+
+    def clear_storage(self):
+        self.driver.execute_cdp_cmd('Storage.clearDataForOrigin',
+                                    {'origin': self.server.url.rstrip('/'), 'storageTypes': 'indexeddb'})
 
     def serve(self, name, text):
         with open(os.path.join(self.server.files, name), 'w') as file:
@@ -107,12 +153,8 @@ class PageTest(unittest.TestCase):
         self.assertEqual(len(web), len(desktop))
 
     def test_best_score_and_a_changed_setting_survive_a_reload(self):
-        # A recorded game that scores, quit from the pause menu, with no close after it: the game stays on the
-        # title, and its best score is saved as the game ends.
-        lines = [line for line in browser.make_replay(22, 1200).splitlines()
-                 if not line[:1].isdigit() or int(line.split()[0]) <= 900]
-        quit_game = ['905 key 32 down', '906 key 32 up', '930 move 320 260', '935 mouse 1 down', '936 mouse 1 up']
-        replay = self.serve('score.txt', '\n'.join(lines + quit_game) + '\n')
+        # With no close after it, the game stays on the title; its best score is saved as the game ends.
+        replay = self.serve('score.txt', scoring_replay())
         self.page.open('--fast --replay %s --trace /scored.jsonl' % replay)
         last_frame = self.page.last_frame
         self.assertTrue(browser.wait_until(lambda: last_frame('/scored.jsonl').get('frame', 0) > 940, 120))
@@ -146,7 +188,7 @@ class PageTest(unittest.TestCase):
         self.assertEqual(after['best'], best)
         self.assertEqual(after['sfx_vol_step'], 0)
 
-    def test_refused_storage_plays_from_a_best_score_of_0(self):
+    def test_refused_storage_plays_from_a_best_score_of_0_and_says_so_at_each_save(self):
         refusals = {
             'no IndexedDB': 'Object.defineProperty(window, "indexedDB", {value: undefined});',
             'touching IndexedDB throws': 'Object.defineProperty(window, "indexedDB", {get: function () {'
@@ -160,10 +202,14 @@ class PageTest(unittest.TestCase):
                 with self.page.scripted(script):
                     seen = len(self.page.logs())
                     self.page.open('--fast --frames 3 --trace /t.jsonl')
-                    self.assertEqual(self.page.wait_exit(), 0)
+                    # The best score of 0 written on the way out is not kept.
+                    self.assertEqual(self.page.wait_exit(), 1)
                     self.assertEqual(self.page.last_frame('/t.jsonl')['best'], 0)
                     said = [entry for entry in self.page.logs()[seen:] if 'keeps no files' in entry['message']]
-                    self.assertEqual(len(said), 1, said)
+                    self.assertEqual(len(said), 2, said)
+                    self.assertIn('nothing is saved', said[0]['message'])
+                    self.assertIn('Not saved: this browser keeps no files here',
+                                  self.driver.find_element(By.ID, 'saving').text)
 
     def play_to_the_first_level(self, trace, press):
         """From the splash, with `press` pressing the key or button that passes a screen, to a level warped in."""
@@ -266,6 +312,86 @@ class PageTest(unittest.TestCase):
         self.assertEqual(self.page.wait_exit(), 0)
         self.assertEqual(self.page.last_frame('t.jsonl')['best'], 1430)
         self.assertIsNotNone(self.page.read_text('/r.txt'))
+
+    def test_a_refused_save_is_said_and_tried_again_at_the_next(self):
+        replay = self.serve('scored.txt', scoring_replay())
+        self.clear_storage()
+        with self.page.scripted(FULL_STORAGE):
+            seen = len(self.page.logs())
+            self.page.open('--fast --replay %s --trace full.jsonl' % replay)
+            last_frame = self.page.last_frame
+            self.assertTrue(browser.wait_until(lambda: last_frame('full.jsonl').get('frame', 0) > 940, 120))
+            best = last_frame('full.jsonl')['best']
+            self.assertGreater(best, 0)
+            # The best score, saved at the return to the title, is refused.
+            said = [entry['message'] for entry in self.page.logs()[seen:] if 'storage is full' in entry['message']]
+            self.assertEqual(len(said), 1, said)
+            self.assertIn('Not saved: the browser\'s storage is full', self.driver.find_element(By.ID, 'saving').text)
+            # Room again: the save on the way out keeps it, and the run still ends as failed.
+            self.driver.execute_script('window.storageFull = false')
+            ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+            self.assertEqual(self.page.wait_exit(), 1)
+        self.assertEqual(self.page.stored(BEST_SCORE, DATA_FOLDER), best.to_bytes(4, 'little'))
+        self.assertFalse(self.driver.find_element(By.ID, 'saving').is_displayed())
+
+    def test_storage_cleared_in_mid_game_keeps_the_game(self):
+        replay = self.serve('cleared.txt', scoring_replay(close=960))
+        origin = self.server.url.rstrip('/')
+        self.page.open('--fast --frames 2')
+        self.assertEqual(self.page.wait_exit(), 0)
+        self.page.store({BEST_SCORE: (5).to_bytes(4, 'little')})
+        seen = len(self.page.logs())
+        self.page.open('--replay %s --trace cleared.jsonl' % replay)
+        self.assertTrue(browser.wait_until(lambda: self.page.last_frame('cleared.jsonl').get('frame', 0) > 300, 60))
+        self.driver.execute_cdp_cmd('Storage.clearDataForOrigin', {'origin': origin, 'storageTypes': 'indexeddb'})
+        self.assertEqual(self.page.wait_exit(120), 0)
+        best = self.page.last_frame('cleared.jsonl')['best']
+        self.assertEqual(self.page.stored(BEST_SCORE, DATA_FOLDER), best.to_bytes(4, 'little'))
+        messages = [entry['message'] for entry in self.page.logs()[seen:]]
+        self.assertFalse([m for m in messages if 'nothing is saved' in m or 'Not saved' in m], messages)
+
+    def test_esc_ends_a_replay_that_would_never_end(self):
+        replay = self.serve('endless.txt', TITLE_REPLAY)
+        self.page.open('--replay %s --trace endless.jsonl' % replay)
+        self.assertTrue(browser.wait_until(lambda: self.page.last_frame('endless.jsonl').get('screen') == 'title'))
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.assertEqual(self.page.wait_exit(10), 0)
+
+    def test_what_a_link_writes_is_bounded(self):
+        # Each picture of the title is some 400 kB: a few hundred pass 64 MB.
+        pictures = ' '.join('--screenshot %d:shot.png' % frame for frame in range(3, 400))
+        seen = len(self.page.logs())
+        self.page.open('--fast --replay %s --frames 400 %s' % (self.serve('bound.txt', TITLE_REPLAY), pictures))
+        self.assertEqual(self.page.wait_exit(120), 1)
+        said = [entry['message'] for entry in self.page.logs()[seen:] if 'passed 64 MB' in entry['message']]
+        self.assertEqual(len(said), 1, said)
+
+    def test_two_tabs_never_write_over_each_other(self):
+        self.clear_storage()
+        # Tab X reads the empty storage in, plays a game and waits at the name entry with "Ann" typed.
+        self.page.open('--fast --replay %s --trace x.jsonl' % self.serve('x.txt', game_to_the_table('Ann')))
+        x = self.driver.current_window_handle
+        self.assertTrue(browser.wait_until(lambda: self.page.last_frame('x.jsonl').get('screen') == 'name_entry',
+                                           120))
+        # Meanwhile tab Y saves a better best score and Bob's entry, as its game would.
+        self.driver.switch_to.new_window('tab')
+        try:
+            self.page.open('--fast --frames 2')
+            self.assertEqual(self.page.wait_exit(), 0)
+            best = 99999
+            self.page.store({BEST_SCORE: best.to_bytes(4, 'little'), SCORES: b'last Bob\n2000 3 2026-12-09 Bob\n'})
+        finally:
+            self.driver.close()
+            self.driver.switch_to.window(x)
+        # X learns of Y's save on its own screen, and leaving keeps its entry beside Bob's.
+        self.assertTrue(browser.wait_until(lambda: self.page.last_frame('x.jsonl')['best'] == best, 30))
+        self.assertEqual(self.page.last_frame('x.jsonl')['table'], 1)
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.assertEqual(self.page.wait_exit(30), 0)
+        self.assertEqual(self.page.stored(BEST_SCORE, DATA_FOLDER), best.to_bytes(4, 'little'))
+        table = self.page.stored(SCORES, DATA_FOLDER).decode()
+        self.assertIn('2000 3 2026-12-09 Bob\n', table)
+        self.assertIn(' Ann\n', table)
 
     def test_a_bad_option_ends_with_status_2_and_the_usage(self):
         self.page.logs()

@@ -4,6 +4,10 @@
 
 #include <signal.h>
 
+#ifdef __EMSCRIPTEN__
+#include "platform/web/page.hpp"
+#endif
+
 namespace {
 
 // A signal handler can reach nothing but a flag of this type, so this one
@@ -13,6 +17,10 @@ volatile std::sig_atomic_t close_signalled = 0;
 extern "C" void SignalClose(int) { close_signalled = 1; }
 
 void TakeSignal(std::vector<InputEvent>& events) {
+#ifdef __EMSCRIPTEN__
+    // The page's Esc stands for the signals a browser does not have.
+    if (PageAsksToClose()) close_signalled = 1;
+#endif
     if (close_signalled != 0) {
         close_signalled = 0;
         events.push_back(InputEvent::Close());

@@ -318,10 +318,18 @@ std::string FormatReplayEvent(int frame, const InputEvent& event) {
 bool ReplayWriter::Open(const std::string& path, int seed, const Settings& settings, std::string& error) {
     file_.open(path, std::ios::binary | std::ios::trunc);
     if (file_) {
-        file_ << "seed " << seed << '\n'
-              << "settings " << settings.sfx_vol_step << ' ' << settings.music_vol_step << ' ' << settings.music_track
-              << '\n'
-              << std::flush;
+        // Appended piece by piece: GCC 12 at -O3 takes "literal" + std::string for an overlapping copy (-Wrestrict).
+        std::string head = "seed ";
+        head += std::to_string(seed);
+        head += "\nsettings ";
+        head += std::to_string(settings.sfx_vol_step);
+        head += ' ';
+        head += std::to_string(settings.music_vol_step);
+        head += ' ';
+        head += std::to_string(settings.music_track);
+        head += '\n';
+        file_ << head << std::flush;
+        written_ = head.size();
     }
     if (!file_) {
         error = Printable(path) + ": cannot be written";
@@ -336,6 +344,7 @@ void ReplayWriter::Record(int frame, const InputEvent& event) {
     std::string line = FormatReplayEvent(frame, event);
     if (line.empty() || !file_.is_open()) return;
     file_ << line << '\n' << std::flush;
+    written_ += line.size() + 1;
 }
 
 void ReplaySource::FetchFrame(int frame, std::vector<InputEvent>& events) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -59,9 +60,12 @@ public:
     // message in `error`, when the file cannot be written.
     bool Open(const std::string& path, int seed, const Settings& settings, std::string& error);
     void Record(int frame, const InputEvent& event) override;
+    // Bytes written so far.
+    std::uint64_t written() const { return written_; }
 
 private:
     std::ofstream file_;
+    std::uint64_t written_ = 0;
 };
 
 // Plays back a replay file's events under the frame rule of Input.

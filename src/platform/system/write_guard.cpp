@@ -40,6 +40,8 @@ bool SameFile(const std::string& first, const std::string& second) {
 
 }  // namespace
 
+std::uint64_t WriteLimit() { return 0; }
+
 std::string RefusedFiles(const RequestedFiles& requested, const std::vector<std::string>& own_files) {
     for (const RequestedWrite& write : requested.writes) {
         for (const std::string& own : own_files) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,3 +23,7 @@ struct RequestedFiles {
 // scratch space, never into the folders the page keeps, and may not choose
 // the data folder. Empty when all is well, else one line saying why not.
 std::string RefusedFiles(const RequestedFiles& requested, const std::vector<std::string>& own_files);
+
+// How many bytes the files a command line asks for may take in all; 0 for no
+// limit. In the browser they live in the page's memory.
+std::uint64_t WriteLimit();

@@ -10,6 +10,12 @@ constexpr double kLongestShutOutMs = 50.0;
 // frame it gets to run.
 EM_JS(double, LastAnimationFrame, (), { return Module.lastAnimationFrame || 0; });
 
+EM_JS(int, TakeCloseRequest, (), {
+    var asked = Module.rezarudevCloseAsked;
+    Module.rezarudevCloseAsked = false;
+    return asked ? 1 : 0;
+});
+
 double last_let_in = 0.0;
 
 }  // namespace
@@ -22,3 +28,5 @@ void LetThePageIn() {
     emscripten_sleep(0);
     last_let_in = emscripten_get_now();
 }
+
+bool PageAsksToClose() { return TakeCloseRequest() != 0; }

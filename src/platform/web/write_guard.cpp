@@ -34,6 +34,10 @@ bool Inside(const fs::path& path, const fs::path& folder) {
 
 }  // namespace
 
+// A trace grows by a kilobyte a frame, and a --fast run makes thousands of
+// frames a second: unbounded, it would take all the browser's memory.
+std::uint64_t WriteLimit() { return 64u << 20; }
+
 // The page's file system lives in memory and goes with the page: all of it is
 // scratch space but the folders kept in the browser's storage, which hold
 // the game's own files, and the game's sounds in /data.
