@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -65,6 +66,9 @@ int Run(int argc, char** argv) {
     sigaddset(&stop_signals, SIGINT);
     sigaddset(&stop_signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+    // A client that hangs up while its answer is written must not end the
+    // board: the library sends without MSG_NOSIGNAL.
+    signal(SIGPIPE, SIG_IGN);
 
     std::unique_ptr<Store> store = OpenStore(options.database, error);
     if (!store) return Fail(error, 1);
@@ -87,17 +91,22 @@ int Run(int argc, char** argv) {
     HttpServer server(board, site, options.threads);
     if (!server.Bind(options.address, options.port, error)) return Fail(error, 1);
 
-    std::thread stopper([&server, stop_signals] {
-        int signal = 0;
-        sigwait(&stop_signals, &signal);
-        server.Stop();
+    // A signal that comes before the server runs stops nothing, so every
+    // signal is taken until it has finished.
+    std::atomic<bool> finished{false};
+    std::thread stopper([&server, &finished, stop_signals] {
+        while (!finished) {
+            int signal = 0;
+            sigwait(&stop_signals, &signal);
+            server.Stop();
+        }
     });
     std::string shown = options.address.find(':') == std::string::npos ? options.address : "[" + options.address + "]";
     std::printf("rezarudev-board: listening on http://%s:%d/ with %s, %d workers\n", shown.c_str(), server.port(),
                 options.database.starts_with("sqlite:") ? options.database.c_str() : "PostgreSQL", workers);
     std::fflush(stdout);
     bool ran = server.Run();
-    // A stop that came some other way leaves the signal thread to be woken.
+    finished = true;
     pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();
     return ran ? 0 : Fail("the server stopped on an error", 1);

@@ -60,6 +60,13 @@ TEST(BoardCommandLineTest, ABadOptionIsOneLineAndTheUsage) {
     EXPECT_EQ(Status(board + " --database mysql://x 2>/dev/null"), 1);
 }
 
+TEST(BoardCommandLineTest, SigtermEndsTheBoardWithStatusZero) {
+    TempFolder folder;
+    BoardProcess board("sqlite:" + (folder.path() / "board.db").string());
+    ASSERT_GT(board.port(), 0);
+    EXPECT_EQ(board.Stop(), 0);
+}
+
 class BoardProcessTest : public testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
