@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::size_t kMaxBody = HttpServer::kMaxBody;
 constexpr std::string_view kApi = "/api/";
 constexpr std::string_view kGames = "/api/games/";
 constexpr std::string_view kReplaySuffix = "/replay";
