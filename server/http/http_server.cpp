@@ -75,9 +75,9 @@ void AnswerRead(Board& board, const Site& site, const httplib::Request& request,
     }
     if (path == "/api/health") return Send(response, board.Health());
     if (path == "/api/scores") {
-        std::optional<std::string_view> limit;
-        if (request.has_param("limit")) limit = request.get_param_value("limit");
-        return Send(response, board.Scores(limit));
+        std::string limit = request.get_param_value("limit");
+        return Send(response,
+                    board.Scores(request.has_param("limit") ? std::optional<std::string_view>(limit) : std::nullopt));
     }
     if (path.starts_with(kGames)) {
         std::string_view id = path.substr(kGames.size());

@@ -80,7 +80,7 @@ protected:
 // answered: every game answered 201 is there when it comes back, and every
 // game that got no answer can be sent again.
 TEST_P(BoardProcessTest, AKilledBoardLosesNoGameItAnsweredFor) {
-    constexpr int kGames = 12;
+    constexpr int kGames = 6;
     auto board = std::make_unique<BoardProcess>(database_.url());
     ASSERT_GT(board->port(), 0);
     std::vector<Json> tickets;
