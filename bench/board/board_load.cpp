@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <latch>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -57,18 +58,19 @@ httplib::Client ClientOf(int port) {
     return client;
 }
 
-// Runs `work(i)` on `count` threads that start at the same moment.
+// Runs `work(i)` on `count` threads that start at the same moment. They
+// wait asleep: 200 threads spinning would take the processor from the board.
 template <typename Work>
 void AllAtOnce(int count, Work work) {
-    std::atomic<bool> go{false};
+    std::latch go(1);
     std::vector<std::thread> threads;
     for (int i = 0; i < count; ++i) {
         threads.emplace_back([&, i] {
-            while (!go.load()) std::this_thread::yield();
+            go.wait();
             work(i);
         });
     }
-    go = true;
+    go.count_down();
     for (std::thread& thread : threads) thread.join();
 }
 
@@ -146,6 +148,7 @@ int main(int argc, char** argv) {
     }
     std::vector<std::string> stored;
     std::mutex stored_mutex;
+    std::atomic<long long> recording_bytes{0};
     std::atomic<long long> frames{0};
     Clock::time_point load_start = Clock::now();
     AllAtOnce(clients, [&](int i) {
@@ -157,11 +160,13 @@ int main(int argc, char** argv) {
         auto result = client.Post("/api/games", body.dump(), "application/json");
         games.Add(start);
         if (!result || result->status != 201) {
-            std::fprintf(stderr, "board_load: game %d: %s\n", i, result ? result->body.c_str() : "no answer");
+            std::fprintf(stderr, "board_load: game %d: %s\n", i,
+                         result ? result->body.c_str() : httplib::to_string(result.error()).c_str());
             return;
         }
         Json game = Json::parse(result->body);
         frames += game["frames"].get<long long>();
+        recording_bytes += static_cast<long long>(body["replay"].get<std::string>().size());
         std::lock_guard lock(stored_mutex);
         stored.push_back(game["id"]);
     });
@@ -191,9 +196,10 @@ int main(int argc, char** argv) {
     std::printf("memory   at rest %.1f MB, peak %.1f MB\n", static_cast<double>(rest_kb) / 1024.0,
                 static_cast<double>(peak_kb) / 1024.0);
     if (!stored.empty()) {
-        std::printf("database %.1f KB a game (%lld bytes for %zu games, recordings of %zu bytes on average)\n",
-                    static_cast<double>(bytes) / 1024.0 / static_cast<double>(stored.size()), bytes, stored.size(),
-                    FlyingRecording(1).size());
+        double games_stored = static_cast<double>(stored.size());
+        std::printf("database %.1f KB a game, holding a recording of %.1f KB as sent\n",
+                    static_cast<double>(bytes) / 1024.0 / games_stored,
+                    static_cast<double>(recording_bytes.load()) / 1024.0 / games_stored);
     }
     return found == clients ? 0 : 1;
 }

@@ -1,12 +1,21 @@
 #include "http/http_server.hpp"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <fstream>
 
 #include "board.hpp"
 #include "http/site.hpp"
 #include "store/store.hpp"
+
+// The library listens with a backlog of 5: a crowd of clients connecting at
+// once would have their connections dropped and tried again a second or more
+// later. Listening again on the bound socket makes room for them.
+class BoardServer final : public httplib::Server {
+public:
+    bool MakeRoomForCrowds() { return ::listen(svr_sock_, SOMAXCONN) == 0; }
+};
 
 namespace {
 
@@ -93,7 +102,7 @@ void AnswerRead(Board& board, const Site& site, const httplib::Request& request,
 
 }  // namespace
 
-HttpServer::HttpServer(Board& board, const Site& site, int threads) : server_(std::make_unique<httplib::Server>()) {
+HttpServer::HttpServer(Board& board, const Site& site, int threads) : server_(std::make_unique<BoardServer>()) {
     httplib::Server& server = *server_;
     server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
     server.set_payload_max_length(kMaxBody);
@@ -199,7 +208,7 @@ bool HttpServer::Bind(const std::string& address, int port, std::string& error) 
     } else {
         port_ = server_->bind_to_port(address, port) ? port : -1;
     }
-    if (port_ <= 0) {
+    if (port_ <= 0 || !static_cast<BoardServer&>(*server_).MakeRoomForCrowds()) {
         error = "cannot listen on " + address + ":" + std::to_string(port) + " (in use, or not an address here)";
         return false;
     }
