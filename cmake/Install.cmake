@@ -39,7 +39,9 @@ install(FILES assets/256bytes-LICENSE.txt DESTINATION ${CMAKE_INSTALL_DOCDIR} RE
 set(CPACK_PACKAGE_NAME rezarudev)
 set(CPACK_PACKAGE_VENDOR "The Rezarudev developers")
 set(CPACK_PACKAGE_CONTACT "The Rezarudev developers <rezarudev@invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "arcade shooter: shoot the burgers, dodge the fries")
+# Each package's description starts with its own summary line, so CPack is
+# given none of its own to put in front of both.
+set(REZARUDEV_GAME_SUMMARY "arcade shooter: shoot the burgers, dodge the fries")
 set(CPACK_PACKAGE_DESCRIPTION "Fly a small ship over a wrapping playfield, shoot the drifting burgers (they\n\
 split into smaller, faster pieces), dodge the fries-carton UFO and catch\n\
 power-ups. 60 frames per second, sound effects and music, and a best score\n\
@@ -57,7 +59,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL game)
 set(CPACK_DEBIAN_GAME_PACKAGE_NAME rezarudev)
-set(CPACK_DEBIAN_GAME_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_DEBIAN_GAME_DESCRIPTION "${REZARUDEV_GAME_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
 if(REZARUDEV_BOARD)
   list(APPEND CPACK_COMPONENTS_ALL board)
   set(CPACK_DEBIAN_BOARD_PACKAGE_NAME rezarudev-board)
