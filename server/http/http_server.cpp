@@ -141,10 +141,15 @@ HttpServer::HttpServer(Board& board, const Site& site, int threads) : server_(st
             }
             return Handled::Handled;
         }
-        if (request.path.starts_with(kApi) || request.method == "POST") {
-            SendError(response, request.path.starts_with(kApi) ? 405 : 404, "not here");
-        } else {
+        // Whatever else it is, its body is not wanted.
+        response.set_header("Connection", "close");
+        if (!request.path.starts_with(kApi)) {
             SendError(response, 405, "the site's files are only read");
+        } else if (request.path == "/api/tickets" || request.path == "/api/games" || request.path.starts_with(kGames) ||
+                   request.path == "/api/scores" || request.path == "/api/health") {
+            SendError(response, 405, "this API path does not answer that method");
+        } else {
+            SendError(response, 404, "no such API path");
         }
         return Handled::Handled;
     });

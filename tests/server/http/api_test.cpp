@@ -194,6 +194,10 @@ TEST_P(ApiTest, MalformedBodiesAndNamesAreRefused) {
         ExpectError(client_->Post("/api/games", body, "application/json"), 400);
     }
     ExpectError(client_->Post("/api/games", std::string(500'000, '['), "application/json"), 400);
+    // A hundred thousand members cost no more than a glance each.
+    std::string wide = "{";
+    for (int i = 0; i < 100'000; ++i) wide += "\"" + std::to_string(i) + "\":0,";
+    ExpectError(client_->Post("/api/games", wide + "\"ticket\":\"t\"}", "application/json"), 400);
     // The table's names: 1 to 12 printable Latin-1 characters, no blank at
     // either end, in UTF-8.
     for (const char* name :
@@ -265,7 +269,8 @@ TEST_P(ApiTest, EveryOtherRequestGetsItsStatusAndAnErrorLine) {
     ExpectError(client_->Get("/api/tickets"), 405);
     ExpectError(client_->Put("/api/games", "{}", "application/json"), 405);
     ExpectError(client_->Delete("/api/games/x"), 405);
-    ExpectError(client_->Post("/index.html", "x", "text/plain"), 404);
+    ExpectError(client_->Post("/index.html", "x", "text/plain"), 405);
+    ExpectError(client_->Post("/api/nothing", "x", "text/plain"), 404);
     ExpectError(client_->Get("/api/nothing"), 404);
     for (const char* limit : {"0", "101", "x", "-1", "5x", ""}) {
         SCOPED_TRACE(limit);
