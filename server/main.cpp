@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -59,8 +60,8 @@ int Run(int argc, char** argv) {
         return 0;
     }
 
-    // SIGINT and SIGTERM are taken by a thread of their own, which stops the
-    // server; every other thread, started after this, leaves them alone.
+    // SIGINT and SIGTERM are waited for below, where they stop the server;
+    // every thread, started after this, leaves them alone.
     sigset_t stop_signals;
     sigemptyset(&stop_signals);
     sigaddset(&stop_signals, SIGINT);
@@ -91,24 +92,25 @@ int Run(int argc, char** argv) {
     HttpServer server(board, site, options.threads);
     if (!server.Bind(options.address, options.port, error)) return Fail(error, 1);
 
-    // A signal that comes before the server runs stops nothing, so every
-    // signal is taken until it has finished.
-    std::atomic<bool> finished{false};
-    std::thread stopper([&server, &finished, stop_signals] {
-        while (!finished) {
-            int signal = 0;
-            sigwait(&stop_signals, &signal);
-            server.Stop();
-        }
+    // The server answers on a thread of its own while this one waits for a
+    // stop signal, which is taken only once the server runs: a stop before
+    // that would be lost. A server that ends by itself signals its own end.
+    std::atomic<bool> served{false};
+    bool ran = false;
+    std::thread serving([&] {
+        ran = server.Run();
+        served = true;
+        kill(getpid(), SIGTERM);
     });
+    while (!server.running() && !served) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::string shown = options.address.find(':') == std::string::npos ? options.address : "[" + options.address + "]";
     std::printf("rezarudev-board: listening on http://%s:%d/ with %s, %d workers\n", shown.c_str(), server.port(),
                 options.database.starts_with("sqlite:") ? options.database.c_str() : "PostgreSQL", workers);
     std::fflush(stdout);
-    bool ran = server.Run();
-    finished = true;
-    pthread_kill(stopper.native_handle(), SIGTERM);
-    stopper.join();
+    int signal = 0;
+    sigwait(&stop_signals, &signal);
+    server.Stop();
+    serving.join();
     return ran ? 0 : Fail("the server stopped on an error", 1);
 }
 

@@ -222,4 +222,6 @@ bool HttpServer::Bind(const std::string& address, int port, std::string& error) 
 
 bool HttpServer::Run() { return server_->listen_after_bind(); }
 
+bool HttpServer::running() const { return server_->is_running(); }
+
 void HttpServer::Stop() { server_->stop(); }

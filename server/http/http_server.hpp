@@ -28,6 +28,8 @@ public:
     int port() const { return port_; }
     // Answers until Stop; false when the server could not run.
     bool Run();
+    // From the moment Run answers until it returns.
+    bool running() const;
     // From any thread, signal handlers aside.
     void Stop();
 
