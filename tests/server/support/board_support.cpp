@@ -112,6 +112,9 @@ BoardProcess::BoardProcess(const std::string& database, const std::vector<std::s
     if (pipe(output) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
+        // The board's empty folder goes in one of the test's, which goes
+        // with the test even when the board is killed.
+        setenv("TMPDIR", temporary_.path().c_str(), 1);
         dup2(output[1], 1);
         close(output[0]);
         close(output[1]);

@@ -69,6 +69,7 @@ public:
 
 private:
     TempFolder site_;
+    TempFolder temporary_;
     pid_t pid_ = -1;
     int port_ = 0;
 };
