@@ -139,7 +139,7 @@ Board::Board(Store& store, WorkerPool& workers, BoardSettings settings, std::str
 
 Answer Board::Health() { return JsonAnswer(200, Json{{"ok", true}}); }
 
-Answer Board::IssueTicket(std::string_view address) {
+Answer Board::GiveTicket(std::string_view address) {
     Millis now = clock();
     Tidy(now);
     if (!WithinRate(address, "tickets", settings_.tickets_per_minute, now)) {
@@ -148,7 +148,7 @@ Answer Board::IssueTicket(std::string_view address) {
     Ticket ticket;
     ticket.id = RandomHex(16);
     ticket.seed = seeds();
-    ticket.issued = now;
+    ticket.given = now;
     ticket.expires = now + std::chrono::milliseconds(settings_.ticket_expiry).count();
     store_.AddTicket(ticket);
     return JsonAnswer(201,
@@ -185,7 +185,7 @@ Answer Board::SubmitGame(std::string_view address, std::string_view body) {
     if (replay->find('\0') != std::string::npos) return ErrorAnswer(422, "the recording holds a NUL byte");
 
     PlayLimits limits = settings_.play;
-    limits.frames_in_time = FramesInTime(arrived - ticket->issued);
+    limits.frames_in_time = FramesInTime(arrived - ticket->given);
     std::optional<std::future<Verdict>> pending = workers_.Submit(
         [&replay, seed = ticket->seed, limits, this] { return VerifyRecording(*replay, seed, limits, empty_folder_); });
     if (!pending) return ErrorAnswer(503, "the board has too many games to play; send it again in a minute");

@@ -44,7 +44,7 @@ public:
     Board(Store& store, WorkerPool& workers, BoardSettings settings, std::string empty_folder);
 
     Answer Health();
-    Answer IssueTicket(std::string_view address);
+    Answer GiveTicket(std::string_view address);
     // The body of POST /api/games as it came.
     Answer SubmitGame(std::string_view address, std::string_view body);
     // `limit` is the query's value, when it has one.

@@ -125,13 +125,13 @@ int main(int argc, char** argv) {
     long long empty_bytes = kind == "sqlite" ? SqliteBytes(database.url()) : PostgresBytes(database.url());
 
     Latencies tickets, games, table;
-    std::vector<Json> issued(static_cast<std::size_t>(clients));
+    std::vector<Json> given(static_cast<std::size_t>(clients));
     AllAtOnce(clients, [&](int i) {
         httplib::Client client = ClientOf(board.port());
         Clock::time_point start = Clock::now();
         auto result = client.Post("/api/tickets");
         tickets.Add(start);
-        if (result && result->status == 201) issued[static_cast<std::size_t>(i)] = Json::parse(result->body);
+        if (result && result->status == 201) given[static_cast<std::size_t>(i)] = Json::parse(result->body);
     });
     database.AgeTickets(60 * 60'000);
 
@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
     std::atomic<long long> frames{0};
     Clock::time_point load_start = Clock::now();
     AllAtOnce(clients, [&](int i) {
-        const Json& ticket = issued[static_cast<std::size_t>(i)];
+        const Json& ticket = given[static_cast<std::size_t>(i)];
         if (ticket.empty()) return;
         Json body = {{"ticket", ticket["ticket"]}, {"name", "Load"}, {"replay", FlyingRecording(ticket["seed"])}};
         httplib::Client client = ClientOf(board.port());

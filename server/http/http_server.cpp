@@ -134,7 +134,7 @@ HttpServer::HttpServer(Board& board, const Site& site, int threads) : server_(st
             // No body is wanted, so none is read (a request without one need
             // not say its length is 0); one that came anyway ends the
             // connection, as its bytes are still on the way.
-            Send(response, board.IssueTicket(request.remote_addr));
+            Send(response, board.GiveTicket(request.remote_addr));
             if (request.has_header("Transfer-Encoding") ||
                 request.get_header_value<std::uint64_t>("Content-Length") > 0) {
                 response.set_header("Connection", "close");

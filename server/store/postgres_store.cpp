@@ -18,7 +18,7 @@ constexpr std::size_t kMaxConnections = 16;
 constexpr const char* kSchemaLock = "SELECT pg_advisory_xact_lock(4660)";
 
 constexpr const char* kSchema[] = {
-    "CREATE TABLE IF NOT EXISTS tickets (id TEXT PRIMARY KEY, seed INTEGER NOT NULL, issued BIGINT NOT NULL, "
+    "CREATE TABLE IF NOT EXISTS tickets (id TEXT PRIMARY KEY, seed INTEGER NOT NULL, given BIGINT NOT NULL, "
     "expires BIGINT NOT NULL, used BIGINT)",
     "CREATE INDEX IF NOT EXISTS tickets_by_expiry ON tickets (expires)",
     "CREATE TABLE IF NOT EXISTS games (seq BIGSERIAL PRIMARY KEY, id TEXT NOT NULL UNIQUE, name TEXT NOT NULL, "
@@ -42,8 +42,8 @@ constexpr Prepared kStatements[] = {
      "INSERT INTO request_counts (address, kind, rate_window, count) VALUES ($1, $2, $3, 1) "
      "ON CONFLICT (address, kind, rate_window) DO UPDATE SET count = request_counts.count + 1 RETURNING count",
      3},
-    {"add_ticket", "INSERT INTO tickets (id, seed, issued, expires) VALUES ($1, $2, $3, $4)", 4},
-    {"find_ticket", "SELECT seed, issued, expires, used FROM tickets WHERE id = $1", 1},
+    {"add_ticket", "INSERT INTO tickets (id, seed, given, expires) VALUES ($1, $2, $3, $4)", 4},
+    {"find_ticket", "SELECT seed, given, expires, used FROM tickets WHERE id = $1", 1},
     {"use_ticket", "UPDATE tickets SET used = $1 WHERE id = $2 AND used IS NULL", 2},
     {"add_game",
      "INSERT INTO games (id, name, score, level, frames, stored) VALUES ($1, $2, $3, $4, $5, $6) RETURNING seq", 6},
@@ -175,7 +175,7 @@ public:
 
     void AddTicket(const Ticket& ticket) override {
         Lease lease(*this);
-        lease->Run("add_ticket", Values().Add(ticket.id).Add(ticket.seed).Add(ticket.issued).Add(ticket.expires));
+        lease->Run("add_ticket", Values().Add(ticket.id).Add(ticket.seed).Add(ticket.given).Add(ticket.expires));
     }
 
     std::optional<Ticket> FindTicket(std::string_view id) override {
@@ -185,7 +185,7 @@ public:
         Ticket ticket;
         ticket.id = id;
         ticket.seed = static_cast<int>(NumberAt(result.get(), 0, 0));
-        ticket.issued = NumberAt(result.get(), 0, 1);
+        ticket.given = NumberAt(result.get(), 0, 1);
         ticket.expires = NumberAt(result.get(), 0, 2);
         if (!PQgetisnull(result.get(), 0, 3)) ticket.used = NumberAt(result.get(), 0, 3);
         return ticket;

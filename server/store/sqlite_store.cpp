@@ -8,7 +8,7 @@
 namespace {
 
 constexpr const char* kSchema[] = {
-    "CREATE TABLE IF NOT EXISTS tickets (id TEXT PRIMARY KEY, seed INTEGER NOT NULL, issued INTEGER NOT NULL, "
+    "CREATE TABLE IF NOT EXISTS tickets (id TEXT PRIMARY KEY, seed INTEGER NOT NULL, given INTEGER NOT NULL, "
     "expires INTEGER NOT NULL, used INTEGER)",
     "CREATE INDEX IF NOT EXISTS tickets_by_expiry ON tickets (expires)",
     "CREATE TABLE IF NOT EXISTS games (seq INTEGER PRIMARY KEY AUTOINCREMENT, id TEXT NOT NULL UNIQUE, "
@@ -108,9 +108,9 @@ public:
             "INSERT INTO request_counts (address, kind, rate_window, count) VALUES (?1, ?2, ?3, 1) "
             "ON CONFLICT (address, kind, rate_window) DO UPDATE SET count = count + 1 RETURNING count");
         add_ticket_ = std::make_unique<Statement>(
-            database_, "INSERT INTO tickets (id, seed, issued, expires) VALUES (?1, ?2, ?3, ?4)");
+            database_, "INSERT INTO tickets (id, seed, given, expires) VALUES (?1, ?2, ?3, ?4)");
         find_ticket_ =
-            std::make_unique<Statement>(database_, "SELECT seed, issued, expires, used FROM tickets WHERE id = ?1");
+            std::make_unique<Statement>(database_, "SELECT seed, given, expires, used FROM tickets WHERE id = ?1");
         use_ticket_ =
             std::make_unique<Statement>(database_, "UPDATE tickets SET used = ?1 WHERE id = ?2 AND used IS NULL");
         add_game_ = std::make_unique<Statement>(
@@ -148,7 +148,7 @@ public:
 
     void AddTicket(const Ticket& ticket) override {
         std::lock_guard lock(mutex_);
-        add_ticket_->Bind(1, ticket.id).Bind(2, ticket.seed).Bind(3, ticket.issued).Bind(4, ticket.expires).Run();
+        add_ticket_->Bind(1, ticket.id).Bind(2, ticket.seed).Bind(3, ticket.given).Bind(4, ticket.expires).Run();
     }
 
     std::optional<Ticket> FindTicket(std::string_view id) override {
@@ -158,7 +158,7 @@ public:
         Ticket ticket;
         ticket.id = id;
         ticket.seed = static_cast<int>(find_ticket_->Int(0));
-        ticket.issued = find_ticket_->Int(1);
+        ticket.given = find_ticket_->Int(1);
         ticket.expires = find_ticket_->Int(2);
         if (!find_ticket_->IsNull(3)) ticket.used = find_ticket_->Int(3);
         return ticket;

@@ -14,7 +14,7 @@ using Millis = std::int64_t;
 struct Ticket {
     std::string id;
     int seed = 0;
-    Millis issued = 0;
+    Millis given = 0;
     Millis expires = 0;
     // Set once a game was stored with it.
     std::optional<Millis> used;

@@ -26,8 +26,8 @@ protected:
         return store;
     }
 
-    static Ticket MakeTicket(const std::string& id, Millis issued = 1000) {
-        return {id, 4660, issued, issued + 60'000, {}};
+    static Ticket MakeTicket(const std::string& id, Millis given = 1000) {
+        return {id, 4660, given, given + 60'000, {}};
     }
 
     static NewGame MakeGame(const std::string& id, int score, std::string name = "Ann") {

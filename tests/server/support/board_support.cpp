@@ -82,7 +82,7 @@ TestDatabase::~TestDatabase() {
 }
 
 void TestDatabase::AgeTickets(Millis by) {
-    std::string sql = "UPDATE tickets SET issued = issued - " + std::to_string(by);
+    std::string sql = "UPDATE tickets SET given = given - " + std::to_string(by);
     if (!name_.empty()) return RunSql(url_, sql);
     sqlite3* database = nullptr;
     sqlite3_open(url_.substr(7).c_str(), &database);

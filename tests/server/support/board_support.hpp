@@ -38,7 +38,7 @@ public:
     const std::string& url() const { return url_; }
     const std::string& why() const { return why_; }
 
-    // Moves the issue time of every ticket back: the tests' games are played
+    // Moves the time every ticket was given back: the tests' games are played
     // in no time, not in real time.
     void AgeTickets(Millis by);
 
