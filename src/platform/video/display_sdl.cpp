@@ -15,6 +15,7 @@
 #endif
 #include "platform/system/resources.hpp"
 #include "platform/video/png.hpp"
+#include "platform/video/window_manager.hpp"
 #ifdef __EMSCRIPTEN__
 #include "platform/web/page.hpp"
 #endif
@@ -84,6 +85,10 @@ public:
             return false;
         }
         SetWindowIcon(window_);
+        if (fullscreen() && !WindowManagerRuns(window_)) {
+            SDL_SetWindowFullscreen(window_, 0);
+            FillScreenByHand(true);
+        }
         SDL_SetWindowData(window_, kDisplayOfWindow, this);
         SDL_AddEventWatch(WatchWindow, this);
         SDL_ShowWindow(window_);
@@ -140,6 +145,7 @@ protected:
     }
 
     bool SwitchFullscreen(bool fullscreen) override {
+        if (by_hand_ || (fullscreen && !WindowManagerRuns(window_))) return FillScreenByHand(fullscreen);
         if (fullscreen) SDL_GetWindowSize(window_, &window_width_, &window_height_);
         if (SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
         // Not every window manager gives the window its size back.
@@ -148,6 +154,28 @@ protected:
     }
 
 private:
+    // With nobody to ask, the window itself covers the screen, frameless, and
+    // goes back to its place and size after.
+    bool FillScreenByHand(bool fill) {
+        if (fill) {
+            SDL_Rect screen;
+            if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window_)), &screen) != 0) return false;
+            if (!by_hand_) {
+                SDL_GetWindowPosition(window_, &window_x_, &window_y_);
+                SDL_GetWindowSize(window_, &window_width_, &window_height_);
+            }
+            SDL_SetWindowBordered(window_, SDL_FALSE);
+            SDL_SetWindowPosition(window_, screen.x, screen.y);
+            SDL_SetWindowSize(window_, screen.w, screen.h);
+        } else {
+            SDL_SetWindowBordered(window_, SDL_TRUE);
+            SDL_SetWindowSize(window_, window_width_, window_height_);
+            SDL_SetWindowPosition(window_, window_x_, window_y_);
+        }
+        by_hand_ = fill;
+        return true;
+    }
+
     // The OpenGL ES 2.0 back end wherever the driver has what it needs, the
     // GL 1.x one on older desktop drivers and where the other could not
     // start (it said why).
@@ -203,9 +231,13 @@ private:
     int swap_interval_ = -1;
     bool uncovered_ = true;
     bool last_kept_ = false;
-    // The window's size out of full screen.
+    // The window's place and size out of full screen.
+    int window_x_ = SDL_WINDOWPOS_CENTERED;
+    int window_y_ = SDL_WINDOWPOS_CENTERED;
     int window_width_ = 0;
     int window_height_ = 0;
+    // In full screen without a window manager.
+    bool by_hand_ = false;
 };
 
 // With no X or Wayland display SDL falls back to drivers that show nothing,
