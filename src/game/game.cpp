@@ -13,6 +13,7 @@ Game::Game(Services& services_, GameFolders folders_)
 Game::~Game() = default;
 
 void Game::Flip() {
+    picture_drawn = services.display.DrawsPicture(observer && observer->ReadsPicture(*this));
     if (observer) observer->FrameDrawn(*this);
     sound.frame_sounds.clear();
     services.display.Flip(-1);

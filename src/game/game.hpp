@@ -77,6 +77,8 @@ class FrameObserver {
 public:
     virtual ~FrameObserver() = default;
     virtual void FrameDrawn(Game& game) = 0;
+    // Whether it reads this frame's picture back, which must then be drawn.
+    virtual bool ReadsPicture(const Game&) const { return false; }
 };
 
 // The one owner of everything game-wide: the single objects, the twelve
@@ -146,6 +148,8 @@ public:
     // Frames shown so far; the frame now being drawn has this number.
     int frame = 0;
     Screen screen = Screen::Splash;
+    // False when this frame's picture is dropped to keep the game's pace.
+    bool picture_drawn = true;
     FrameObserver* observer = nullptr;
     int frame_limit_reached = 0;
 

@@ -51,6 +51,12 @@ void SessionObserver::FrameDrawn(Game& game) {
     KeepWithinLimit(game);
 }
 
+bool SessionObserver::ReadsPicture(const Game& game) const {
+    for (const Screenshot& screenshot : screenshots_)
+        if (screenshot.frame == game.frame) return true;
+    return false;
+}
+
 void SessionObserver::KeepWithinLimit(Game& game) {
     std::uint64_t limit = WriteLimit();
     std::uint64_t written = written_ + (recorder_ ? recorder_->written() : 0);

@@ -24,6 +24,7 @@ public:
     // The recording counts towards the bytes this run may write too.
     void CountRecording(const ReplayWriter* recorder) { recorder_ = recorder; }
     void FrameDrawn(Game& game) override;
+    bool ReadsPicture(const Game& game) const override;
     // Names each screenshot of a frame the run never reached.
     void RunEnded();
     // True once a trace line or a screenshot could not be written, or a

@@ -149,5 +149,6 @@ std::string TraceLine(Game& game) {
     pointer += ',';
     pointer += std::to_string(game.services.input.MouseY());
     line.Raw("pointer", pointer + "]");
+    line.Field("drawn", game.picture_drawn ? 1 : 0);
     return line.Finish();
 }

@@ -107,7 +107,8 @@ std::optional<double> Number(const Fields& fields, std::string_view name) {
 
 bool IsPlayField(const std::string& name) {
     static const std::vector<std::string> kOutside = {
-        "frame", "screen", "sounds", "music", "sfx_vol_step", "music_vol_step", "music_track", "pointer", "table"};
+        "frame", "screen", "sounds", "music", "sfx_vol_step", "music_vol_step", "music_track", "pointer", "table",
+        "drawn"};
     return std::find(kOutside.begin(), kOutside.end(), name) == kOutside.end();
 }
 

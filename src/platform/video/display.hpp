@@ -10,17 +10,26 @@
 
 // The software frame timer: 1000 / hertz milliseconds a frame with the
 // remainder carried in an accumulator, so 60 Hz paces 16, 17, 17 ms and 60
-// frames take exactly one second. A late frame is not made up.
+// frames take exactly one second. A late frame is not made up, unless the
+// frames after it are to make up for it (by dropping their pictures).
 class FramePacer {
 public:
     void Start(int hertz, int now);
-    // Sleeps until the next frame is due.
-    void Wait(Clock& clock);
+    // Sleeps until the next frame is due. A frame already late starts the
+    // schedule again from now, or, with `keep_schedule`, is shown at once
+    // and leaves its lateness to the frames after it.
+    void Wait(Clock& clock, bool keep_schedule = false);
+    // Milliseconds past the moment the next frame is due (negative: before).
+    int Lateness(Clock& clock) const;
+    // The next frame's slot passes with no picture and no sleep.
+    void Skip();
 
     int frame_ms() const { return frame_ms_; }
     int frame_rem() const { return frame_rem_; }
 
 private:
+    std::uint32_t NextDue(int& accumulator) const;
+
     int hertz_ = 0;
     int frame_ms_ = 0;
     int frame_rem_ = 0;
@@ -39,7 +48,17 @@ public:
     virtual Renderer& renderer() = 0;
 
     // -1: paced to the refresh rate; 0: at once; 1: at the vertical blank.
+    // Paced flips keep the game at its rate when pictures take too long to
+    // draw: the steps that follow a late picture drop theirs (their drawing
+    // never reaches the screen) until the game is back on time, at most
+    // kMostDroppedInARow in a row, after which the game slows instead.
     void Flip(int sync);
+    // Whether the coming paced flip shows this step's picture; asked before
+    // anything reports the step. A picture that is `kept` (read back, or
+    // wanted for its own sake) is never dropped.
+    bool DrawsPicture(bool kept);
+
+    static constexpr int kMostDroppedInARow = 3;
     // Times flips at the vertical blank for up to a second; when three in a
     // row take one refresh period the hardware paces us, otherwise the
     // software timer does. A full-screen window that lacks the input focus
@@ -57,6 +76,11 @@ public:
     bool fullscreen() const { return fullscreen_; }
     bool soft_pacing() const { return soft_pacing_; }
     int flips() const { return flips_; }
+    int dropped() const { return dropped_; }
+    int longest_dropped_run() const { return longest_dropped_run_; }
+    // Vertical blanks a shown picture waits for: more than one on screens
+    // refreshed at a multiple of the game's rate.
+    int refreshes_a_frame() const { return refreshes_a_frame_; }
 
 protected:
     // Shows the back buffer; swap_interval 1 waits for the vertical blank.
@@ -66,9 +90,14 @@ protected:
     virtual bool HasFocus() { return true; }
     // Switches the platform's window; false when it refuses.
     virtual bool SwitchFullscreen(bool) { return true; }
+    // Whether none of this step's drawing has reached the screen yet, and
+    // discarding it. Displays that cannot drop a picture draw every one.
+    virtual bool CanDropPicture() const { return false; }
+    virtual void DropPicture() {}
 
 private:
     void ApplyWantedMode();
+    bool PictureLate();
 
     Clock& clock_;
     bool fullscreen_;
@@ -79,6 +108,18 @@ private:
     FramePacer pacer_;
     int flips_ = 0;
     bool had_focus_ = true;
+    int refreshes_a_frame_ = 1;
+    // The answer DrawsPicture gave for the coming flip.
+    bool decided_ = false;
+    bool drawn_ = true;
+    int dropped_ = 0;
+    int dropped_in_a_row_ = 0;
+    int longest_dropped_run_ = 0;
+    // At the vertical blank: refresh periods the last pictures took beyond
+    // one a step, still to be made up, and when the last one was shown.
+    int owed_ = 0;
+    int steps_since_shown_ = 0;
+    int last_shown_ = 0;
 };
 
 struct SDL_Window;

@@ -144,6 +144,9 @@ protected:
         return Focused();
     }
 
+    bool CanDropPicture() const override { return renderer_->PictureUntouched(); }
+    void DropPicture() override { renderer_->DiscardPicture(); }
+
     bool SwitchFullscreen(bool fullscreen) override {
         if (by_hand_ || (fullscreen && !WindowManagerRuns(window_))) return FillScreenByHand(fullscreen);
         if (fullscreen) SDL_GetWindowSize(window_, &window_width_, &window_height_);

@@ -32,6 +32,11 @@ void QueuedRenderer::DropQueue() {
     shown_width_ = shown_height_ = 0;
 }
 
+void QueuedRenderer::DiscardPicture() {
+    runs_.clear();
+    vertices_.clear();
+}
+
 void QueuedRenderer::ApplyBlend(int mode) { wanted_.blend = mode; }
 
 void QueuedRenderer::ApplyClsColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {

@@ -58,6 +58,11 @@ public:
     void Present(int window_width, int window_height, bool show_unchanged, const std::function<void()>& swap);
     // Draws everything queued so far.
     void Flush();
+    // Whether none of the coming picture has reached the framebuffer yet (a
+    // picture read back has), and forgetting it, so that the framebuffer
+    // keeps the last picture drawn: a picture dropped to keep the pace.
+    bool PictureUntouched() const { return !drawn_since_present_; }
+    void DiscardPicture();
     // Off: every primitive is drawn on its own as soon as it is asked for.
     // The pictures must not differ; tests compare the two.
     void SetBatching(bool on);
