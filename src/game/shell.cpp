@@ -42,7 +42,10 @@ void SetUpGame(Game& game, std::optional<int> seed) {
 
 void FinishSetUp(Game& game) {
     game.player.level = 1;
-    game.images.pause_img = game.services.graphics.CreateImage(1024, 768, 1);
+    // As big as the picture it holds: a bigger one only held black, which
+    // the mask makes transparent anyway, in 4 MB of texture.
+    Graphics& gfx = game.services.graphics;
+    game.images.pause_img = gfx.CreateImage(gfx.width(), gfx.height(), 1);
 }
 
 bool PointerCaptured(const Game& game) { return !game.title_on && !game.paused && !game.warp_on && !game.game_over; }
