@@ -71,6 +71,15 @@ struct RunSettings {
 // The screen a frame showed, for the trace.
 enum class Screen { Splash, Title, Playing, Paused, NameEntry, Scores };
 
+// The logo before the title (screens.hpp): shown while `on`, at full
+// strength until `count` passes 250, then fading.
+struct SplashState {
+    int on = 0;
+    float alpha = 1.0f;
+    int count = 0;
+    std::unique_ptr<TImage> logo;
+};
+
 // Told about every finished frame just before it is presented (the trace and
 // screenshots hang off this).
 class FrameObserver {
@@ -119,6 +128,7 @@ public:
     EntityList<shipbits_tag> shipbits_list;
     EntityList<points_tag> points_list;
 
+    SplashState splash;
     int title_on = 1;
     int paused = 0;
     int quit_game = 0;

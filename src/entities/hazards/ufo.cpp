@@ -169,4 +169,12 @@ void ufo_tag::fry_update(Game& game) {
     }
 }
 
+void ufo_tag::pause_hum(Game& game) {
+    if (alive) game.sound.StopUfoHum();
+}
+
+void ufo_tag::resume_hum(Game& game) {
+    if (alive) game.sound.StartUfoLoop();
+}
+
 int ufo_tag::points(const Game& game) const { return game.player.level * (scale == 0.6f ? 150 : 300); }

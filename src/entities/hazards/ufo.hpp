@@ -28,6 +28,10 @@ struct ufo_tag {
     // With fries_burst a fry bursts at the fry's place as well, in the air or
     // not, between the debris and the flash.
     void destroy(Game& game, bool fries_burst = false);
+    // The hum stops while the game is paused and starts again when it
+    // resumes, for a UFO in flight.
+    void pause_hum(Game& game);
+    void resume_hum(Game& game);
     // What shooting it down pays: only the exact normal size (the
     // single-precision 0.6) is worth the lower amount.
     int points(const Game& game) const;

@@ -3,6 +3,7 @@
 #include "entities/wrap.hpp"
 #include "game/game.hpp"
 #include "game/keys.hpp"
+#include "game/screens.hpp"
 #include "platform/input/input.hpp"
 #include "platform/video/collision.hpp"
 
@@ -54,8 +55,7 @@ int player_tag::update(Game& game) {
                 reset_ship(game, 1);
             } else {
                 death_tmr = 0;
-                game.game_over = 1;
-                game.msg_alpha = 1.0f;
+                StartGameOver(game);
             }
         }
         return 0;
