@@ -33,6 +33,11 @@ int CentredX(Game& game, const std::string& text, int centre) {
     return centre - game.services.text.TextWidth(text) / 2;
 }
 
+void CentredText(Game& game, const std::string& text, int y, int red, int green, int blue) {
+    int x = CentredX(game, text, 320);
+    ShadowedText(game, text, x + 2, y + 2, x, y, red, green, blue);
+}
+
 std::string ScoreText(const Game& game) { return "Score:" + TwoDigits(game.player.score); }
 
 std::string BestText(const Game& game) {

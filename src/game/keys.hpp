@@ -1,6 +1,7 @@
 #pragma once
 
 // The virtual-key codes the game reads.
+constexpr int kKeyBackspace = 8;
 constexpr int kKeyEnter = 13;
 constexpr int kKeyEscape = 27;
 constexpr int kKeySpace = 32;

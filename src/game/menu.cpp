@@ -100,6 +100,8 @@ void JoyToPointer(Game& game) {
     if (input.JoyAxisY(0) == 1.0f) nudge(0, 6);
 }
 
+int FullDeflection(float axis) { return axis == -1.0f ? -1 : axis == 1.0f ? 1 : 0; }
+
 void DrawMenuPointer(Game& game) {
     Graphics& gfx = game.services.graphics;
     Input& input = game.services.input;

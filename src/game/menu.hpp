@@ -18,5 +18,8 @@ void ClickMenu(Game& game, int row, int title_mode);
 void DrawMenuPointer(Game& game);
 // A fully deflected stick moves the pointer 6 pixels a frame.
 void JoyToPointer(Game& game);
+// -1, 0 or 1 along one axis of a stick: the pointer and the name entry take
+// a stick only at full deflection.
+int FullDeflection(float axis);
 
 extern const char* const kCreditLine;

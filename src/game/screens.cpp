@@ -5,11 +5,44 @@
 #include "game/hud.hpp"
 #include "game/keys.hpp"
 #include "game/menu.hpp"
+#include "game/name_entry.hpp"
 #include "game/rules.hpp"
+#include "game/scores.hpp"
+#include "game/table_screen.hpp"
+#include "game/title_idle.hpp"
 #include "platform/input/input.hpp"
 #include "platform/system/save_session.hpp"
 #include "platform/system/user_files.hpp"
 #include "platform/video/collision.hpp"
+
+namespace {
+
+// What takes the title menu's place this frame: the name entry after a game
+// that enters the table, the table once the name is kept or when the title
+// is left alone. True when one of them took the frame, so the menu and its
+// shortcuts are not run.
+bool ShowsScores(Game& game) {
+    bool fresh = TitleStartsAfresh(game);
+    bool table = false;
+    if (game.title_view == TitleView::NameEntry) {
+        NameEntryFrame(game);
+        if (game.title_view == TitleView::NameEntry) {
+            game.screen = Screen::NameEntry;
+            DrawNameEntry(game);
+            return true;
+        }
+        // The name was kept: the table shows from this frame on.
+        table = true;
+    } else {
+        table = game.title_view == TitleView::Table ? TableFrame(game) : IdleRunsOut(game, fresh);
+    }
+    if (!table) return false;
+    game.screen = Screen::Scores;
+    DrawTable(game);
+    return true;
+}
+
+}  // namespace
 
 void OpenSplash(Game& game) {
     SplashState& splash = game.splash;
@@ -110,7 +143,7 @@ void TitleScreen(Game& game) {
     game.services.graphics.DrawImage(*game.images.title_img, 328, 100, 0);
     // Another tab may have saved a better best score or a new entry.
     if (OthersSaved()) ReadOthersSaves(game);
-    if (RunScoreScreens(game)) return;
+    if (ShowsScores(game)) return;
     int row = DrawMenu(game, 1);
     DrawCreditLine(game);
     ClickMenu(game, row, 1);
