@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include <sys/stat.h>
+#include "platform/system/user_files.hpp"
 
 namespace fs = std::filesystem;
 
@@ -33,14 +33,6 @@ std::string PerUserFolder(const char* variable, const char* under_home) {
     if (const char* value = AbsoluteVariable(variable)) return std::string(value) + "/rezarudev";
     if (const char* home = AbsoluteVariable("HOME")) return std::string(home) + "/" + under_home + "/rezarudev";
     return {};
-}
-
-bool MakeFolders(const std::string& folder) {
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) return true;
-    }
 }
 
 GameFolders FoldersUnder(const std::string& data_dir) {
@@ -92,7 +84,7 @@ std::string UserDataFolder() {
         std::fprintf(stderr, "rezarudev: no per-user folder (HOME is not set); the best score stays in data/\n");
         return {};
     }
-    if (!MakeFolders(folder)) {
+    if (!MakeFolder(folder, FolderReach::kWithParents)) {
         std::fprintf(stderr, "rezarudev: cannot create %s: %s; the best score stays in data/\n", folder.c_str(),
                      std::strerror(errno));
         return {};

@@ -39,10 +39,6 @@ std::string InstalledDataFolder();
 // relative value counts as unset. Empty when neither gives an absolute path.
 std::string PerUserFolder(const char* variable, const char* under_home);
 
-// Creates the folder and any missing above it, for this user only. False,
-// with errno set, on failure.
-bool MakeFolders(const std::string& folder);
-
 // The per-user folder for the best score, ending in '/', created when
 // missing: $XDG_DATA_HOME/rezarudev/, falling back to
 // ~/.local/share/rezarudev/. Empty, after one line on stderr, when there is

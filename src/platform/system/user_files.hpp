@@ -39,6 +39,19 @@ UserFile ReadUserFile(const std::string& path, std::size_t max_size);
 // old file left as it was.
 int WriteFileSafely(const std::string& path, std::string_view bytes);
 
+// How much of a missing folder path the game may make for the player's files.
+enum class FolderReach {
+    // The folder itself only, as any folder is made: the data folder, inside
+    // one that whoever chose it made.
+    kFolderOnly,
+    // With any missing above it, for this user only: a per-user folder, as the
+    // XDG rules have it.
+    kWithParents,
+};
+// Makes `folder` when it is missing, as far as `reach` allows. False, with
+// errno set, on failure.
+bool MakeFolder(const std::string& folder, FolderReach reach);
+
 // Writes one of the player's files through WriteFileSafely, making its own
 // folder (and only that) when it is missing. A file the player made
 // read-only is left as it is. False after one line on standard error naming
