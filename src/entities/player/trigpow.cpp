@@ -1,6 +1,8 @@
 #include "entities/player/trigpow.hpp"
 
+#include "entities/playfield.hpp"
 #include "game/game.hpp"
+#include "platform/video/collision.hpp"
 
 void trigpow_tag::Fire(Game& game) {
     player_tag& player = game.player;
@@ -78,6 +80,12 @@ void trigpow_tag::draw_flash(Game& game) {
     gfx.DrawRect(0, 0, 640, 480);
     sb_flash -= 0.04f;
     gfx.SetAlpha(1.0f);
+}
+
+bool trigpow_tag::ring_touches(Game& game, TImage& image, float x, float y, float rotation, float scale) {
+    if (sb_scale == 0) return false;
+    return game.services.collision.ImagesCollide(*game.images.ring_img, Pixel(sb_x), Pixel(sb_y), 0, 0, sb_scale,
+                                                 sb_scale, image, Pixel(x), Pixel(y), 0, rotation, scale, scale) != 0;
 }
 
 // The ring, the flash and a running spin are left alone: a new pickup only
