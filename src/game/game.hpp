@@ -26,8 +26,11 @@
 #include "game/entity_list.hpp"
 #include "game/name_entry.hpp"
 #include "game/paths.hpp"
+#include "game/scores.hpp"
 #include "game/settings.hpp"
 #include "game/sound.hpp"
+#include "game/table_screen.hpp"
+#include "game/title_idle.hpp"
 #include "platform/system/angles.hpp"
 #include "platform/system/random.hpp"
 #include "platform/video/draw.hpp"
@@ -70,6 +73,18 @@ struct RunSettings {
 
 // The screen a frame showed, for the trace.
 enum class Screen { Splash, Title, Playing, Paused, NameEntry, Scores };
+
+// What the title screen shows in the menu's place.
+enum class TitleView { Menu, NameEntry, Table };
+
+// The logo before the title (screens.hpp): shown while `on`, at full
+// strength until `count` passes 250, then fading.
+struct SplashState {
+    int on = 0;
+    float alpha = 1.0f;
+    int count = 0;
+    std::unique_ptr<TImage> logo;
+};
 
 // Told about every finished frame just before it is presented (the trace and
 // screenshots hang off this).
@@ -121,6 +136,7 @@ public:
     EntityList<shipbits_tag> shipbits_list;
     EntityList<points_tag> points_list;
 
+    SplashState splash;
     // Games begun since start-up; of a whole-run recording the score board
     // counts only the first.
     int games_started = 0;
@@ -133,7 +149,13 @@ public:
     float msg_alpha = 0;
     int best_sound_done = 0;
 
-    ScoreScreens scores;
+    // The score table, and what the title shows in the menu's place: the
+    // name entry after a game that enters the table, or the table itself.
+    KeptScores scores;
+    TitleView title_view = TitleView::Menu;
+    NameEntry name_entry;
+    TableScreen table_screen;
+    TitleIdle title_idle;
 
     float bg_angle = 0.0f;
     float bg_spin = 0.3f;

@@ -1,14 +1,12 @@
 #include "game/hud.hpp"
 
+#include "entities/player/power_kinds.hpp"
 #include "game/game.hpp"
 #include "platform/video/text.hpp"
 
 namespace {
 
 constexpr int kShadow = 20;
-
-const char* const auto_names[] = {"None", "Shield", "Gun Sat", "Hologram", "Tri-Force"};
-const char* const trigger_names[] = {"Hyper-Space", "Mines", "Rocket", "Armageddon", "Smart-Bomb"};
 
 }  // namespace
 
@@ -33,6 +31,11 @@ int CentredX(Game& game, const std::string& text, int centre) {
     return centre - game.services.text.TextWidth(text) / 2;
 }
 
+void CentredText(Game& game, const std::string& text, int y, int red, int green, int blue) {
+    int x = CentredX(game, text, 320);
+    ShadowedText(game, text, x + 2, y + 2, x, y, red, green, blue);
+}
+
 std::string ScoreText(const Game& game) { return "Score:" + TwoDigits(game.player.score); }
 
 std::string BestText(const Game& game) {
@@ -43,9 +46,9 @@ std::string LevelText(const Game& game) { return "Level:" + TwoDigits(game.playe
 
 std::string PowerUpText(const Game& game) {
     std::string line = "Power-Up: [ Auto: ";
-    line += auto_names[game.autopow.ptype];
+    line += kAutoKinds[game.autopow.ptype].name;
     line += " ]  [ Trigger: ";
-    line += trigger_names[game.trigpow.ptype];
+    line += kTriggerKinds[game.trigpow.ptype].name;
     if (game.trigpow.uses > 0) {
         line += ' ';
         line += std::to_string(game.trigpow.uses);

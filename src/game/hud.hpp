@@ -26,3 +26,5 @@ void ShadowedText(Game& game, const std::string& text, int shadow_x, int shadow_
 std::string TwoDigits(int value);
 // x at which `text` is centred on `centre`.
 int CentredX(Game& game, const std::string& text, int centre);
+// `text` centred on x = 320 at `y`, over its shadow.
+void CentredText(Game& game, const std::string& text, int y, int red, int green, int blue);

@@ -2,7 +2,7 @@
 
 #include "game/game.hpp"
 #include "game/hud.hpp"
-#include "game/rules.hpp"
+#include "game/screens.hpp"
 #include "platform/input/input.hpp"
 #include "platform/video/text.hpp"
 
@@ -49,10 +49,7 @@ void ActOn(Game& game, int row, int title_mode) {
         StartGame(game);
         break;
     case kResumeGame:
-        if (game.paused) {
-            game.paused = 0;
-            if (game.ufo.alive) sound.StartUfoLoop();
-        }
+        if (game.paused) Resume(game);
         break;
     case kQuitGame:
         if (!game.title_on) {
@@ -103,6 +100,8 @@ void JoyToPointer(Game& game) {
     if (input.JoyAxisY(0) == 1.0f) nudge(0, 6);
 }
 
+int FullDeflection(float axis) { return axis == -1.0f ? -1 : axis == 1.0f ? 1 : 0; }
+
 void DrawMenuPointer(Game& game) {
     Graphics& gfx = game.services.graphics;
     Input& input = game.services.input;
@@ -113,7 +112,7 @@ void DrawMenuPointer(Game& game) {
     gfx.SetTransform(0, 1, 1);
 }
 
-void RunMenu(Game& game, int title_mode) {
+int DrawMenu(Game& game, int title_mode) {
     Graphics& gfx = game.services.graphics;
     Input& input = game.services.input;
     Text& text = game.services.text;
@@ -134,9 +133,16 @@ void RunMenu(Game& game, int title_mode) {
         y += 25;
     }
     DrawMenuPointer(game);
-    if (game.paused) DrawPausedCaption(game);
-    gfx.SetColor(0, 245, 0);
-    text.DrawText(kCreditLine, static_cast<float>(CentredX(game, kCreditLine, 320)), 456);
-    gfx.SetColor(255, 255, 255);
-    if (input.MouseHits(1) || input.JoyButtonHits(0, 0)) ActOn(game, sel, title_mode);
+    return sel;
+}
+
+void DrawCreditLine(Game& game) {
+    game.services.graphics.SetColor(0, 245, 0);
+    game.services.text.DrawText(kCreditLine, static_cast<float>(CentredX(game, kCreditLine, 320)), 456);
+    game.services.graphics.SetColor(255, 255, 255);
+}
+
+void ClickMenu(Game& game, int row, int title_mode) {
+    Input& input = game.services.input;
+    if (input.MouseHits(1) || input.JoyButtonHits(0, 0)) ActOn(game, row, title_mode);
 }

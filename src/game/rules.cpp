@@ -2,10 +2,7 @@
 
 #include "entities/hazards/crossing.hpp"
 #include "game/game.hpp"
-#include "game/hiscore.hpp"
-#include "game/hud.hpp"
-#include "platform/input/input.hpp"
-#include "platform/system/user_files.hpp"
+#include "game/screens.hpp"
 
 namespace {
 
@@ -36,35 +33,9 @@ void NewGame(Game& game) {
     game.FlushInput();
 }
 
-void StartGame(Game& game) {
-    ClearPlayfield(game);
-    game.title_on = 0;
-    game.paused = 0;
-    NewGame(game);
-}
-
-void ReturnToTitle(Game& game) {
-    ClearPlayfield(game);
-    game.paused = 0;
-    ClearPhases(game);
-    game.title_on = 1;
-    if (kWriteFilesAsTheyChange) SaveBest(game);
-    game.sound.SwitchMusic(4);
-    game.services.input.MoveMouse(320, 204);
-}
-
-void ClearPhases(Game& game) {
-    game.warp_on = 0;
-    game.bonus_on = 0;
-    game.game_over = 0;
-}
-
 void ClearPlayfield(Game& game) {
     game.powerup.alive = 0;
-    game.ufo.fry_alive = 0;
-    if (game.ufo.alive) game.sound.StopUfoHum();
-    game.ufo.alive = 0;
-    game.ufo.rel_tmr = CrossingDelay(game.random);
+    game.ufo.reset(game);
     game.shipshot_list.Clear();
     game.burger_list.Clear();
     game.shiptrail_list.Clear();
@@ -100,28 +71,6 @@ void CompleteLevel(Game& game) {
     if (game.bg_spin > 10.0f) game.bg_spin = 10.0f;
     CreateLargeBurgers(game, player.level < 8 ? player.level : 8);
     if (game.sound.music_track == 0) game.sound.SwitchMusic(0);
-}
-
-void AdvanceWarp(Game& game) {
-    DrawWarpMessage(game);
-    game.msg_alpha -= 0.004f;
-    if (game.msg_alpha <= 0) {
-        game.warp_on = 0;
-        game.bonus_on = 0;
-        game.sound.PlaySfx(game.sound.hyperspc_snd);
-        hspace_tag::Create(game, game.player.x, game.player.y);
-        game.FlushInput();
-    }
-}
-
-void AdvanceGameOver(Game& game) {
-    DrawGameOverCaption(game);
-    game.msg_alpha -= 0.004f;
-    if (game.msg_alpha <= 0) {
-        ReturnToTitle(game);
-        game.FlushInput();
-        OpenNameEntry(game);
-    }
 }
 
 void UpdateBest(Game& game) {

@@ -6,8 +6,11 @@
 #include <limits>
 #include <optional>
 
+#include "game/game.hpp"
+#include "game/hiscore.hpp"
 #include "game/paths.hpp"
 #include "platform/system/message.hpp"
+#include "platform/system/save_session.hpp"
 #include "platform/system/text_parse.hpp"
 #include "platform/system/user_files.hpp"
 
@@ -58,6 +61,17 @@ std::string ParseEntry(std::string_view line, ScoreEntry& entry) {
     if (!IsDate(entry.date)) return "the date is not a day written YYYY-MM-DD";
     if (!ReadName(line.substr(third + 1), entry.name)) return "the name is not 1 to 12 printable characters";
     return {};
+}
+
+// The stored table with this run's entries that are not in it yet; the
+// same entry never twice.
+ScoreTable WithUnsaved(ScoreTable stored, const KeptScores& scores) {
+    for (const ScoreEntry& entry : scores.unsaved) {
+        if (std::find(stored.entries.begin(), stored.entries.end(), entry) == stored.entries.end())
+            AddEntry(stored, entry);
+    }
+    if (!scores.table.last_name.empty()) stored.last_name = scores.table.last_name;
+    return stored;
 }
 
 void WarnUnreadable(const std::string& path, const std::string& why) {
@@ -194,4 +208,52 @@ bool WriteScores(const std::string& path, const ScoreTable& table) {
 
 std::string ScoresPath(const GameFolders& folders) {
     return std::filesystem::path(folders.best_score).replace_filename("scores").string();
+}
+
+void LoadScoreTable(Game& game) {
+    KeptScores& scores = game.scores;
+    scores.path = ScoresPath(game.folders);
+    scores.table = ReadScores(scores.path).table;
+}
+
+int KeepScore(Game& game, const ScoreEntry& entry) {
+    KeptScores& scores = game.scores;
+    scores.table.last_name = entry.name;
+    AddEntry(scores.table, entry);
+    scores.unsaved.push_back(entry);
+    SaveScoreTable(game);
+    auto kept = std::find(scores.table.entries.begin(), scores.table.entries.end(), entry);
+    return kept == scores.table.entries.end() ? -1 : static_cast<int>(kept - scores.table.entries.begin());
+}
+
+void SaveScoreTable(Game& game) {
+    KeptScores& scores = game.scores;
+    SaveSession session(std::filesystem::path(scores.path).parent_path().string());
+    ScoresRead stored = ReadScores(scores.path, false);
+    bool saved = stored.may_save;
+    if (!saved) {
+        std::fprintf(stderr, "rezarudev: the score table %s cannot be read, so this game is not saved there\n",
+                     Printable(scores.path).c_str());
+    } else {
+        ScoreTable merged = WithUnsaved(stored.table, scores);
+        if (!stored.exists || merged != stored.table) {
+            if (!stored.text.empty()) saved = KeepUnreadableLines(scores.path, stored.text);
+            if (saved) saved = WriteScores(scores.path, merged);
+        }
+        scores.table = merged;
+    }
+    // Only what reached the storage is done with; the rest goes with the next save.
+    if (!session.Finish()) saved = false;
+    if (saved) scores.unsaved.clear();
+    if (!saved) game.save_failed = true;
+}
+
+void ReadOthersSaves(Game& game) {
+    KeptScores& scores = game.scores;
+    SaveSession session(std::filesystem::path(scores.path).parent_path().string());
+    BestScoreRead best = ReadBestScore(BestScorePath(game), false);
+    if (best.may_save && best.best > game.player.best) game.player.best = best.best;
+    ScoresRead stored = ReadScores(scores.path, false);
+    if (stored.may_save) scores.table = WithUnsaved(stored.table, scores);
+    session.Finish();
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+class Game;
 struct GameFolders;
 
 // The table of the ten best games. Names are kept as the font draws them:
@@ -79,3 +80,27 @@ bool WriteScores(const std::string& path, const ScoreTable& table);
 
 // `scores`, beside the best-score file.
 std::string ScoresPath(const GameFolders& folders);
+
+// The table as this run keeps it: read at start-up, saved whenever a game
+// enters it.
+struct KeptScores {
+    ScoreTable table;
+    std::string path;
+    // The entries of this run that are not in the file yet: every save puts
+    // them into what the file holds then.
+    std::vector<ScoreEntry> unsaved;
+};
+
+// Start-up: reads the table beside the best score.
+void LoadScoreTable(Game& game);
+// Puts a game's entry, named, into the table and saves it; its place in the
+// table as saved, or -1 when another game's entries have pushed it out.
+int KeepScore(Game& game, const ScoreEntry& entry);
+// Writes the table merged with what the file holds now: the file is read
+// again and this run's entries that are not in it yet are put in (another
+// game may have added its own meanwhile); the result is the table shown. A
+// failure is said on one line and marks the run as failed.
+void SaveScoreTable(Game& game);
+// Takes in what other games saved meanwhile (another tab of the page): the
+// best score and the table as they are stored now.
+void ReadOthersSaves(Game& game);

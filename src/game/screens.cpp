@@ -1,12 +1,141 @@
 #include "game/screens.hpp"
 
 #include "game/game.hpp"
+#include "game/hiscore.hpp"
+#include "game/hud.hpp"
 #include "game/keys.hpp"
 #include "game/menu.hpp"
+#include "game/name_entry.hpp"
 #include "game/rules.hpp"
+#include "game/scores.hpp"
+#include "game/table_screen.hpp"
+#include "game/title_idle.hpp"
 #include "platform/input/input.hpp"
 #include "platform/system/save_session.hpp"
 #include "platform/video/collision.hpp"
+
+namespace {
+
+// What takes the title menu's place this frame: the name entry after a game
+// that enters the table, the table once the name is kept or when the title
+// is left alone. True when one of them took the frame, so the menu and its
+// shortcuts are not run.
+bool ShowsScores(Game& game) {
+    bool fresh = TitleStartsAfresh(game);
+    bool table = false;
+    if (game.title_view == TitleView::NameEntry) {
+        NameEntryFrame(game);
+        if (game.title_view == TitleView::NameEntry) {
+            game.screen = Screen::NameEntry;
+            DrawNameEntry(game);
+            return true;
+        }
+        // The name was kept: the table shows from this frame on.
+        table = true;
+    } else {
+        table = game.title_view == TitleView::Table ? TableFrame(game) : IdleRunsOut(game, fresh);
+    }
+    if (!table) return false;
+    game.screen = Screen::Scores;
+    DrawTable(game);
+    return true;
+}
+
+}  // namespace
+
+void OpenSplash(Game& game) {
+    SplashState& splash = game.splash;
+    splash.on = 1;
+    splash.alpha = 1.0f;
+    splash.count = 0;
+    splash.logo = game.services.graphics.LoadImage("incbin::qxlogo.png", -1);
+    if (splash.logo) game.services.graphics.SetImageMidHandle(*splash.logo);
+}
+
+bool SplashEnds(Game& game) {
+    Input& input = game.services.input;
+    // A close request is left for the main loop to take, which then ends
+    // before the title's first frame.
+    return game.splash.count >= 300 || input.MouseHits(1) || input.JoyButtonHits(0, 0) ||
+           input.KeyHits(kKeySpace) || input.KeyHits(kKeyEnter) || input.KeyHits(kKeyLeftControl) ||
+           input.KeyHits(kKeyEscape) || input.ClosePending();
+}
+
+void CloseSplash(Game& game) {
+    game.splash.on = 0;
+    game.splash.logo.reset();
+    game.player.level = 1;
+    // As big as the picture it holds: a bigger one only held black, which
+    // the mask makes transparent anyway, in 4 MB of texture.
+    Graphics& gfx = game.services.graphics;
+    game.images.pause_img = gfx.CreateImage(gfx.width(), gfx.height(), 1);
+}
+
+void EnterTitle(Game& game) {
+    game.title_on = 1;
+    game.services.input.MoveMouse(320, 204);
+}
+
+void StartGame(Game& game) {
+    ClearPlayfield(game);
+    game.title_on = 0;
+    game.paused = 0;
+    NewGame(game);
+}
+
+void Pause(Game& game) {
+    game.paused = 1;
+    // Over "Resume Current Game".
+    game.services.input.MoveMouse(320, 232);
+    game.ufo.pause_hum(game);
+    // The frozen playfield, without the HUD that is drawn next.
+    game.services.graphics.GrabImage(*game.images.pause_img, 0, 0, 0);
+}
+
+void Resume(Game& game) {
+    game.paused = 0;
+    game.ufo.resume_hum(game);
+}
+
+void ReturnToTitle(Game& game) {
+    ClearPlayfield(game);
+    game.paused = 0;
+    ClearPhases(game);
+    if (WriteFilesAsTheyChange()) SaveBest(game);
+    game.sound.SwitchMusic(4);
+    EnterTitle(game);
+}
+
+void ClearPhases(Game& game) {
+    game.warp_on = 0;
+    game.bonus_on = 0;
+    game.game_over = 0;
+}
+
+void StartGameOver(Game& game) {
+    game.game_over = 1;
+    game.msg_alpha = 1.0f;
+}
+
+void SplashScreen(Game& game) {
+    SplashState& splash = game.splash;
+    Graphics& gfx = game.services.graphics;
+    game.screen = Screen::Splash;
+    DrawBackground(game, 0);
+    gfx.SetBlend(BLEND_ALPHA);
+    gfx.SetAlpha(splash.alpha);
+    if (splash.logo) gfx.DrawImage(*splash.logo, 320, 200, 0);
+    // Full strength for 251 frames, a fade of about 100, then the background
+    // alone until frame 399.
+    if (splash.alpha == 1.0f) splash.count += 1;
+    if (splash.count > 250) splash.alpha -= 0.01f;
+    if (splash.alpha < 0) {
+        splash.alpha = 0.0f;
+        splash.count += 1;
+    }
+    gfx.SetBlend(BLEND_MASK);
+    gfx.SetAlpha(1.0f);
+}
 
 void TitleScreen(Game& game) {
     game.screen = Screen::Title;
@@ -15,8 +144,10 @@ void TitleScreen(Game& game) {
     game.services.graphics.DrawImage(*game.images.title_img, 328, 100, 0);
     // Another tab may have saved a better best score or a new entry.
     if (OthersSaved()) ReadOthersSaves(game);
-    if (RunScoreScreens(game)) return;
-    RunMenu(game, 1);
+    if (ShowsScores(game)) return;
+    int row = DrawMenu(game, 1);
+    DrawCreditLine(game);
+    ClickMenu(game, row, 1);
     Input& input = game.services.input;
     if (input.KeyHits(kKeyLeftControl) || input.KeyHits(kKeySpace)) {
         StartGame(game);
@@ -27,16 +158,20 @@ void TitleScreen(Game& game) {
 void PauseScreen(Game& game) {
     game.screen = Screen::Paused;
     Graphics& gfx = game.services.graphics;
+    // The frozen playfield, darkened and tinted blue.
     gfx.SetBlend(BLEND_SOLID);
     gfx.SetColor(60, 60, 80);
     gfx.DrawImage(*game.images.pause_img, 0, 0, 0);
     gfx.SetColor(255, 255, 255);
     gfx.SetBlend(BLEND_MASK);
-    RunMenu(game, 0);
+    int row = DrawMenu(game, 0);
+    // Over the pointer: drawn before a click can resume.
+    DrawPausedCaption(game);
+    DrawCreditLine(game);
+    ClickMenu(game, row, 0);
     Input& input = game.services.input;
     if (input.KeyHits(kKeySpace) || input.JoyButtonHits(2, 0) || input.KeyHits(kKeyLeftControl)) {
-        game.paused = 0;
-        if (game.ufo.alive) game.sound.StartUfoLoop();
+        Resume(game);
         game.FlushInput();
     }
 }
@@ -49,6 +184,7 @@ void ShipStep(Game& game) {
     UpdateAll(game, game.points_list);
 }
 
+// The order of the walks is the order things are drawn and collide in.
 void PlayingScreen(Game& game) {
     game.screen = Screen::Playing;
     DrawBackground(game, 1);
@@ -74,12 +210,28 @@ void PlayingScreen(Game& game) {
     if (game.game_over) AdvanceGameOver(game);
 
     Input& input = game.services.input;
-    if (input.KeyHits(kKeySpace) || input.JoyButtonHits(2, 0)) {
-        game.paused = 1;
-        input.MoveMouse(320, 232);
-        if (game.ufo.alive) game.sound.StopUfoHum();
-        // The frozen playfield, without the HUD that is drawn next.
-        game.services.graphics.GrabImage(*game.images.pause_img, 0, 0, 0);
+    if (input.KeyHits(kKeySpace) || input.JoyButtonHits(2, 0)) Pause(game);
+}
+
+void AdvanceWarp(Game& game) {
+    DrawWarpMessage(game);
+    game.msg_alpha -= 0.004f;
+    if (game.msg_alpha <= 0) {
+        game.warp_on = 0;
+        game.bonus_on = 0;
+        game.sound.PlaySfx(game.sound.hyperspc_snd);
+        hspace_tag::Create(game, game.player.x, game.player.y);
+        game.FlushInput();
+    }
+}
+
+void AdvanceGameOver(Game& game) {
+    DrawGameOverCaption(game);
+    game.msg_alpha -= 0.004f;
+    if (game.msg_alpha <= 0) {
+        ReturnToTitle(game);
+        game.FlushInput();
+        OpenNameEntry(game);
     }
 }
 

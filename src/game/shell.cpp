@@ -8,10 +8,9 @@
 #include "game/rules.hpp"
 #include "game/screens.hpp"
 #include "game/settings.hpp"
-#include "game/splash.hpp"
 #include "platform/input/input.hpp"
 #include "platform/system/clock.hpp"
-#include "platform/system/user_files.hpp"
+#include "platform/system/save_session.hpp"
 #include "platform/video/display.hpp"
 
 void StartUp(Game& game, std::optional<int> seed) {
@@ -19,9 +18,7 @@ void StartUp(Game& game, std::optional<int> seed) {
     ApplySettings(game, game.run.settings);
     game.run.fullscreen_at_start = game.services.display.fullscreen();
     game.sound.StartMusic(4);
-    ShowSplash(game);
-    FinishSetUp(game);
-    game.services.input.MoveMouse(320, 204);
+    OpenSplash(game);
 }
 
 void SetUpGame(Game& game, std::optional<int> seed) {
@@ -40,30 +37,45 @@ void SetUpGame(Game& game, std::optional<int> seed) {
     LoadScoreTable(game);
 }
 
-void FinishSetUp(Game& game) {
-    game.player.level = 1;
-    // As big as the picture it holds: a bigger one only held black, which
-    // the mask makes transparent anyway, in 4 MB of texture.
-    Graphics& gfx = game.services.graphics;
-    game.images.pause_img = gfx.CreateImage(gfx.width(), gfx.height(), 1);
-}
-
 bool PointerCaptured(const Game& game) { return !game.title_on && !game.paused && !game.warp_on && !game.game_over; }
 
+namespace {
+
+// The end of a splash frame: flushed when it ends, so that the key that
+// skipped it does nothing on the title.
+bool AfterSplashFrame(Game& game) {
+    bool ended = SplashEnds(game);
+    if (ended) game.FlushInput();
+    game.NextFrame();
+    if (!ended && !game.frame_limit_reached) return true;
+    CloseSplash(game);
+    EnterTitle(game);
+    // A frame limit or a close request may have come during the splash.
+    return !game.frame_limit_reached && !game.services.input.TerminateRequested();
+}
+
+}  // namespace
+
 bool RunMainLoopFrame(Game& game) {
-    if (game.title_on) {
-        TitleScreen(game);
-    } else if (game.paused) {
-        PauseScreen(game);
+    bool splash = game.splash.on != 0;
+    if (splash) {
+        SplashScreen(game);
     } else {
-        PlayingScreen(game);
+        if (game.title_on) {
+            TitleScreen(game);
+        } else if (game.paused) {
+            PauseScreen(game);
+        } else {
+            PlayingScreen(game);
+        }
+        if (game.player.score > game.player.best) UpdateBest(game);
+        DrawHud(game, game.paused || game.title_on ? 1 : 0);
+        game.services.input.SetPointerCaptured(PointerCaptured(game));
+        if (WriteFilesAsTheyChange()) KeepChangedSettings(game);
     }
-    if (game.player.score > game.player.best) UpdateBest(game);
-    DrawHud(game, game.paused || game.title_on ? 1 : 0);
-    game.services.input.SetPointerCaptured(PointerCaptured(game));
-    if (kWriteFilesAsTheyChange) KeepChangedSettings(game);
     game.Flip();
     game.WaitWhileSuspended();
+    if (splash) return AfterSplashFrame(game);
     Input& input = game.services.input;
     bool leave = input.KeyHits(kKeyEscape) || game.quit_game || input.TerminateRequested();
     game.NextFrame();
@@ -82,10 +94,8 @@ void ShutDown(Game& game) {
 }
 
 void RunMainLoop(Game& game) {
-    // A frame limit or a close request may already have come during the
-    // splash.
-    bool leave = game.frame_limit_reached || game.services.input.TerminateRequested();
-    while (!leave) leave = !RunMainLoopFrame(game);
+    while (RunMainLoopFrame(game)) {
+    }
     ShutDown(game);
 }
 

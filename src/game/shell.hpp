@@ -2,10 +2,6 @@
 
 #include <optional>
 
-#include "game/assets.hpp"
-#include "game/screens.hpp"
-#include "game/splash.hpp"
-
 class FrameObserver;
 class Game;
 struct GameFolders;
@@ -13,14 +9,12 @@ struct RunSettings;
 struct Services;
 
 // Start-up up to the main loop: images, font, sounds, best score, title
-// music and the splash. The display is already open.
+// music, and the splash that the loop's first frames show. The display is
+// already open.
 void StartUp(Game& game, std::optional<int> seed);
 // The part of start-up before the title music: objects, sprites, channels,
-// seed, font, sounds and best score.
+// seed, font, sounds, best score and score table.
 void SetUpGame(Game& game, std::optional<int> seed);
-// The part after the splash: level 1 for the title's HUD, and the picture
-// the pause screen freezes the playfield in.
-void FinishSetUp(Game& game);
 // Whether the mouse is the ship's (captured) for the next frame: only while a
 // game is being played, so on the title, paused, warping in or after the
 // game is over the system pointer is free.

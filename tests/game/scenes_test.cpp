@@ -14,6 +14,7 @@
 #include <string>
 
 #include "game/keys.hpp"
+#include "game/screens.hpp"
 #include "game/shell.hpp"
 #include "platform/video/display.hpp"
 #include "platform/video/png.hpp"

@@ -7,6 +7,7 @@
 
 #include "game/paths.hpp"
 #include "game/scores.hpp"
+#include "support/game_harness.hpp"
 #include "support/temp_folder.hpp"
 
 namespace {
@@ -140,4 +141,82 @@ TEST(ScoreTable, NamesHoldOnlyWhatTheFontDraws) {
     EXPECT_FALSE(IsValidName("\xa0"));
     EXPECT_FALSE(IsValidName("Ann\xa0"));
     EXPECT_TRUE(IsValidName("Ann\xa0Lee"));
+}
+
+// Two games of one player in one folder, each entering the table: each save
+// reads the file again, so neither undoes the other, and no entry is kept
+// twice however often the table is saved.
+TEST(TableSaves, TwoGamesInOneFolderKeepBothEntries) {
+    GameHarness first;
+    GameHarness second;
+    second.game.folders = first.game.folders;
+    LoadScoreTable(second.game);
+    KeepScore(first.game, Entry(700, "Ann"));
+    KeepScore(second.game, Entry(900, "Bob"));
+    SaveScoreTable(first.game);
+    ScoresRead stored = ReadScores(first.game.scores.path);
+    ASSERT_EQ(stored.table.entries.size(), 2u);
+    EXPECT_EQ(stored.table.entries[0].name, "Bob");
+    EXPECT_EQ(stored.table.entries[1].name, "Ann");
+    EXPECT_EQ(second.game.scores.table.entries, stored.table.entries) << "what the other saved is shown too";
+    EXPECT_FALSE(first.game.save_failed || second.game.save_failed);
+}
+
+// Lines the game cannot read are kept aside before the first rewrite of the
+// file, once; those it can read (a byte-order mark, lone CR line ends) are
+// read.
+TEST(TableSaves, UnreadableLinesAreKeptBesideTheFileBeforeItIsRewritten) {
+    GameHarness h;
+    std::string path = h.game.scores.path;
+    const std::string original =
+        "\xef\xbb\xbf"
+        "1430 2 2026-12-01 Ann\r200 1 2026-12-01 Bo\r"
+        "300\t1\t2026-12-01\tTab\n"
+        "400 1 2026-12-01 Trail \n"
+        "+7 1 2026-12-01 Plus\n";
+    std::ofstream(path, std::ios::binary) << original;
+    testing::internal::CaptureStderr();
+    LoadScoreTable(h.game);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("skipped 3"), std::string::npos);
+    ASSERT_EQ(h.game.scores.table.entries.size(), 2u);
+    EXPECT_EQ(h.game.scores.table.entries[1].name, "Bo");
+
+    testing::internal::CaptureStderr();
+    KeepScore(h.game, Entry(900, "Cy"));
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(path + ".bad"), std::string::npos) << said;
+    std::ifstream kept(path + ".bad", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), original);
+    EXPECT_EQ(ReadScores(path).table.entries.size(), 3u);
+
+    KeepScore(h.game, Entry(950, "Cy"));
+    EXPECT_FALSE(std::filesystem::exists(path + ".bad.2")) << "the rewritten file has nothing more to keep";
+    EXPECT_FALSE(h.game.save_failed);
+}
+
+// A file the player made read-only is a wish, honoured even by root; the run
+// says so and ends with a failure, as any save that fails does.
+TEST(TableSaves, AReadOnlyOrUnwritableFileFailsTheRunAndIsLeftAsItIs) {
+    GameHarness h;
+    std::string path = h.game.scores.path;
+    std::ofstream(path) << "500 1 2026-12-01 Old\n";
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+    LoadScoreTable(h.game);
+    testing::internal::CaptureStderr();
+    KeepScore(h.game, Entry(900));
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("read-only"), std::string::npos) << said;
+    EXPECT_EQ(ReadScores(path).table.entries.size(), 1u);
+    EXPECT_TRUE(h.game.save_failed);
+
+    // Where no file can be made at all (a file where the folder should be).
+    GameHarness blocked;
+    blocked.game.scores.path = (blocked.folder / "data" / "hiscore.dat" / "scores").string();
+    std::ofstream(blocked.folder / "data" / "hiscore.dat") << "1234";
+    testing::internal::CaptureStderr();
+    KeepScore(blocked.game, Entry(900));
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(blocked.game.save_failed);
 }

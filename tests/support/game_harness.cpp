@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "game/rules.hpp"
+#include "game/screens.hpp"
 #include "game/shell.hpp"
 #include "platform/audio/manual_audio_output.hpp"
 #include "platform/video/headless_display.hpp"
@@ -28,7 +28,7 @@ GameHarness::GameHarness(int seed, std::unique_ptr<Display> display_given, std::
     // Start-up without the settings, the title music, the splash and the
     // pointer's placement.
     SetUpGame(game, seed);
-    FinishSetUp(game);
+    CloseSplash(game);
     // Set-up made input queries of its own; the first frame starts afresh.
     input.BeginFrame(game.frame);
 }

@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <time.h>
 
+#include <ctime>
+
 int SystemClock::Milliseconds() {
     // Counted from system start-up, not from the program's: the clock seeds
     // the random numbers before anything else has run, so it must already
@@ -16,4 +18,12 @@ int SystemClock::Milliseconds() {
 
 void SystemClock::Delay(int milliseconds) {
     if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
+}
+
+std::string Today() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char text[16] = "1970-01-01";
+    if (::localtime_r(&now, &local) != nullptr) std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // The millisecond clock and sleep. The real one reads the system clock; tests
 // use ManualClock (manual_clock.hpp), whose time only moves when told to.
@@ -26,3 +27,6 @@ public:
     int Milliseconds() override;
     void Delay(int milliseconds) override;
 };
+
+// Today, YYYY-MM-DD, local time: the date of a new entry of the score table.
+std::string Today();

@@ -191,4 +191,18 @@ TEST(Replay, SourceDeliversByFrameAndWaitsTakeWholeGroups) {
     EXPECT_TRUE(events.empty());
 }
 
+TEST(Replay, TextLinesAreBytesInHexadecimal) {
+    std::string error;
+    std::optional<ReplayFile> replay = ParseReplay("seed 1\n5 text 416E6e\n", "r", error);
+    ASSERT_TRUE(replay) << error;
+    ASSERT_EQ(replay->events.size(), 1u);
+    EXPECT_EQ(replay->events[0].event, InputEvent::Text("Ann"));
+    EXPECT_EQ(FormatReplayEvent(5, InputEvent::Text("Zo\xc3\xab")), "5 text 5a6fc3ab");
+    for (const char* bad : {"5 text", "5 text 4", "5 text 4g", "5 text -1", "5 text 41 42",
+                            "5 text 000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f20"}) {
+        EXPECT_FALSE(ParseReplay(std::string("seed 1\n") + bad + "\n", "r", error)) << bad;
+        EXPECT_EQ(error.rfind("r:2: ", 0), 0u) << error;
+    }
+}
+
 }  // namespace
