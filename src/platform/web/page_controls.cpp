@@ -41,7 +41,7 @@ std::string DomCode(int key) {
 
 // index.html's key handler reads the two; the help line is its own.
 EM_JS(void, ShowControls, (const char* help, const char* codes, int awaiting_key), {
-    Module.rezarudevGameKeys = UTF8ToString(codes).split(' ').filter(function(code) { return code !== ''; });
+    Module.rezarudevGameKeys = UTF8ToString(codes).split(' ').filter(function(code) { return code.length > 0; });
     Module.rezarudevAwaitingKey = awaiting_key !== 0;
     var line = document.getElementById('keys');
     if (line) line.textContent = UTF8ToString(help);
