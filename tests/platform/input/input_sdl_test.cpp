@@ -254,7 +254,7 @@ TEST_F(SdlEvents, BoundKeysGiveTheirActionsCodesAndReleasesMatchTheirPresses) {
 }
 
 // A pad known to SDL's controller database, made with SDL's virtual joystick.
-TEST_F(SdlEvents, PadsFollowTheFixedMappingAndComeAndGo) {
+TEST_F(SdlEvents, PadsFollowTheirBindingsAndComeAndGo) {
     SdlInputSource source(nullptr, 640, 480);
     int present = source.JoystickCount();
     std::vector<InputEvent> events;
@@ -304,6 +304,28 @@ TEST_F(SdlEvents, PadsFollowTheFixedMappingAndComeAndGo) {
     SDL_JoystickSetVirtualAxis(device, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 12000);
     EXPECT_EQ(Fetch(source), std::vector<InputEvent>{InputEvent::JoyAxis(0, 1.0f, port)})
         << "the trigger holds between a quarter and a half";
+
+    // Bound buttons: X turns as the d-pad does and Y fires, A no longer;
+    // while the controls screen waits for a button, a button is its own number.
+    Bindings bound = DefaultBindings();
+    bound.buttons[kTurnLeft] = {kPadX, kNoButton};
+    bound.buttons[kFire] = {kPadY, kNoButton};
+    source.SetBindings(bound);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_A, 0);
+    EXPECT_EQ(Fetch(source), std::vector<InputEvent>{InputEvent::JoyButton(0, false, port)}) << "as it was pressed";
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_A, 1);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_X, 1);
+    EXPECT_EQ(Fetch(source), std::vector<InputEvent>{InputEvent::JoyAxis(0, -1.0f, port)});
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_Y, 1);
+    EXPECT_EQ(Fetch(source), std::vector<InputEvent>{InputEvent::JoyButton(0, true, port)});
+    source.SetControlMode(ControlMode::AwaitingButton);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_BACK, 1);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_X, 0);
+    EXPECT_EQ(Fetch(source), (std::vector<InputEvent>{InputEvent::JoyAxis(0, 1.0f, port),
+                                                      InputEvent::JoyButton(kPadBack, true, port)}));
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_BACK, 0);
+    source.SetControlMode(ControlMode::Actions);
+    EXPECT_EQ(Fetch(source), std::vector<InputEvent>{InputEvent::JoyButton(kPadBack, false, port)});
 
     // Unplugged, everything it held is let go.
     SDL_JoystickClose(device);
