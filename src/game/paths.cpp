@@ -1,7 +1,5 @@
 #include "game/paths.hpp"
 
-#include <SDL.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/system/installed_data.hpp"
 #include "platform/system/user_files.hpp"
 
 namespace fs = std::filesystem;
@@ -29,6 +28,9 @@ const char* AbsoluteVariable(const char* name) {
 
 }  // namespace
 
+// In the browser HOME is /home/web_user, and web/storage.js keeps the two
+// folders this gives there in the browser's storage: a change here goes
+// there too.
 std::string PerUserFolder(const char* variable, const char* under_home) {
     if (const char* value = AbsoluteVariable(variable)) return std::string(value) + "/rezarudev";
     if (const char* home = AbsoluteVariable("HOME")) return std::string(home) + "/" + under_home + "/rezarudev";
@@ -68,14 +70,6 @@ GameFolders FindFolders(const std::string& data_dir) {
     GameFolders folders = ChooseFolders(".", InstalledDataFolder(), UserDataFolder());
     folders.settings = SettingsPath("");
     return folders;
-}
-
-std::string InstalledDataFolder() {
-    char* base = SDL_GetBasePath();
-    if (!base) return {};
-    fs::path folder = fs::path(base) / REZARUDEV_DATA_FROM_BINARY;
-    SDL_free(base);
-    return folder.lexically_normal().string();
 }
 
 std::string UserDataFolder() {

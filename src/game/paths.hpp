@@ -30,10 +30,6 @@ std::string BestScoreToRead(const GameFolders& folders);
 // not given.
 GameFolders FindFolders(const std::string& data_dir);
 
-// The installed data folder, found from the executable's own folder so that
-// an install under any prefix works; empty when the platform cannot say.
-std::string InstalledDataFolder();
-
 // The game's folder under the per-user base folder that `variable` names,
 // else under $HOME/`under_home`. As the XDG rules have it, an empty or
 // relative value counts as unset. Empty when neither gives an absolute path.

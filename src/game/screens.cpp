@@ -12,7 +12,6 @@
 #include "game/title_idle.hpp"
 #include "platform/input/input.hpp"
 #include "platform/system/save_session.hpp"
-#include "platform/system/user_files.hpp"
 #include "platform/video/collision.hpp"
 
 namespace {
@@ -100,7 +99,7 @@ void ReturnToTitle(Game& game) {
     ClearPlayfield(game);
     game.paused = 0;
     ClearPhases(game);
-    if (kWriteFilesAsTheyChange) SaveBest(game);
+    if (WriteFilesAsTheyChange()) SaveBest(game);
     game.sound.SwitchMusic(4);
     EnterTitle(game);
 }

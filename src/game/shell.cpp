@@ -10,7 +10,7 @@
 #include "game/settings.hpp"
 #include "platform/input/input.hpp"
 #include "platform/system/clock.hpp"
-#include "platform/system/user_files.hpp"
+#include "platform/system/save_session.hpp"
 #include "platform/video/display.hpp"
 
 void StartUp(Game& game, std::optional<int> seed) {
@@ -72,7 +72,7 @@ bool RunMainLoopFrame(Game& game) {
         DrawHud(game, game.paused || game.title_on ? 1 : 0);
         game.services.input.SetPointerCaptured(PointerCaptured(game));
         game.services.input.SetControlMode(ControlModeOf(game));
-        if (kWriteFilesAsTheyChange) KeepChangedSettings(game);
+        if (WriteFilesAsTheyChange()) KeepChangedSettings(game);
     }
     game.Flip();
     game.WaitWhileSuspended();

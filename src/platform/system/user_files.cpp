@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/system/disk_sync.hpp"
 #include "platform/system/message.hpp"
 
 namespace {
@@ -38,30 +39,6 @@ std::filesystem::path FinalTarget(const std::filesystem::path& path) {
         target = link.is_absolute() ? link : target.parent_path() / link;
     }
     return target;
-}
-
-// In the browser an fsync copies the whole folder to the page's storage and
-// waits for it, for ever where the storage never answers; there the files
-// reach the storage at the end of each save instead (save_session).
-int SyncFile(int descriptor) {
-#ifdef __EMSCRIPTEN__
-    static_cast<void>(descriptor);
-    return 0;
-#else
-    return ::fsync(descriptor);
-#endif
-}
-
-void SyncFolderOf(const std::filesystem::path& file) {
-#ifndef __EMSCRIPTEN__
-    std::filesystem::path folder = file.parent_path();
-    int descriptor = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0) return;
-    ::fsync(descriptor);
-    ::close(descriptor);
-#else
-    static_cast<void>(file);
-#endif
 }
 
 }  // namespace

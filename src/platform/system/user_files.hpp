@@ -7,15 +7,6 @@
 // The player's own files (the best score, the score table, the settings):
 // read under one policy, written so that they are never left half written.
 
-// A browser tab may be closed or reloaded at any moment, and then the game
-// never reaches its way out: there every file is written as soon as what it
-// holds changes, not only when the game leaves.
-#ifdef __EMSCRIPTEN__
-inline constexpr bool kWriteFilesAsTheyChange = true;
-#else
-inline constexpr bool kWriteFilesAsTheyChange = false;
-#endif
-
 struct UserFile {
     enum class State { kMissing, kRead, kUnreadable };
     State state = State::kMissing;

@@ -39,7 +39,7 @@ std::string DomCode(int key) {
     return {};
 }
 
-// index.html's key handler reads the two; the help line is its own.
+// web/controls.js's key handler reads the two; the help line is the page's.
 EM_JS(void, ShowControls, (const char* help, const char* codes, int awaiting_key), {
     Module.rezarudevGameKeys = UTF8ToString(codes).split(' ').filter(function(code) { return code.length > 0; });
     Module.rezarudevAwaitingKey = awaiting_key !== 0;
