@@ -124,6 +124,7 @@ int player_tag::reset_ship(Game& game, int full) {
     input.MoveMouse(320, 240);
     input.FlushMouse();
     input.FlushKeyboard();
+    // The game stops while a pad button is held, on purpose: a press from before must not act on the new ship.
     WaitJoyRelease(input);
     return 0;
 }

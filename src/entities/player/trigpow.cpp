@@ -1,5 +1,6 @@
 #include "entities/player/trigpow.hpp"
 
+#include "entities/player/power_kinds.hpp"
 #include "entities/playfield.hpp"
 #include "game/game.hpp"
 #include "platform/video/collision.hpp"
@@ -91,29 +92,9 @@ bool trigpow_tag::ring_touches(Game& game, TImage& image, float x, float y, floa
 // The ring, the flash and a running spin are left alone: a new pickup only
 // changes what the next trigger press does.
 void trigpow_tag::Create(Game& game, int p) {
+    if (p < kTriggerHyperspace || p > kTriggerSmartBomb) return;
     trigpow_tag& trigpow = game.trigpow;
-    switch (p) {
-    case kTriggerHyperspace:
-        trigpow.ptype = kTriggerHyperspace;
-        break;
-    case kTriggerMines:
-        trigpow.ptype = kTriggerMines;
-        trigpow.uses = 8;
-        break;
-    case kTriggerRocket:
-        trigpow.ptype = kTriggerRocket;
-        trigpow.uses = 5;
-        break;
-    case kTriggerArmageddon:
-        trigpow.ptype = kTriggerArmageddon;
-        trigpow.uses = 3;
-        break;
-    case kTriggerSmartBomb:
-        // No uses left, yet the trigger still fires it once.
-        trigpow.ptype = kTriggerSmartBomb;
-        trigpow.uses = 0;
-        break;
-    default:
-        break;
-    }
+    trigpow.ptype = p;
+    // Hyper-Space, never used up, leaves the count as it was.
+    if (p != kTriggerHyperspace) trigpow.uses = kTriggerKinds[p].uses;
 }

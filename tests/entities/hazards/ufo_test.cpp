@@ -1,6 +1,9 @@
+#include "entities/hazards/ufo.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,6 +53,23 @@ protected:
         for (shipbits_tag* bit : game().shipbits_list.Objects()) count += bit->ufo_hit == ufo_hit ? 1 : 0;
         return count;
     }
+
+    // The ship's weapons, placed where a test needs them.
+    mine_tag& AddMine(float x, float y) {
+        auto mine = std::make_unique<mine_tag>();
+        mine->x = x, mine->y = y;
+        return game().mine_list.Add(std::move(mine));
+    }
+    void AddRocket(float x, float y, float rotation, int dist_ctr) {
+        auto rocket = std::make_unique<rocket_tag>();
+        rocket->x = x, rocket->y = y, rocket->rotation = rotation, rocket->dist_ctr = dist_ctr;
+        game().rocket_list.Add(std::move(rocket));
+    }
+    void WalkShots() { UpdateAll(game(), game().shipshot_list); }
+    void WalkMines() { UpdateAll(game(), game().mine_list); }
+    void WalkRockets() { UpdateAll(game(), game().rocket_list); }
+    void PutUfo(float x, float y, float scale) { ufo().alive = 1, ufo().x = x, ufo().y = y, ufo().scale = scale; }
+    void PutFry(float x, float y) { ufo().fry_alive = 1, ufo().fry_x = x, ufo().fry_y = y, ufo().fry_scale = 0.5f; }
 
     GameHarness h;
 };
@@ -271,6 +291,103 @@ TEST_F(UfoTest, ShieldOrRingStopsTheFriesWithoutLossOrPoints) {
     EXPECT_EQ(ufo().fry_alive, 0);
     EXPECT_EQ(game().player.score, 0);
     EXPECT_EQ(game().particle_list.Count(), 30);
+}
+
+// What the ship's shots, mines and rockets do to the UFO and its fries.
+TEST_F(UfoTest, ShotDownsTheUfoAndItsFriesTogether) {
+    game().player.level = 3;
+    game().ufo = ufo_tag{
+        .x = 300, .y = 200, .scale = 0.6f, .fry_alive = 1, .fry_x = 300, .fry_y = 200, .fry_scale = 1, .alive = 1};
+    shipshot_tag::Create(game(), 300, 208, 0);
+    WalkShots();
+    EXPECT_EQ(game().shipshot_list.Count(), 0);
+    EXPECT_EQ(game().ufo.alive, 0);
+    EXPECT_EQ(game().ufo.fry_alive, 0);
+    EXPECT_EQ(game().player.score, 450);
+    ASSERT_EQ(game().points_list.Count(), 1);
+    EXPECT_EQ(game().points_list.First()->str, "450");
+    EXPECT_EQ(game().particle_list.Count(), 15);
+    EXPECT_EQ(game().shipbits_list.First()->ufo_hit, 1);
+    EXPECT_EQ(game().sound.frame_sounds, (std::vector<std::string>{"death", "burghit"}));
+
+    // Any other UFO size is worth twice as much.
+    game().ufo = ufo_tag{.x = 300, .y = 200, .scale = 0.4f, .alive = 1};
+    shipshot_tag::Create(game(), 300, 208, 0);
+    WalkShots();
+    EXPECT_EQ(game().player.score, 450 + 900);
+}
+
+TEST_F(UfoTest, MineOnTheUfoPaysByItsSizeWithThePopupAtTheMine) {
+    game().player.level = 2;
+    AddMine(300, 200);
+    PutUfo(306, 203, 0.6f);
+    WalkMines();
+    EXPECT_EQ(game().ufo.alive, 0);
+    EXPECT_TRUE(game().mine_list.Empty());
+    EXPECT_EQ(game().player.score, 2 * 150);
+    ASSERT_EQ(game().points_list.Count(), 1);
+    EXPECT_EQ(game().points_list.First()->str, "300");
+    EXPECT_EQ(game().points_list.First()->x, 300.0f);
+    EXPECT_EQ(game().points_list.First()->y, 200.0f);
+    EXPECT_EQ(game().shipbits_list.Count(), 40);
+    EXPECT_EQ(game().explosion_list.Count(), 1);
+    EXPECT_EQ(Sounds(game(), "death"), 1);
+
+    AddRocket(100, 105, 0, 50);
+    PutUfo(100, 95, 0.4f);
+    WalkRockets();
+    EXPECT_EQ(game().ufo.alive, 0);
+    EXPECT_TRUE(game().rocket_list.Empty());
+    EXPECT_EQ(game().player.score, 2 * 150 + 2 * 300);
+    EXPECT_EQ(game().points_list.Objects().back()->str, "600");
+}
+
+TEST_F(UfoTest, MineOnTheFriesPaysLikeTheUfoAndBurstsTheFry) {
+    game().player.level = 2;
+    PutUfo(500, 400, 0.6f);
+    PutFry(203, 198);
+    AddMine(200, 200);
+    WalkMines();
+    EXPECT_EQ(game().ufo.fry_alive, 0);
+    EXPECT_EQ(game().ufo.alive, 1);
+    EXPECT_TRUE(game().mine_list.Empty());
+    EXPECT_EQ(game().player.score, 300);
+    ASSERT_EQ(game().points_list.Count(), 1);
+    EXPECT_EQ(game().points_list.First()->str, "300");
+    EXPECT_EQ(game().particle_list.Count(), 15);
+    EXPECT_EQ(game().explosion_list.Count(), 1);
+    EXPECT_TRUE(game().shipbits_list.Empty());
+    EXPECT_EQ(Sounds(game(), "death"), 1);
+}
+
+TEST_F(UfoTest, OneRocketCanEndTheUfoAndItsFryTogether) {
+    game().player.level = 2;
+    PutUfo(300, 200, 0.6f);
+    PutFry(302, 193);
+    AddRocket(300, 200, 0, 50);
+    AddRocket(50, 50, 0, 50);
+    WalkRockets();
+    EXPECT_EQ(game().ufo.alive, 0);
+    EXPECT_EQ(game().ufo.fry_alive, 0);
+    EXPECT_EQ(game().rocket_list.Count(), 1);
+    EXPECT_EQ(game().player.score, 600);
+    EXPECT_EQ(game().points_list.Count(), 2);
+    EXPECT_EQ(Sounds(game(), "death"), 2);
+}
+
+TEST_F(UfoTest, GoneUfoAndFryAreNotHitByMinesOrRockets) {
+    PutUfo(300, 200, 0.6f);
+    PutFry(300, 200);
+    game().ufo.alive = 0;
+    game().ufo.fry_alive = 0;
+    AddMine(300, 200);
+    AddRocket(300, 205, 0, 50);
+    WalkMines();
+    WalkRockets();
+    EXPECT_EQ(game().mine_list.Count(), 1);
+    EXPECT_EQ(game().rocket_list.Count(), 1);
+    EXPECT_EQ(game().player.score, 0);
+    EXPECT_TRUE(game().sound.frame_sounds.empty());
 }
 
 }  // namespace
