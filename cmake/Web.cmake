@@ -38,7 +38,8 @@ set(REZARUDEV_DESKTOP_ONLY_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/video/gl_ren
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/login_name.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/program_exit.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/save_session.cpp
-                                   ${CMAKE_SOURCE_DIR}/src/platform/system/write_guard.cpp)
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/write_guard.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/input/page_controls.cpp)
 
 function(rezarudev_web_program target)
   file(GLOB sounds CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*.ogg)

@@ -54,8 +54,15 @@
   // The game's keys must not scroll the page or reach the browser; F11 is
   // left to the browser, which the game never sees. The list is the keys
   // src/game/keys.hpp names that a browser would act on: a key added there
-  // belongs here too.
+  // belongs here too. The game adds the keys the player bound
+  // (Module.rezarudevGameKeys, from src/platform/web/page_controls.cpp), and
+  // while its controls screen waits for a key every key is the game's, Esc
+  // too, which then leaves the box as it was rather than ending the run.
   var gameKeys = ['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Space', 'ControlLeft', 'AltLeft', 'Escape'];
+  function awaitingKey() { return !!Module.rezarudevAwaitingKey; }
+  function isGameKey(code) {
+    return awaitingKey() || gameKeys.indexOf(code) >= 0 || (Module.rezarudevGameKeys || []).indexOf(code) >= 0;
+  }
   ['keydown', 'keyup'].forEach(function (type) {
     window.addEventListener(type, function (event) {
       if (event.code === 'F11') {
@@ -63,11 +70,11 @@
       } else if (started() && event.altKey && (event.code === 'Enter' || event.code === 'NumpadEnter')) {
         event.preventDefault();
         if (type === 'keydown' && !event.repeat) toggleFullScreen();
-      } else if (started() && gameKeys.indexOf(event.code) >= 0) {
+      } else if (started() && isGameKey(event.code)) {
         event.preventDefault();
         // Esc ends any run, a replay too, whose input is not the keyboard's
         // (PageAsksToClose in src/platform/web/input_platform.cpp).
-        if (event.code === 'Escape' && type === 'keydown') Module.rezarudevCloseAsked = true;
+        if (event.code === 'Escape' && type === 'keydown' && !awaitingKey()) Module.rezarudevCloseAsked = true;
       }
     }, true);
   });

@@ -23,6 +23,7 @@
 #include "entities/player/smoke.hpp"
 #include "entities/player/trigpow.hpp"
 #include "game/assets.hpp"
+#include "game/controls_screen.hpp"
 #include "game/entity_list.hpp"
 #include "game/name_entry.hpp"
 #include "game/paths.hpp"
@@ -72,7 +73,7 @@ struct RunSettings {
 };
 
 // The screen a frame showed, for the trace.
-enum class Screen { Splash, Title, Playing, Paused, NameEntry, Scores };
+enum class Screen { Splash, Title, Playing, Paused, NameEntry, Scores, Controls };
 
 // What the title screen shows in the menu's place.
 enum class TitleView { Menu, NameEntry, Table };
@@ -156,6 +157,10 @@ public:
     NameEntry name_entry;
     TableScreen table_screen;
     TitleIdle title_idle;
+    // The keys and pad buttons of each action, and the screen that changes
+    // them in the menu's place.
+    Bindings bindings = DefaultBindings();
+    ControlsScreen controls;
 
     float bg_angle = 0.0f;
     float bg_spin = 0.3f;

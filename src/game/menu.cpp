@@ -1,5 +1,6 @@
 #include "game/menu.hpp"
 
+#include "game/controls_screen.hpp"
 #include "game/game.hpp"
 #include "game/hud.hpp"
 #include "game/screens.hpp"
@@ -11,11 +12,21 @@ const char* const kCreditLine = "v" REZARUDEV_SHORT_VERSION " - Rezarudev - shoo
 namespace {
 
 const char* const menu_items[] = {"Start New Game", "Resume Current Game", "Quit Current Game", "Sound Volume:",
-                                  "Music Volume:",  "Music Track:",        "Exit Rezarudev"};
+                                  "Music Volume:",  "Music Track:",        "Controls",          "Exit Rezarudev"};
 const char* const volume_names[] = {"Off", "10%", "20%", "30%", "40%", "50%", "60%", "70%", "80%", "90%", "100%"};
 const char* const track_names[] = {"Random", "Panic!", "Bunstorm", "Horizon"};
 
-enum MenuRow { kStartNewGame, kResumeGame, kQuitGame, kSoundVolume, kMusicVolume, kMusicTrack, kExitGame, kRowCount };
+enum MenuRow {
+    kStartNewGame,
+    kResumeGame,
+    kQuitGame,
+    kSoundVolume,
+    kMusicVolume,
+    kMusicTrack,
+    kControls,
+    kExitGame,
+    kRowCount
+};
 
 // 100% -> Off -> 10% -> ... -> 100%; the volume climbs by 0.1 a click
 // rather than being worked out from the step.
@@ -74,6 +85,9 @@ void ActOn(Game& game, int row, int title_mode) {
             if (sound.music_track > 3) sound.music_track = 0;
             sound.SwitchMusic(sound.music_track);
         }
+        break;
+    case kControls:
+        OpenControls(game);
         break;
     case kExitGame:
         game.quit_game = 1;

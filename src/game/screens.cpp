@@ -144,11 +144,17 @@ void TitleScreen(Game& game) {
     game.services.graphics.DrawImage(*game.images.title_img, 328, 100, 0);
     // Another tab may have saved a better best score or a new entry.
     if (OthersSaved()) ReadOthersSaves(game);
+    if (game.controls.open && ControlsFrame(game)) {
+        DrawCreditLine(game);
+        return;
+    }
     if (ShowsScores(game)) return;
     int row = DrawMenu(game, 1);
     DrawCreditLine(game);
     ClickMenu(game, row, 1);
+    if (game.controls.open) return;
     Input& input = game.services.input;
+    // Whatever keys the player gave to pause and fire, since they come as Space and Left Ctrl.
     if (input.KeyHits(kKeyLeftControl) || input.KeyHits(kKeySpace)) {
         StartGame(game);
         game.FlushInput();
@@ -164,11 +170,17 @@ void PauseScreen(Game& game) {
     gfx.DrawImage(*game.images.pause_img, 0, 0, 0);
     gfx.SetColor(255, 255, 255);
     gfx.SetBlend(BLEND_MASK);
+    if (game.controls.open && ControlsFrame(game)) {
+        DrawPausedCaption(game);
+        DrawCreditLine(game);
+        return;
+    }
     int row = DrawMenu(game, 0);
     // Over the pointer: drawn before a click can resume.
     DrawPausedCaption(game);
     DrawCreditLine(game);
     ClickMenu(game, row, 0);
+    if (game.controls.open) return;
     Input& input = game.services.input;
     if (input.KeyHits(kKeySpace) || input.JoyButtonHits(2, 0) || input.KeyHits(kKeyLeftControl)) {
         Resume(game);

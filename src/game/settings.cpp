@@ -1,5 +1,7 @@
 #include "game/settings.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +9,7 @@
 
 #include "game/game.hpp"
 #include "game/paths.hpp"
+#include "platform/input/input.hpp"
 #include "platform/system/message.hpp"
 #include "platform/system/save_session.hpp"
 #include "platform/system/user_files.hpp"
@@ -14,6 +17,70 @@
 #include "platform/video/display.hpp"
 
 namespace {
+
+// The bindings the file's lines give, as they are read: an action or pad
+// action the file never names keeps its defaults.
+struct GivenBindings {
+    Bindings bindings = NoBindings();
+    std::array<bool, kActionCount> keys_given{};
+    std::array<bool, kActionCount> buttons_given{};
+
+    static Bindings NoBindings() {
+        Bindings none;
+        for (auto& keys : none.keys) keys.fill(kNoKey);
+        for (auto& buttons : none.buttons) buttons.fill(kNoButton);
+        return none;
+    }
+
+    // False for a key of another action and for a third key; the same key
+    // twice for one action is no harm.
+    bool AddKey(int action, int key) {
+        int owner = ActionOfKey(bindings, key);
+        if (key == kNoKey || (owner >= 0 && owner != action)) return false;
+        keys_given[action] = true;
+        return owner == action || Append(bindings.keys[action], key, kNoKey);
+    }
+    bool AddButton(int action, int button) {
+        int owner = ActionOfButton(bindings, button);
+        if (button == kNoButton || (owner >= 0 && owner != action)) return false;
+        buttons_given[action] = true;
+        return owner == action || Append(bindings.buttons[action], button, kNoButton);
+    }
+
+    template <std::size_t N>
+    static bool Append(std::array<int, N>& slots, int value, int none) {
+        auto free = std::find(slots.begin(), slots.end(), none);
+        if (free == slots.end()) return false;
+        *free = value;
+        return true;
+    }
+
+    Bindings Completed() const { return WithDefaults(bindings, keys_given, buttons_given); }
+};
+
+// The words after the first `count` of a line, blanks and all.
+std::string_view AfterWords(std::string_view line, int count) {
+    for (int word = 0; word < count; ++word) {
+        line = Trim(line);
+        std::size_t gap = line.find_first_of(kBlanks);
+        line = gap == std::string_view::npos ? std::string_view() : line.substr(gap);
+    }
+    return Trim(line);
+}
+
+// "bind ACTION KEY" or "bind_pad ACTION BUTTON". A key's name is the rest of
+// the line ("Left Ctrl"); '#' starts a comment only where it names no key
+// ("Keypad #").
+bool ParseBinding(std::string_view line, std::string_view uncommented, GivenBindings& given) {
+    std::vector<std::string_view> words = SplitWords(uncommented);
+    if (words.size() < 3) return false;
+    std::optional<int> action = ActionOfName(words[1]);
+    if (!action) return false;
+    if (words[0] == "bind_pad") return given.AddButton(*action, PadButtonOfName(AfterWords(uncommented, 2)));
+    int key = KeyOfName(AfterWords(line, 2));
+    if (key == kNoKey) key = KeyOfName(AfterWords(uncommented, 2));
+    return given.AddKey(*action, key);
+}
 
 // One "name value" line; false when the name is unknown or the value broken.
 bool ParseLine(std::string_view line, Settings& settings) {
@@ -40,12 +107,41 @@ bool ParseLine(std::string_view line, Settings& settings) {
 
 }  // namespace
 
+Bindings WithDefaults(const Bindings& bindings, const std::array<bool, kActionCount>& keys_kept,
+                      const std::array<bool, kActionCount>& buttons_kept) {
+    const Bindings defaults = DefaultBindings();
+    Bindings completed = bindings;
+    for (int action = 0; action < kActionCount; ++action) {
+        if (!keys_kept[action]) completed.keys[action].fill(kNoKey);
+        if (!buttons_kept[action]) completed.buttons[action].fill(kNoButton);
+    }
+    for (int action = 0; action < kActionCount; ++action) {
+        if (!keys_kept[action]) {
+            int slot = 0;
+            for (int key : defaults.keys[action])
+                if (key != kNoKey && ActionOfKey(completed, key) < 0) completed.keys[action][slot++] = key;
+        }
+        if (!buttons_kept[action]) {
+            int slot = 0;
+            for (int button : defaults.buttons[action])
+                if (button != kNoButton && ActionOfButton(completed, button) < 0)
+                    completed.buttons[action][slot++] = button;
+        }
+    }
+    return completed;
+}
+
 ParsedSettings ParseSettings(std::string_view text) {
     ParsedSettings parsed;
-    ForEachLine(text, [&parsed](std::string_view line, int line_number) {
+    GivenBindings given;
+    ForEachLine(text, [&parsed, &given](std::string_view line, int line_number) {
+        std::string_view whole = Trim(line);
         line = Trim(StripComment(line));
+        std::string_view first = line.substr(0, line.find_first_of(kBlanks));
+        bool binding = first == "bind" || first == "bind_pad";
         // A broken line leaves the setting it names as it was.
-        if (line.empty() || ParseLine(line, parsed.settings)) return true;
+        if (line.empty() || (binding ? ParseBinding(whole, line, given) : ParseLine(line, parsed.settings)))
+            return true;
         if (parsed.skipped++ == 0) {
             constexpr std::size_t kShown = 40;
             std::string shown(line.substr(0, kShown));
@@ -57,15 +153,31 @@ ParsedSettings ParseSettings(std::string_view text) {
         }
         return true;
     });
+    parsed.settings.bindings = given.Completed();
     return parsed;
 }
 
 std::string FormatSettings(const Settings& settings) {
-    return "# Rezarudev settings: volumes 0 (off) to 10 (100 %), music track 0 (random) to 3\n"
-           "sound_volume " +
-           std::to_string(settings.sfx_vol_step) + "\n" + "music_volume " + std::to_string(settings.music_vol_step) +
-           "\n" + "music_track " + std::to_string(settings.music_track) + "\n" + "fullscreen " +
-           (settings.fullscreen ? "1" : "0") + "\n";
+    std::string text = "# Rezarudev settings: volumes 0 (off) to 10 (100 %), music track 0 (random) to 3\n"
+                       "sound_volume " +
+                       std::to_string(settings.sfx_vol_step) + "\n" + "music_volume " +
+                       std::to_string(settings.music_vol_step) + "\n" + "music_track " +
+                       std::to_string(settings.music_track) + "\n" + "fullscreen " +
+                       (settings.fullscreen ? "1" : "0") + "\n";
+    // Only the actions whose keys or buttons differ from the defaults: the
+    // rest keep them.
+    const Bindings defaults = DefaultBindings();
+    const Bindings& bindings = settings.bindings;
+    for (int action = 0; action < kActionCount; ++action) {
+        if (bindings.keys[action] != defaults.keys[action])
+            for (int key : bindings.keys[action])
+                if (key != kNoKey) text += std::string("bind ") + ActionName(action) + " " + KeyName(key) + "\n";
+        if (bindings.buttons[action] != defaults.buttons[action])
+            for (int button : bindings.buttons[action])
+                if (button != kNoButton)
+                    text += std::string("bind_pad ") + ActionName(action) + " " + PadButtonName(button) + "\n";
+    }
+    return text;
 }
 
 SettingsRead ReadSettingsFile(const std::string& path, bool warn) {
@@ -106,6 +218,37 @@ float VolumeOfStep(int step) {
     return volume;
 }
 
+Bindings MergedBindings(const Bindings& stored, const Bindings& before, const Bindings& current) {
+    Bindings merged = stored;
+    std::array<bool, kActionCount> keys_changed{}, buttons_changed{};
+    for (int action = 0; action < kActionCount; ++action) {
+        keys_changed[action] = current.keys[action] != before.keys[action];
+        buttons_changed[action] = current.buttons[action] != before.buttons[action];
+        if (keys_changed[action]) merged.keys[action] = current.keys[action];
+        if (buttons_changed[action]) merged.buttons[action] = current.buttons[action];
+    }
+    // What this run bound is taken from whatever the other game gave it to.
+    std::array<bool, kActionCount> keys_kept{}, buttons_kept{};
+    for (int action = 0; action < kActionCount; ++action) {
+        for (int& key : merged.keys[action]) {
+            int owner = ActionOfKey(current, key);
+            if (!keys_changed[action] && owner >= 0 && keys_changed[owner] && owner != action) key = kNoKey;
+        }
+        for (int& button : merged.buttons[action]) {
+            int owner = ActionOfButton(current, button);
+            if (!buttons_changed[action] && owner >= 0 && buttons_changed[owner] && owner != action)
+                button = kNoButton;
+        }
+        std::stable_partition(merged.keys[action].begin(), merged.keys[action].end(),
+                              [](int key) { return key != kNoKey; });
+        std::stable_partition(merged.buttons[action].begin(), merged.buttons[action].end(),
+                              [](int button) { return button != kNoButton; });
+        keys_kept[action] = merged.keys[action][0] != kNoKey;
+        buttons_kept[action] = merged.buttons[action][0] != kNoButton || buttons_changed[action];
+    }
+    return WithDefaults(merged, keys_kept, buttons_kept);
+}
+
 void ApplySettings(Game& game, const Settings& settings) {
     GameSound& sound = game.sound;
     sound.sfx_vol_step = settings.sfx_vol_step;
@@ -113,6 +256,8 @@ void ApplySettings(Game& game, const Settings& settings) {
     sound.music_vol_step = settings.music_vol_step;
     sound.music_vol = VolumeOfStep(settings.music_vol_step);
     sound.music_track = settings.music_track;
+    game.bindings = settings.bindings;
+    game.services.input.SetBindings(game.bindings);
 }
 
 Settings CurrentSettings(const Game& game) {
@@ -120,6 +265,7 @@ Settings CurrentSettings(const Game& game) {
     current.sfx_vol_step = game.sound.sfx_vol_step;
     current.music_vol_step = game.sound.music_vol_step;
     current.music_track = game.sound.music_track;
+    current.bindings = game.bindings;
     // --windowed alone is not a choice to remember; a toggle is.
     bool fullscreen = game.services.display.fullscreen();
     if (fullscreen != game.run.fullscreen_at_start) current.fullscreen = fullscreen;
@@ -158,6 +304,8 @@ void SaveChangedSettings(Game& game) {
         if (current.music_vol_step != before.music_vol_step) merged.music_vol_step = current.music_vol_step;
         if (current.music_track != before.music_track) merged.music_track = current.music_track;
         if (current.fullscreen != before.fullscreen) merged.fullscreen = current.fullscreen;
+        merged.bindings = MergedBindings(stored.exists ? stored.settings.bindings : current.bindings, before.bindings,
+                                         current.bindings);
         if (!stored.text.empty()) saved = KeepUnreadableLines(path, stored.text);
         if (saved) saved = WriteUserFile(path, FormatSettings(merged), "the settings");
     }

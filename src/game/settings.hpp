@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,17 @@ struct ParsedSettings {
 // Reads the text of a settings file over the defaults. Unknown or broken
 // lines are skipped and the rest still count.
 ParsedSettings ParseSettings(std::string_view text);
+// Only what differs from the defaults is written of the bindings.
 std::string FormatSettings(const Settings& settings);
+
+// The keys and buttons of the actions not kept give way to their defaults,
+// each default that no kept action holds.
+Bindings WithDefaults(const Bindings& bindings, const std::array<bool, kActionCount>& keys_kept,
+                      const std::array<bool, kActionCount>& buttons_kept);
+// The stored bindings with what this run changed (from `before` to
+// `current`) written over them, action by action; a key or button this run
+// bound is taken from the action the stored file gave it to.
+Bindings MergedBindings(const Bindings& stored, const Bindings& before, const Bindings& current);
 
 // Reading the settings file over the defaults. A file that is there but
 // cannot be read (a FIFO, a folder, no permission, far too big) counts as

@@ -71,6 +71,7 @@ bool RunMainLoopFrame(Game& game) {
         if (game.player.score > game.player.best) UpdateBest(game);
         DrawHud(game, game.paused || game.title_on ? 1 : 0);
         game.services.input.SetPointerCaptured(PointerCaptured(game));
+        game.services.input.SetControlMode(ControlModeOf(game));
         if (WriteFilesAsTheyChange()) KeepChangedSettings(game);
     }
     game.Flip();

@@ -21,6 +21,8 @@ const char* ScreenName(Screen screen) {
         return "name_entry";
     case Screen::Scores:
         return "scores";
+    case Screen::Controls:
+        return "controls";
     }
     return "splash";
 }

@@ -67,7 +67,13 @@ TEST_F(MenuTest, PausingThenPickingTracksAndStartingAfresh) {
 }
 
 TEST_F(MenuTest, ExitEndsTheLoopAtTheEndOfTheFrame) {
-    h.source.Add(InputEvent::MoveTo(320, 350));
+    // Below "Controls", where "Exit" stood before there was one.
+    ClickAt(350);
+    EXPECT_EQ(h.game.controls.open, 1);
+    EXPECT_EQ(h.game.quit_game, 0);
+    ClickAt(350);  // "Back" is where "Controls" was
+    EXPECT_EQ(h.game.controls.open, 0);
+    h.source.Add(InputEvent::MoveTo(320, 375));
     h.source.Add(InputEvent::Mouse(1, true));
     EXPECT_FALSE(h.RunFrames(1));
     EXPECT_EQ(h.game.quit_game, 1);

@@ -1,5 +1,6 @@
 // The settings file and the settings a run starts and ends with.
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -50,6 +51,59 @@ TEST(Settings, BrokenAndUnknownLinesAreSkippedAndTheRestCount) {
     EXPECT_EQ(parsed.first_problem, "line 1 'sound_volume 11'");
     // A later good line still wins over an earlier one.
     EXPECT_EQ(ParseSettings("music_track 1\nmusic_track 3\n").settings.music_track, 3);
+}
+
+// Keys by their Linux SDL names, several words and any case; what no good
+// line binds keeps its default, unless a line gave that default away.
+TEST(Settings, BindLinesGiveKeysAndButtonsAndBadOnesAreSkipped) {
+    ParsedSettings parsed = ParseSettings(
+        "bind fire J\n"
+        "bind fire left ctrl   # the old key too\n"
+        "bind fire Z\n"            // a third key
+        "bind thrust J\n"          // fire's
+        "bind jump Space\n"        // no such action
+        "bind pause Hyper Key\n"   // no such key
+        "bind pause Escape\n"      // Esc always quits
+        "bind pause F11\n"         // F11 always switches the display
+        "bind turn_left Keypad #\n"
+        "bind turn_right W\n"      // thrust's second key by default
+        "bind\n"
+        "bind_pad fire x\n"
+        "bind_pad pause guide\n"
+        "bind_pad thrust\n"
+        "bind fire \x01\xff\n");
+    const Bindings& b = parsed.settings.bindings;
+    EXPECT_EQ(b.keys[kFire], (std::array<int, 2>{SDL_SCANCODE_J, SDL_SCANCODE_LCTRL}));
+    EXPECT_EQ(b.keys[kTurnLeft], (std::array<int, 2>{SDL_SCANCODE_KP_HASH, kNoKey}));
+    EXPECT_EQ(b.keys[kTurnRight], (std::array<int, 2>{SDL_SCANCODE_W, kNoKey}));
+    EXPECT_EQ(b.keys[kThrust], (std::array<int, 2>{SDL_SCANCODE_UP, kNoKey})) << "W went to turning";
+    EXPECT_EQ(b.keys[kPause], DefaultBindings().keys[kPause]);
+    EXPECT_EQ(b.buttons[kFire], (std::array<int, 2>{kPadX, kNoButton}));
+    EXPECT_EQ(b.buttons[kPause], DefaultBindings().buttons[kPause]);
+    EXPECT_EQ(parsed.skipped, 10);
+    EXPECT_EQ(parsed.first_problem, "line 3 'bind fire Z'");
+
+    // Only what differs from the defaults is written, and it reads back the same.
+    EXPECT_EQ(FormatSettings(Settings{}).find("bind"), std::string::npos);
+    std::string text = FormatSettings(parsed.settings);
+    EXPECT_NE(text.find("bind fire Left Ctrl\n"), std::string::npos) << text;
+    EXPECT_EQ(ParseSettings(text).settings, parsed.settings);
+    EXPECT_EQ(ParseSettings(text).skipped, 0);
+}
+
+// Another game bound Q to pause; this one bound Q to fire and changed
+// nothing else: fire gets Q, pause falls back to its defaults.
+TEST(Settings, MergedBindingsTakeWhatThisRunBoundFromTheOtherGames) {
+    Bindings stored = DefaultBindings();
+    stored.keys[kPause] = {SDL_SCANCODE_Q, kNoKey};
+    stored.keys[kThrust] = {SDL_SCANCODE_T, kNoKey};
+    Bindings current = DefaultBindings();
+    current.keys[kFire] = {SDL_SCANCODE_Q, SDL_SCANCODE_K};
+    Bindings merged = MergedBindings(stored, DefaultBindings(), current);
+    EXPECT_EQ(merged.keys[kFire], current.keys[kFire]);
+    EXPECT_EQ(merged.keys[kPause], DefaultBindings().keys[kPause]);
+    EXPECT_EQ(merged.keys[kThrust], stored.keys[kThrust]);
+    EXPECT_EQ(merged.buttons, stored.buttons);
 }
 
 class SettingsFileTest : public testing::Test {

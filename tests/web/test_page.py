@@ -248,6 +248,42 @@ class PageTest(unittest.TestCase):
             self.assertEqual(self.page.wait_exit(), 0)
             self.assertIn('ended', self.driver.find_element(By.ID, 'message').text)
 
+    def test_a_mac_style_key_set_from_the_settings_plays_and_shows_on_the_help_line(self):
+        # No Ctrl, Alt or arrows: letters alone, fire on J rather than its default K.
+        self.page.open('--fast --frames 3')
+        self.assertEqual(self.page.wait_exit(), 0)
+        self.addCleanup(self.clear_storage)
+        self.page.store({SETTINGS: b'bind turn_left A\nbind turn_right D\nbind thrust W\nbind fire J\n'
+                                   b'bind trigger L\nbind pause P\n'})
+        self.driver.refresh()
+        self.page.open('--trace /mac.jsonl')
+
+        def hold(key, seconds=0.1):
+            ActionChains(self.driver).key_down(key).perform()
+            time.sleep(seconds)
+            ActionChains(self.driver).key_up(key).perform()
+
+        frame = self.play_to_the_first_level('/mac.jsonl', lambda: hold('j'))
+        help_line = self.driver.find_element(By.ID, 'keys').text
+        self.assertIn('A, D: turn', help_line)
+        self.assertIn('J: fire', help_line)
+        self.assertNotIn('Ctrl', help_line)
+        hold(Keys.LEFT_CONTROL)
+        hold(Keys.LEFT)
+        time.sleep(0.3)
+        self.assertEqual(frame()['ship']['rotation'], 0, 'the arrows are nobody\'s now')
+        self.assertEqual(frame()['counts']['shots'], 0)
+        hold('d', 0.5)
+        self.assertNotEqual(frame()['ship']['rotation'], 0)
+        hold('w', 0.5)
+        self.assertTrue(browser.wait_until(lambda: frame()['ship']['speed'] != 0, timeout=5))
+        hold('j')
+        self.assertTrue(browser.wait_until(lambda: frame()['counts']['shots'] > 0, timeout=5))
+        hold('p')
+        self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'paused', timeout=5))
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.assertEqual(self.page.wait_exit(), 0)
+
     def test_the_pointer_locks_at_the_first_key_the_browser_accepts(self):
         with self.page.scripted(FAKE_POINTER_LOCK):
             self.page.open('--trace /lock.jsonl')

@@ -36,14 +36,21 @@ constexpr int kLeft = 37, kUp = 38, kRight = 39, kSpace = 32, kCtrl = 162, kAlt 
 
 // Menu rows' pointer heights. A click is always made with the pointer put on
 // one of these (or well off the menu) in the same frame, at least 7 pixels
-// from the "Exit" row, so that the joystick's 6-pixel pointer step in that
-// frame cannot carry it there.
+// from the "Controls" and "Exit" rows below them, so that the joystick's
+// 6-pixel pointer step in that frame cannot carry it there. Only a visit to
+// the controls screen clicks "Controls" (its "Back" is in the same place).
 constexpr int kRowY[] = {202, 227, 252, 277, 302, 327};
 constexpr int kRowResume = 1, kRowNewGame = 0, kRowQuit = 2;
+constexpr int kControlsY = 352;
+// The controls screen's boxes: a row for each action, two keys, two pad buttons.
+constexpr int kBoxX[] = {215, 330, 445, 560};
+constexpr int kVisitFrames = 16;
 
 class RandomPlayer {
 public:
-    RandomPlayer(std::uint64_t seed, int frames) : dice_(seed), frames_(frames) {}
+    // The visits to the controls screen draw their own numbers, so that the
+    // rest of the play is the same with them as it was before there were any.
+    RandomPlayer(std::uint64_t seed, int frames) : dice_(seed), visit_dice_(seed ^ 0xC0A7C0A7u), frames_(frames) {}
 
     std::string Play() {
         for (int frame = 0; frame < frames_ - 1; ++frame) PlayFrame(frame);
@@ -76,9 +83,40 @@ private:
     void Tap(int frame, const std::string& control) { Hold(frame, control, 1); }
 
     void Click(int frame, int y) {
-        Emit(frame, "move " + std::to_string(dice_.Between(200, 440)) + " " + std::to_string(y));
-        if (dice_.OneIn(3)) Tap(frame, "joy button 0");
-        else Tap(frame, "mouse 1");
+        int x = dice_.Between(200, 440);
+        bool joystick = dice_.OneIn(3);
+        // A visit to the controls screen has the pointer meanwhile.
+        if (frame >= visit_from_ && frame < visit_from_ + kVisitFrames) return;
+        ClickAt(frame, x, y, joystick);
+    }
+
+    void ClickAt(int frame, int x, int y, bool joystick) {
+        Emit(frame, "move " + std::to_string(x) + " " + std::to_string(y));
+        Tap(frame, joystick ? "joy button 0" : "mouse 1");
+    }
+
+    // In a pause with nothing held: "Controls", a box, a key or pad button
+    // for it, a right click (which clears a second one, or stops the wait if
+    // the press was lost), then "Back", where "Controls" was.
+    void VisitControls(int frame) {
+        int from = frame + 2;
+        for (const auto& [control, until] : held_until_) from = std::max(from, until + 1);
+        if (from + kVisitFrames >= pause_until_) return;
+        visit_from_ = from;
+        ClickAt(from, 320, kControlsY, visit_dice_.OneIn(3));
+        int row = visit_dice_.Between(0, 5), column = visit_dice_.Between(0, 3);
+        int box_y = kRowY[0] + 25 * row;
+        ClickAt(from + 4, kBoxX[column], box_y, visit_dice_.OneIn(3));
+        // The pointer stays on the box: pad button 0 given to it looks like a click.
+        Emit(from + 7, "move " + std::to_string(kBoxX[column]) + " " + std::to_string(box_y));
+        static constexpr std::array<int, 8> kKeys = {75, 81, 87, 90, kLeft, kSpace, kCtrl, kAlt};
+        static constexpr std::array<int, 6> kButtons = {0, 1, 2, 3, 9, 12};
+        if (column < 2) Tap(from + 7, "key " + std::to_string(kKeys[visit_dice_.Between(0, 7)]));
+        else Tap(from + 7, "joy button " + std::to_string(kButtons[visit_dice_.Between(0, 5)]));
+        Emit(from + 10, "move " + std::to_string(kBoxX[visit_dice_.OneIn(2) ? 1 : 3]) + " " +
+                            std::to_string(kRowY[0] + 25 * visit_dice_.Between(0, 5)));
+        Tap(from + 10, "mouse 2");
+        ClickAt(from + 13, 320, kControlsY, false);
     }
 
     void PlayFrame(int frame) {
@@ -91,6 +129,7 @@ private:
             // Pause, work the menu for a while, then go on.
             Tap(frame, dice_.OneIn(3) ? "joy button 2" : "key " + std::to_string(kSpace));
             pause_until_ = frame + dice_.Between(20, 240);
+            if (visit_dice_.OneIn(3)) VisitControls(frame);
             return;
         }
         if (dice_.OneIn(3000)) {
@@ -159,11 +198,13 @@ private:
     }
 
     Dice dice_;
+    Dice visit_dice_;
     int frames_;
     std::vector<Event> events_;
     std::map<std::string, int> held_until_;
     int pause_until_ = 0;
     int quiet_until_ = 0;
+    int visit_from_ = -1000;
 };
 
 }  // namespace

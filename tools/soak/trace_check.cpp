@@ -147,11 +147,12 @@ std::optional<Frame> ToFrame(const Fields& fields, std::string& problem) {
 bool Allowed(const std::string& from, const std::string& to) {
     if (from == to) return true;
     if (from == "splash") return to == "title";
-    if (from == "title") return to == "playing" || to == "scores";
+    if (from == "title") return to == "playing" || to == "scores" || to == "controls";
     if (from == "playing") return to == "paused" || to == "title" || to == "name_entry";
     if (from == "name_entry") return to == "scores";
     if (from == "scores") return to == "title";
-    if (from == "paused") return to == "playing" || to == "title";
+    if (from == "paused") return to == "playing" || to == "title" || to == "controls";
+    if (from == "controls") return to == "title" || to == "paused";
     return false;
 }
 

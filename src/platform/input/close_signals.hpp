@@ -23,6 +23,8 @@ public:
     void SetPointerCaptured(bool captured, int x, int y) override { inner_.SetPointerCaptured(captured, x, y); }
     void PointerPlaced(int x, int y) override { inner_.PointerPlaced(x, y); }
     void SetTextInput(bool on) override { inner_.SetTextInput(on); }
+    void SetBindings(const Bindings& bindings) override { inner_.SetBindings(bindings); }
+    void SetControlMode(ControlMode mode) override { inner_.SetControlMode(mode); }
 
 private:
     struct SavedHandlers;

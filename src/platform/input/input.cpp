@@ -238,6 +238,12 @@ void Input::SetPointerCaptured(bool captured) {
     source_.SetPointerCaptured(captured, mouse_x_, mouse_y_);
 }
 
+void Input::SetControlMode(ControlMode mode) {
+    if (mode == control_mode_) return;
+    control_mode_ = mode;
+    source_.SetControlMode(mode);
+}
+
 int Input::IsSuspended() {
     Fetch();
     return suspended_;

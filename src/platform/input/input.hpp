@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+struct Bindings;
+
 // One thing that happened to the keyboard, mouse, joystick or window, in the
 // game's own terms: key codes are Windows virtual-key codes, mouse buttons are
 // 1 left, 2 right, 3 middle, pointer positions are playfield pixels.
@@ -46,6 +48,22 @@ struct InputEvent {
     bool operator==(const InputEvent&) const = default;
 };
 
+// What keys and pad buttons stand for as they come in. Only live input
+// heeds it: what it delivered is what a recording holds.
+enum class ControlMode {
+    // A bound key or pad button gives its action's code (Space and Left Ctrl
+    // start a game because they pause and fire); an unbound key its own,
+    // unless that is an action's. While text is typed, keys are themselves.
+    Actions,
+    // Every key gives its own code, by its place on the keyboard, so that the
+    // controls screen can tell which key it was; pad buttons their actions'.
+    Keys,
+    // The same while a key is awaited: Esc is the game's then, not the page's.
+    AwaitingKey,
+    // Keys as themselves; a pad button gives its own number (PadButton).
+    AwaitingButton,
+};
+
 // Where events come from: the devices, a replay file, or a test script.
 class InputSource {
 public:
@@ -66,6 +84,9 @@ public:
     virtual void PointerPlaced(int, int) {}
     // Text events come only while text input is on.
     virtual void SetTextInput(bool) {}
+    // The keys and pad buttons of each action, and what they stand for now.
+    virtual void SetBindings(const Bindings&) {}
+    virtual void SetControlMode(ControlMode) {}
 };
 
 // Receives every event as it is delivered, under the frame it belongs to.
@@ -141,6 +162,9 @@ public:
     // it as '\b' and '\r', in the order they came; taking it empties it.
     std::string TakeTyped();
     void SetTextInput(bool on) { source_.SetTextInput(on); }
+    void SetBindings(const Bindings& bindings) { source_.SetBindings(bindings); }
+    // Asked once a frame by the game, and as soon as a screen changes it.
+    void SetControlMode(ControlMode mode);
     // Counts the presses, pointer moves, full stick deflections and typing
     // delivered so far, for telling when the player last did anything.
     int Activity();
@@ -178,6 +202,7 @@ private:
     int suspended_ = 0;
     int terminate_ = 0;
     bool pointer_captured_ = false;
+    ControlMode control_mode_ = ControlMode::Actions;
     std::string typed_;
     int activity_ = 0;
     std::array<JoyPort, kJoyPorts> ports_{};

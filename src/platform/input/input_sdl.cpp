@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/input/input_platform.hpp"
+#include "platform/input/page_controls.hpp"
 #include "platform/video/display.hpp"
 
 namespace {
@@ -165,13 +166,20 @@ float HatValue(int hat) {
 }
 
 constexpr Uint32 kWaitMilliseconds = 5;
-constexpr int kKeyLeftAlt = 164;
 
 // The right trigger is a button to the game: pressed past half way, let go
 // below a quarter, so a trigger resting near the middle does not chatter.
 constexpr int kTriggerPress = 16384;
 constexpr int kTriggerRelease = 8192;
-constexpr int kTriggerButton = 7;
+
+// What a pad button's press was delivered as, beside joystick buttons.
+constexpr int kDeliveredNothing = -1;
+constexpr int kDeliveredTurnLeft = -2;
+constexpr int kDeliveredTurnRight = -3;
+
+// A pad button SDL numbers that the game can bind, or -1 (the d-pad steers,
+// and the later buttons are too rare to offer).
+int BindablePadButton(int sdl_button) { return sdl_button <= SDL_CONTROLLER_BUTTON_RIGHTSHOULDER ? sdl_button : -1; }
 
 }  // namespace
 
@@ -182,6 +190,8 @@ int GameKeyCode(int scancode, int keycode) {
     if (keycode >= '0' && keycode <= '9') return keycode;
     return KeyFromScancode(scancode);
 }
+
+int PlaceKeyCode(int scancode) { return KeyFromScancode(scancode); }
 
 float JoyAxisValue(int raw) {
     raw = DesktopAxisReading(raw);
@@ -211,21 +221,6 @@ std::pair<int, int> WindowToPlayfield(int x, int y, int window_width, int window
     double drawable_y = static_cast<double>(y) * drawable_height / window_height;
     return {static_cast<int>(std::floor((drawable_x - box.left) * width / box.width)),
             static_cast<int>(std::floor((drawable_y - box.top) * height / box.height))};
-}
-
-int PadButtonToJoyButton(int pad_button) {
-    switch (pad_button) {
-    case SDL_CONTROLLER_BUTTON_A:
-        return 0;
-    case SDL_CONTROLLER_BUTTON_B:
-        return 1;
-    case SDL_CONTROLLER_BUTTON_START:
-        return 2;
-    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
-        return 6;
-    default:
-        return -1;
-    }
 }
 
 SdlInputSource::SdlInputSource(SDL_Window* window, int width, int height)
@@ -270,7 +265,7 @@ void SdlInputSource::ReleaseHeldAlt(std::uint32_t now, std::vector<InputEvent>& 
         alt_swallowed_ = true;
         return;
     }
-    events.push_back(InputEvent::Key(kKeyLeftAlt, true));
+    DeliverKey(SDL_SCANCODE_LALT, SDLK_LALT, true, events);
 }
 
 // The held-back press, if any, is not the game's, and neither is one that
@@ -300,12 +295,12 @@ void SdlInputSource::TranslateKey(const SDL_Event& event, std::vector<InputEvent
             // SDL lets go of every key when the focus leaves, before it says
             // so: that release ends an Alt+Tab, not a tap.
             if (window_ != nullptr && SDL_GetKeyboardFocus() != window_) return;
-            events.push_back(InputEvent::Key(kKeyLeftAlt, true));
+            DeliverKey(SDL_SCANCODE_LALT, SDLK_LALT, true, events);
         } else if (alt_swallowed_) {
             alt_swallowed_ = false;
             return;
         }
-        events.push_back(InputEvent::Key(kKeyLeftAlt, false));
+        DeliverKey(SDL_SCANCODE_LALT, SDLK_LALT, false, events);
         return;
     }
     if (down && alt_held_back_) {
@@ -326,7 +321,32 @@ void SdlInputSource::TranslateKey(const SDL_Event& event, std::vector<InputEvent
         }
         return;
     }
-    if (int code = GameKeyCode(scancode, key.keysym.sym); code != 0) events.push_back(InputEvent::Key(code, down));
+    DeliverKey(scancode, key.keysym.sym, down, events);
+}
+
+int SdlInputSource::CodeOfKey(int scancode, int keycode) const {
+    if (scancode == SDL_SCANCODE_ESCAPE) return GameKeyCode(scancode, keycode);
+    if (mode_ != ControlMode::Actions) return PlaceKeyCode(scancode);
+    if (text_input_) return GameKeyCode(scancode, keycode);
+    if (int action = ActionOfKey(bindings_, scancode); action >= 0) return ActionKeyCode(action);
+    // A key the player moved away from an action no longer does it.
+    int code = GameKeyCode(scancode, keycode);
+    return IsActionKeyCode(code) ? 0 : code;
+}
+
+void SdlInputSource::DeliverKey(int scancode, int keycode, bool down, std::vector<InputEvent>& events) {
+    auto held = held_keys_.find(scancode);
+    if (down) {
+        int code = CodeOfKey(scancode, keycode);
+        if (held != held_keys_.end() || code <= 0 || code >= Input::kKeys) return;
+        held_keys_[scancode] = code;
+        if (key_presses_[code]++ == 0) events.push_back(InputEvent::Key(code, true));
+        return;
+    }
+    if (held == held_keys_.end()) return;
+    int code = held->second;
+    held_keys_.erase(held);
+    if (--key_presses_[code] == 0) events.push_back(InputEvent::Key(code, false));
 }
 
 void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& events) {
@@ -404,10 +424,7 @@ void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& 
             if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) pad.stick_x = value;
             if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) pad.stick_y = value;
             PadAxes(port, events);
-            if (event.caxis.axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT) {
-                if (value >= kTriggerPress) JoyButton(port, kTriggerButton, true, events);
-                if (value < kTriggerRelease) JoyButton(port, kTriggerButton, false, events);
-            }
+            PadTrigger(port, event.caxis.axis, value, events);
         }
         break;
     case SDL_JOYDEVICEADDED:
@@ -522,8 +539,8 @@ void SdlInputSource::OpenDevice(int index, std::vector<InputEvent>& events) {
             }
         }
         PadAxes(port, events);
-        if (SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) >= kTriggerPress) {
-            JoyButton(port, kTriggerButton, true, events);
+        for (int axis : {SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT}) {
+            PadTrigger(port, axis, SDL_GameControllerGetAxis(pad, static_cast<SDL_GameControllerAxis>(axis)), events);
         }
         return;
     }
@@ -557,10 +574,62 @@ void SdlInputSource::PadButton(int port, int pad_button, bool down, std::vector<
         pad.dpad_down = down;
         break;
     default:
-        if (int button = PadButtonToJoyButton(pad_button); button >= 0) JoyButton(port, button, down, events);
+        if (int button = BindablePadButton(pad_button); button >= 0) BoundButton(port, button, down, events);
         return;
     }
     PadAxes(port, events);
+}
+
+// A trigger is a button to the game: pressed past half way, let go below a
+// quarter, so a trigger resting near the middle does not chatter.
+void SdlInputSource::PadTrigger(int port, int axis, int value, std::vector<InputEvent>& events) {
+    Joystick& pad = joysticks_[port];
+    bool* pressed = axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT    ? &pad.left_trigger
+                    : axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT ? &pad.right_trigger
+                                                               : nullptr;
+    if (pressed == nullptr) return;
+    bool now = *pressed ? value >= kTriggerRelease : value >= kTriggerPress;
+    if (now == *pressed) return;
+    *pressed = now;
+    BoundButton(port, axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT ? kPadLeftTrigger : kPadRightTrigger, now, events);
+}
+
+void SdlInputSource::BoundButton(int port, int button, bool down, std::vector<InputEvent>& events) {
+    Joystick& pad = joysticks_[port];
+    auto held = pad.delivered.find(button);
+    if (!down) {
+        if (held == pad.delivered.end()) return;
+        int target = held->second;
+        pad.delivered.erase(held);
+        PadPress(port, target, false, events);
+        return;
+    }
+    if (held != pad.delivered.end()) return;
+    int target = kDeliveredNothing;
+    if (mode_ == ControlMode::AwaitingButton) {
+        target = button;
+    } else if (int action = ActionOfButton(bindings_, button); action == kTurnLeft) {
+        target = kDeliveredTurnLeft;
+    } else if (action == kTurnRight) {
+        target = kDeliveredTurnRight;
+    } else if (action >= 0) {
+        target = ActionJoyButton(action, bindings_.buttons[action][0] == button ? 0 : 1);
+    }
+    if (target == kDeliveredNothing) return;
+    pad.delivered[button] = target;
+    PadPress(port, target, true, events);
+}
+
+void SdlInputSource::PadPress(int port, int target, bool down, std::vector<InputEvent>& events) {
+    Joystick& pad = joysticks_[port];
+    if (target == kDeliveredTurnLeft || target == kDeliveredTurnRight) {
+        (target == kDeliveredTurnLeft ? pad.turns_left : pad.turns_right) += down ? 1 : -1;
+        PadAxes(port, events);
+        return;
+    }
+    int& presses = pad.presses[target];
+    presses += down ? 1 : -1;
+    if (presses == (down ? 1 : 0)) JoyButton(port, target, down, events);
 }
 
 void SdlInputSource::JoyButton(int port, int button, bool down, std::vector<InputEvent>& events) {
@@ -573,7 +642,8 @@ void SdlInputSource::JoyButton(int port, int button, bool down, std::vector<Inpu
 // The d-pad gives full deflection, which the game needs to turn and thrust.
 void SdlInputSource::PadAxes(int port, std::vector<InputEvent>& events) {
     Joystick& pad = joysticks_[port];
-    float x = pad.dpad_left ? -1.0f : pad.dpad_right ? 1.0f : JoyAxisValue(pad.stick_x);
+    bool left = pad.dpad_left || pad.turns_left > 0, right = pad.dpad_right || pad.turns_right > 0;
+    float x = left ? -1.0f : right ? 1.0f : JoyAxisValue(pad.stick_x);
     float y = pad.dpad_up ? -1.0f : pad.dpad_down ? 1.0f : JoyAxisValue(pad.stick_y);
     if (x != pad.axis_x) events.push_back(InputEvent::JoyAxis(0, x, port));
     if (y != pad.axis_y) events.push_back(InputEvent::JoyAxis(1, y, port));
@@ -621,6 +691,16 @@ void SdlInputSource::SetPointerCaptured(bool captured, int x, int y) {
         SDL_SetRelativeMouseMode(SDL_FALSE);
         PointerPlaced(x, y);
     }
+}
+
+void SdlInputSource::SetBindings(const Bindings& bindings) {
+    bindings_ = bindings;
+    TellPageTheControls(bindings_, mode_);
+}
+
+void SdlInputSource::SetControlMode(ControlMode mode) {
+    mode_ = mode;
+    TellPageTheControls(bindings_, mode_);
 }
 
 void SdlInputSource::SetTextInput(bool on) {

@@ -3,10 +3,12 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "platform/input/bindings.hpp"
 #include "platform/input/input.hpp"
 #include "platform/video/letterbox.hpp"
 
@@ -19,6 +21,9 @@ union SDL_Event;
 // keycode, or 0 when the game has none for it. Shift, Ctrl and Alt are told
 // apart by side (160..165).
 int GameKeyCode(int scancode, int keycode);
+// The same code by the key's place alone, letters and digits too (the key in
+// Q's place on a French keyboard gives Q's code), or 0.
+int PlaceKeyCode(int scancode);
 
 // A raw SDL axis reading as -1 .. +1; full deflection is exactly -1 or +1,
 // which the game tests for by equality.
@@ -43,14 +48,16 @@ std::pair<int, int> WindowToPlayfield(int x, int y, int window_width, int window
 // itself says nothing about it.
 bool KeyboardTakenByAnotherClient(const SDL_Event& event);
 
-// The fixed mapping of a pad known to SDL's game-controller database onto
-// the game's joystick port: the d-pad overrides the left stick on the x and y
-// axes; A is button 0, B button 1, Start button 2, the left shoulder button 6
-// and the right trigger button 7. -1 for a pad button the game has no use for.
-int PadButtonToJoyButton(int pad_button);
-
 // Live input from SDL's event queue. SDL must be initialised; the window may
 // be null (no scaling).
+//
+// Keys and the buttons of pads known to SDL's game-controller database reach
+// the game through the bindings (ControlMode). A pad's left stick and d-pad
+// are the joystick's x and y axes, the d-pad over the stick; a pad button
+// bound to an action gives its joystick button (ActionJoyButton), or turns
+// as the d-pad does. A release always matches the press it ends, whatever
+// changed meanwhile, and of two keys or buttons held for one action the
+// second to be let go releases it.
 //
 // The pointer is captured (relative motion) only while the game asks for it;
 // otherwise the system pointer moves freely and the game's pointer follows
@@ -77,6 +84,8 @@ public:
     void SetPointerCaptured(bool captured, int x, int y) override;
     void PointerPlaced(int x, int y) override;
     void SetTextInput(bool on) override;
+    void SetBindings(const Bindings& bindings) override;
+    void SetControlMode(ControlMode mode) override;
 
     // Called on F11 or Alt+Enter.
     void SetDisplayToggle(std::function<void()> toggle) { display_toggle_ = std::move(toggle); }
@@ -89,10 +98,16 @@ private:
         _SDL_GameController* pad = nullptr;
         int instance = -1;
         std::array<bool, Input::kJoyButtons> held{};
+        // What each held pad button's press was delivered as (a joystick
+        // button or a turn), and how many presses hold each joystick button.
+        std::map<int, int> delivered;
+        std::array<int, Input::kJoyButtons> presses{};
         // Pad state behind the two axes the game reads.
         int stick_x = 0;
         int stick_y = 0;
         bool dpad_left = false, dpad_right = false, dpad_up = false, dpad_down = false;
+        int turns_left = 0, turns_right = 0;
+        bool left_trigger = false, right_trigger = false;
         float axis_x = 0.0f;
         float axis_y = 0.0f;
     };
@@ -100,6 +115,8 @@ private:
 
     void Translate(const SDL_Event& event, std::vector<InputEvent>& events);
     void TranslateKey(const SDL_Event& event, std::vector<InputEvent>& events);
+    int CodeOfKey(int scancode, int keycode) const;
+    void DeliverKey(int scancode, int keycode, bool down, std::vector<InputEvent>& events);
     void TakePending(std::vector<InputEvent>& events);
     void ReleaseHeldAlt(std::uint32_t now, std::vector<InputEvent>& events);
     void SwallowAlt();
@@ -111,6 +128,9 @@ private:
     void CloseDevice(Joystick& joystick);
     void CloseJoysticks();
     void PadButton(int port, int pad_button, bool down, std::vector<InputEvent>& events);
+    void PadTrigger(int port, int axis, int value, std::vector<InputEvent>& events);
+    void BoundButton(int port, int button, bool down, std::vector<InputEvent>& events);
+    void PadPress(int port, int target, bool down, std::vector<InputEvent>& events);
     void JoyButton(int port, int button, bool down, std::vector<InputEvent>& events);
     void PadAxes(int port, std::vector<InputEvent>& events);
 
@@ -121,6 +141,12 @@ private:
     double remainder_y_ = 0.0;
     bool captured_ = false;
     bool text_input_ = false;
+    Bindings bindings_ = DefaultBindings();
+    ControlMode mode_ = ControlMode::Actions;
+    // The code each held key's press was delivered as, and how many held
+    // keys hold each code.
+    std::map<int, int> held_keys_;
+    std::array<int, Input::kKeys> key_presses_{};
     // A Left Alt press not yet known to be the game's.
     bool alt_held_back_ = false;
     bool alt_swallowed_ = false;

@@ -3,6 +3,7 @@
 #include <deque>
 #include <vector>
 
+#include "platform/input/bindings.hpp"
 #include "platform/input/input.hpp"
 
 // A source for tests: events added with Add arrive at the next fetch of
@@ -31,9 +32,13 @@ public:
     int JoystickCount() override { return joysticks_; }
     void SetMouseVisible(bool visible) override { mouse_visible_ = visible; }
     void SetPointerCaptured(bool captured, int, int) override { pointer_captured_ = captured; }
+    void SetBindings(const Bindings& bindings) override { bindings_ = bindings; }
+    void SetControlMode(ControlMode mode) override { control_mode_ = mode; }
 
     bool mouse_visible() const { return mouse_visible_; }
     bool pointer_captured() const { return pointer_captured_; }
+    const Bindings& bindings() const { return bindings_; }
+    ControlMode control_mode() const { return control_mode_; }
     int frame_fetches() const { return frame_fetches_; }
     int wait_fetches() const { return wait_fetches_; }
 
@@ -43,6 +48,8 @@ private:
     int joysticks_ = 0;
     bool mouse_visible_ = true;
     bool pointer_captured_ = false;
+    Bindings bindings_ = DefaultBindings();
+    ControlMode control_mode_ = ControlMode::Actions;
     int frame_fetches_ = 0;
     int wait_fetches_ = 0;
 };

@@ -4,16 +4,20 @@
 #include <string>
 #include <string_view>
 
+#include "platform/input/bindings.hpp"
 #include "platform/system/text_parse.hpp"
 
 // What the player chose and finds again on the next run: the two volume
-// steps (0 Off, 1..10 for 10 %..100 %), the music track and full screen or
-// window. A replay holds the three sound settings its run started with.
+// steps (0 Off, 1..10 for 10 %..100 %), the music track, full screen or
+// window, and the keys and pad buttons of each action. A replay holds the
+// three sound settings its run started with, and plays with the default
+// bindings, which it never needs: it holds the game's own codes.
 struct Settings {
     int sfx_vol_step = 10;
     int music_vol_step = 10;
     int music_track = 2;
     bool fullscreen = true;
+    Bindings bindings = DefaultBindings();
 
     bool operator==(const Settings&) const = default;
 };

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/settings.hpp"
 #include "platform/input/close_signals.hpp"
 #include "platform/input/scripted_input.hpp"
 
@@ -195,8 +196,65 @@ TEST_F(SdlEvents, LeftAltCountsOnlyOnItsOwnAndF11OrAltEnterSwitchTheDisplay) {
     EXPECT_EQ(Fetch(source), Events{InputEvent::Focus(false)}) << "Alt+Tab";
 }
 
+// A settings file's bindings drive the live keys: what comes out are the
+// game's own codes, which is all a recording holds.
+TEST_F(SdlEvents, BoundKeysGiveTheirActionsCodesAndReleasesMatchTheirPresses) {
+    SdlInputSource source(nullptr, 640, 480);
+    source.SetBindings(ParseSettings("bind fire J\nbind turn_left Q\nbind thrust Keypad 8\nbind trigger L\n"
+                                     "bind pause Left Ctrl\n")
+                           .settings.bindings);
+    using Events = std::vector<InputEvent>;
+    auto tap = [](SDL_Scancode scancode, SDL_Keycode keycode) {
+        Push(Key(SDL_KEYDOWN, scancode, keycode, 0));
+        Push(Key(SDL_KEYUP, scancode, keycode, 0));
+    };
+    tap(SDL_SCANCODE_J, SDLK_j);
+    tap(SDL_SCANCODE_Q, SDLK_q);
+    tap(SDL_SCANCODE_KP_8, SDLK_KP_8);
+    tap(SDL_SCANCODE_LEFT, SDLK_LEFT);
+    tap(SDL_SCANCODE_LCTRL, SDLK_LCTRL);
+    EXPECT_EQ(Fetch(source), (Events{InputEvent::Key(162, true), InputEvent::Key(162, false),
+                                     InputEvent::Key(37, true), InputEvent::Key(37, false),
+                                     InputEvent::Key(38, true), InputEvent::Key(38, false),
+                                     InputEvent::Key(32, true), InputEvent::Key(32, false)}))
+        << "Left no longer turns; Left Ctrl pauses";
+    // A trigger away from Left Alt counts at once; Left Alt, now nobody's, not at all.
+    Push(Key(SDL_KEYDOWN, SDL_SCANCODE_L, SDLK_l, 0));
+    EXPECT_EQ(Fetch(source), Events{InputEvent::Key(164, true)});
+    tap(SDL_SCANCODE_LALT, SDLK_LALT);
+    Push(Key(SDL_KEYUP, SDL_SCANCODE_L, SDLK_l, 0));
+    EXPECT_EQ(Fetch(source), Events{InputEvent::Key(164, false)});
+
+    // Two keys of one action: the action is let go with the last of them.
+    source.SetBindings(DefaultBindings());
+    Push(Key(SDL_KEYDOWN, SDL_SCANCODE_K, SDLK_k, 0));
+    Push(Key(SDL_KEYDOWN, SDL_SCANCODE_LCTRL, SDLK_LCTRL, 0));
+    Push(Key(SDL_KEYUP, SDL_SCANCODE_K, SDLK_k, 0));
+    EXPECT_EQ(Fetch(source), Events{InputEvent::Key(162, true)});
+    // A key held while the bindings change lets go of what it pressed.
+    Push(Key(SDL_KEYDOWN, SDL_SCANCODE_W, SDLK_w, 0));
+    EXPECT_EQ(Fetch(source), Events{InputEvent::Key(38, true)});
+    Bindings moved = DefaultBindings();
+    moved.keys[kThrust] = {SDL_SCANCODE_UP, kNoKey};
+    source.SetBindings(moved);
+    Push(Key(SDL_KEYUP, SDL_SCANCODE_W, SDLK_w, 0));
+    Push(Key(SDL_KEYUP, SDL_SCANCODE_LCTRL, SDLK_LCTRL, 0));
+    tap(SDL_SCANCODE_W, SDLK_w);
+    EXPECT_EQ(Fetch(source), (Events{InputEvent::Key(38, false), InputEvent::Key(162, false),
+                                     InputEvent::Key(87, true), InputEvent::Key(87, false)}));
+
+    // The controls screen hears keys by their place, Ctrl and Esc too.
+    source.SetControlMode(ControlMode::AwaitingKey);
+    tap(SDL_SCANCODE_Q, SDLK_a);
+    tap(SDL_SCANCODE_K, SDLK_k);
+    tap(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
+    EXPECT_EQ(Fetch(source), (Events{InputEvent::Key(81, true), InputEvent::Key(81, false),
+                                     InputEvent::Key(75, true), InputEvent::Key(75, false),
+                                     InputEvent::Key(27, true), InputEvent::Key(27, false)}));
+}
+
 // A pad known to SDL's controller database, made with SDL's virtual joystick.
-TEST_F(SdlEvents, PadsFollowTheFixedMappingAndComeAndGo) {
+TEST_F(SdlEvents, PadsFollowTheirBindingsAndComeAndGo) {
     SdlInputSource source(nullptr, 640, 480);
     int present = source.JoystickCount();
     std::vector<InputEvent> events;
@@ -246,6 +304,28 @@ TEST_F(SdlEvents, PadsFollowTheFixedMappingAndComeAndGo) {
     SDL_JoystickSetVirtualAxis(device, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 12000);
     EXPECT_EQ(Fetch(source), std::vector<InputEvent>{InputEvent::JoyAxis(0, 1.0f, port)})
         << "the trigger holds between a quarter and a half";
+
+    // Bound buttons: X turns as the d-pad does and Y fires, A no longer;
+    // while the controls screen waits for a button, a button is its own number.
+    Bindings bound = DefaultBindings();
+    bound.buttons[kTurnLeft] = {kPadX, kNoButton};
+    bound.buttons[kFire] = {kPadY, kNoButton};
+    source.SetBindings(bound);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_A, 0);
+    EXPECT_EQ(Fetch(source), std::vector<InputEvent>{InputEvent::JoyButton(0, false, port)}) << "as it was pressed";
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_A, 1);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_X, 1);
+    EXPECT_EQ(Fetch(source), std::vector<InputEvent>{InputEvent::JoyAxis(0, -1.0f, port)});
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_Y, 1);
+    EXPECT_EQ(Fetch(source), std::vector<InputEvent>{InputEvent::JoyButton(0, true, port)});
+    source.SetControlMode(ControlMode::AwaitingButton);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_BACK, 1);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_X, 0);
+    EXPECT_EQ(Fetch(source), (std::vector<InputEvent>{InputEvent::JoyAxis(0, 1.0f, port),
+                                                      InputEvent::JoyButton(kPadBack, true, port)}));
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_BACK, 0);
+    source.SetControlMode(ControlMode::Actions);
+    EXPECT_EQ(Fetch(source), std::vector<InputEvent>{InputEvent::JoyButton(kPadBack, false, port)});
 
     // Unplugged, everything it held is let go.
     SDL_JoystickClose(device);
