@@ -2,6 +2,8 @@
 # its data in share/games/rezarudev), with its desktop entry, icons, AppStream
 # metainfo and man page; `cpack -G DEB` packs the same files.
 include(GNUInstallDirs)
+# The game's files; the score board's (server/) are a package of their own.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME game)
 
 set(REZARUDEV_INSTALL_BINDIR games CACHE STRING "Folder of the executable, under the prefix")
 set(REZARUDEV_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/games/rezarudev CACHE STRING
@@ -37,7 +39,9 @@ install(FILES assets/256bytes-LICENSE.txt DESTINATION ${CMAKE_INSTALL_DOCDIR} RE
 set(CPACK_PACKAGE_NAME rezarudev)
 set(CPACK_PACKAGE_VENDOR "The Rezarudev developers")
 set(CPACK_PACKAGE_CONTACT "The Rezarudev developers <rezarudev@invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "arcade shooter: shoot the burgers, dodge the fries")
+# Each package's description starts with its own summary line, so CPack is
+# given none of its own to put in front of both.
+set(REZARUDEV_GAME_SUMMARY "arcade shooter: shoot the burgers, dodge the fries")
 set(CPACK_PACKAGE_DESCRIPTION "Fly a small ship over a wrapping playfield, shoot the drifting burgers (they\n\
 split into smaller, faster pieces), dodge the fries-carton UFO and catch\n\
 power-ups. 60 frames per second, sound effects and music, and a best score\n\
@@ -49,6 +53,21 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # SDL opens the OpenGL library only at run time, so shlibdeps cannot see it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS libgl1)
+set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS libgl1)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# One package for each component: rezarudev, and rezarudev-board beside it.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL game)
+set(CPACK_DEBIAN_GAME_PACKAGE_NAME rezarudev)
+set(CPACK_DEBIAN_GAME_DESCRIPTION "${REZARUDEV_GAME_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
+if(REZARUDEV_BOARD)
+  list(APPEND CPACK_COMPONENTS_ALL board)
+  set(CPACK_DEBIAN_BOARD_PACKAGE_NAME rezarudev-board)
+  set(CPACK_DEBIAN_BOARD_PACKAGE_SECTION net)
+  set(CPACK_DEBIAN_BOARD_DESCRIPTION "score board server for Rezarudev\n\
+A world table of Rezarudev games that believes only what it has played: it\n\
+plays every submitted recording with the game's own code, stores the score\n\
+it reached, and serves the table, the recordings and the browser build's\n\
+page. SQLite or PostgreSQL keep the games.")
+endif()
 include(CPack)

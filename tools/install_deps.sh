@@ -14,6 +14,9 @@ packages=(
     # and a window manager so that full screen behaves as on a desktop.
     xdotool x11-apps netpbm openbox
     desktop-file-utils appstream man-db groff-base dpkg-dev file
+    # The score board server (server/): HTTP, JSON, its two databases, and a
+    # PostgreSQL server for its tests.
+    libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev postgresql
 )
 
 missing=()

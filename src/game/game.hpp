@@ -135,6 +135,9 @@ public:
     EntityList<points_tag> points_list;
 
     SplashState splash;
+    // Games begun since start-up; of a whole-run recording the score board
+    // counts only the first.
+    int games_started = 0;
     int title_on = 1;
     int paused = 0;
     int quit_game = 0;

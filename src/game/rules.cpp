@@ -17,6 +17,7 @@ void CreateLargeBurgers(Game& game, int count) {
 }  // namespace
 
 void NewGame(Game& game) {
+    game.games_started += 1;
     game.bg_spin = 0.3f;
     game.player.score = 0;
     game.player.lives = 3;

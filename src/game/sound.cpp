@@ -30,7 +30,10 @@ GameSound::GameSound(Audio& audio, Random& random, std::string data_folder)
 std::string GameSound::PathOf(const std::string& stem) const { return data_folder_ + "/" + stem + ".ogg"; }
 
 SoundRef GameSound::Silence(const std::string& path, int flags) {
-    if (warned_.insert(path).second) std::fprintf(stderr, "rezarudev: cannot load sound %s\n", Printable(path).c_str());
+    // Without a folder the game is one nobody hears (the score board plays
+    // games that way), and its silence is no fault worth a word.
+    if (!data_folder_.empty() && warned_.insert(path).second)
+        std::fprintf(stderr, "rezarudev: cannot load sound %s\n", Printable(path).c_str());
     return TSound::FromFrames({0}, 1, Audio::kOutputHertz, flags, path);
 }
 
@@ -54,7 +57,7 @@ void GameSound::LoadEffects() {
     for (const auto& [sound, stem] : table) {
         int flags = sound == &ufoloop_snd ? TSound::kLoop : 0;
         std::string path = PathOf(stem);
-        *sound = audio_.LoadSound(path, flags);
+        *sound = data_folder_.empty() ? nullptr : audio_.LoadSound(path, flags);
         if (!*sound) *sound = Silence(path, flags);
     }
 }
@@ -115,7 +118,7 @@ void GameSound::StartMusic(int track) {
     std::string path = PathOf(music_stem_);
     // Decoded block by block as it plays, so it is heard after the usual
     // start delay and only a few blocks of it are ever in memory.
-    SoundRef sound = audio_.StreamSound(path, TSound::kLoop);
+    SoundRef sound = data_folder_.empty() ? nullptr : audio_.StreamSound(path, TSound::kLoop);
     if (!sound) sound = Silence(path, TSound::kLoop);
     // The previous track is freed once the mixer has let go of it.
     music_snd_ = std::move(sound);

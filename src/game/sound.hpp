@@ -12,7 +12,8 @@ class Random;
 // and the operations through which everything in the game makes noise.
 class GameSound {
 public:
-    // data_folder holds the .ogg files, e.g. "data".
+    // data_folder holds the .ogg files, e.g. "data"; with none, every sound
+    // is silence, without a warning.
     GameSound(Audio& audio, Random& random, std::string data_folder);
 
     // The fourteen effects, in table order. A file that cannot be loaded

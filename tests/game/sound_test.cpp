@@ -77,6 +77,21 @@ TEST_F(GameSoundTest, MissingOrFolderEffectsWarnOnceEachAndPlayAsSilence) {
     EXPECT_EQ(audio_.ChannelPlaying(sound.ufo_chan), 1);
 }
 
+// The score board's games: no folder, nothing read, nothing said, and every
+// sound still named for the trace.
+TEST_F(GameSoundTest, WithoutAFolderEverySoundIsSilenceWithoutAWord) {
+    GameSound sound(audio_, random_, "");
+    ::testing::internal::CaptureStderr();
+    sound.LoadEffects();
+    sound.AllocChannels();
+    sound.StartMusic(2);
+    sound.PlaySfx(sound.shoot_snd);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(sound.frame_sounds, (std::vector<std::string>{"shoot"}));
+    EXPECT_EQ(sound.music_name(), "bunstorm");
+    EXPECT_EQ(Peak(512), 0);
+}
+
 TEST_F(GameSoundTest, EveryEffectIsNamedAfterItsOwnFile) {
     GameSound sound(audio_, random_, Folder());
     ::testing::internal::CaptureStderr();

@@ -1,17 +1,20 @@
 #include "platform/video/renderer.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 
 namespace {
 
-int display_sequence = 0;
+// Shared by the displays of every thread: the score board plays games on
+// several at once, each on a display of its own.
+std::atomic<unsigned> display_sequence{0};
 
 int NextDisplaySequence() {
     // Zero is kept for "no texture yet", so the count skips it when it wraps.
-    display_sequence = static_cast<int>(static_cast<unsigned>(display_sequence) + 1u);
-    if (display_sequence == 0) display_sequence = 1;
-    return display_sequence;
+    unsigned next = display_sequence.fetch_add(1u) + 1u;
+    if (next == 0) next = display_sequence.fetch_add(1u) + 1u;
+    return static_cast<int>(next);
 }
 
 }  // namespace

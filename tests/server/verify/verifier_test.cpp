@@ -1,0 +1,139 @@
+// The board's verification: a recording is played by the game's own code and
+// its first game scored, and whatever does not hold up is refused with a
+// reason. (whole_run_test holds the same games up against the desktop game.)
+
+#include "verify/verifier.hpp"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <string>
+#include <vector>
+
+#include "support/board_support.hpp"
+
+namespace {
+
+constexpr int kSeed = 7919;
+
+class VerifierTest : public testing::Test {
+protected:
+    Verdict Verify(const std::string& recording, int ticket_seed = kSeed, PlayLimits limits = {}) {
+        return VerifyRecording(recording, ticket_seed, limits, folder_.path().string());
+    }
+
+    // The pause menu's rows are 25 pixels apart from y 190.
+    static std::string ClickRow(int frame, int row) {
+        return std::to_string(frame) + " move 320 " + std::to_string(200 + 25 * row) + "\n" +
+               std::to_string(frame + 1) + " mouse 1 down\n" + std::to_string(frame + 2) + " mouse 1 up\n";
+    }
+
+    // Pauses the flying game as it warps in and clicks a row of the pause
+    // menu, then plays on as before. (Later in the game a shot fired leaves
+    // a Left Ctrl press behind, which resumes the game at once.)
+    static std::string WithPauseClick(int row) {
+        std::string recording = FlyingRecording(kSeed);
+        std::string pause = "20 key 32 down\n21 key 32 up\n" + ClickRow(25, row);
+        return CutBefore(recording, 20) + pause + recording.substr(CutBefore(recording, 30).size());
+    }
+
+    TempFolder folder_;
+};
+
+TEST_F(VerifierTest, AnHonestGameIsScoredAtTheEndOfItsGameOverCaption) {
+    Verdict verdict = Verify(FlyingRecording(kSeed));
+    ASSERT_TRUE(verdict.accepted) << verdict.reason;
+    // The same numbers as the desktop game's trace of this recording.
+    EXPECT_EQ(verdict.score, 100);
+    EXPECT_EQ(verdict.level, 1);
+    EXPECT_EQ(verdict.frames, 1832);
+}
+
+TEST_F(VerifierTest, ARecordingFromAnotherSeedIsRefused) {
+    Verdict verdict = Verify(FlyingRecording(kSeed + 1));
+    EXPECT_FALSE(verdict.accepted);
+    EXPECT_EQ(verdict.reason, "the recording starts from seed 7920, not from its ticket's");
+}
+
+// A recording must go on at least to the frame its game over comes in: the
+// board plays nothing the recording does not hold.
+TEST_F(VerifierTest, ARecordingCutShortBeforeItsGameOverIsRefused) {
+    std::string whole = FlyingRecording(kSeed);
+    Verdict cut = Verify(CutBefore(whole, 1200));
+    EXPECT_FALSE(cut.accepted);
+    EXPECT_NE(cut.reason.find("cut short"), std::string::npos) << cut.reason;
+
+    // Closed in the very frame of its game over (frame 1831), it is whole.
+    Verdict closed_then = Verify(CutBefore(whole, 1831) + "1831 close\n");
+    EXPECT_TRUE(closed_then.accepted) << closed_then.reason;
+    EXPECT_EQ(closed_then.frames, 1832);
+    Verdict closed_before = Verify(CutBefore(whole, 1830) + "1830 close\n");
+    EXPECT_FALSE(closed_before.accepted);
+    EXPECT_EQ(closed_before.reason, "the run ends at frame 1830 before the first game's game over");
+}
+
+TEST_F(VerifierTest, EditedRecordingsAreRefusedOrPlayedAsTheGamesTheyAre) {
+    std::string whole = FlyingRecording(kSeed);
+    // Lines that are no recording, or events that go back in time.
+    EXPECT_NE(Verify(whole + "1 key 32 down\n").reason.find("frame 1 comes after frame 40000"), std::string::npos);
+    EXPECT_FALSE(Verify("seed 7919\nscore 999999\n" + whole.substr(10)).accepted);
+    // An edit that still makes a game is that game: a turn instead of a
+    // thrust here.
+    std::string edited = whole;
+    edited.replace(edited.find("730 key 38 down"), 15, "730 key 37 down");
+    Verdict verdict = Verify(edited);
+    ASSERT_TRUE(verdict.accepted) << verdict.reason;
+    EXPECT_NE(verdict.frames, 1832);
+}
+
+TEST_F(VerifierTest, AFirstGameQuitOrStartedAgainFromThePauseMenuHasNoGameOver) {
+    Verdict quit = Verify(WithPauseClick(2));  // "Quit Current Game"
+    EXPECT_FALSE(quit.accepted);
+    EXPECT_EQ(quit.reason, "the first game was quit before its game over");
+    Verdict again = Verify(WithPauseClick(0));  // "Start New Game"
+    EXPECT_FALSE(again.accepted);
+    EXPECT_EQ(again.reason, "a new game was started before the first one was over");
+    // "Resume Current Game" goes on with the same game.
+    EXPECT_TRUE(Verify(WithPauseClick(1)).accepted);
+}
+
+TEST_F(VerifierTest, AGameCannotHaveBeenPlayedFasterThanInRealTime) {
+    // 1832 frames take 30.5 s at 60 a second, 29.0 s less 5 %.
+    EXPECT_EQ(FramesInTime(28'966), 1829);
+    EXPECT_EQ(FramesInTime(29'013), 1832);
+    PlayLimits limits;
+    limits.frames_in_time = FramesInTime(29'013);
+    EXPECT_TRUE(Verify(FlyingRecording(kSeed), kSeed, limits).accepted);
+    limits.frames_in_time = 1831;
+    Verdict early = Verify(FlyingRecording(kSeed), kSeed, limits);
+    EXPECT_FALSE(early.accepted);
+    EXPECT_NE(early.reason.find("too soon after its ticket"), std::string::npos) << early.reason;
+}
+
+TEST_F(VerifierTest, FramesAndProcessorTimeAreLimited) {
+    PlayLimits limits;
+    limits.max_frames = 1000;
+    EXPECT_EQ(Verify(FlyingRecording(kSeed), kSeed, limits).reason,
+              "the game is not over after 1000 frames (17 s), the most the board plays");
+    limits = {};
+    limits.cpu = std::chrono::seconds(0);
+    EXPECT_EQ(Verify(FlyingRecording(kSeed), kSeed, limits).reason,
+              "the recording takes more than 0 s of the board's processor time to play");
+}
+
+// Games played side by side share nothing: each gets what it gets alone.
+TEST_F(VerifierTest, GamesPlayedAtOnceOnSeveralThreadsComeOutAsAlone) {
+    std::vector<std::future<Verdict>> verdicts;
+    for (int seed : {kSeed, 1, kSeed, 2}) {
+        verdicts.push_back(
+            std::async(std::launch::async, [this, seed] { return Verify(FlyingRecording(seed), seed); }));
+    }
+    std::vector<Verdict> got;
+    for (auto& verdict : verdicts) got.push_back(verdict.get());
+    EXPECT_EQ(got[0].frames, 1832);
+    EXPECT_EQ(got[2].frames, 1832);
+    EXPECT_EQ(got[1].frames, Verify(FlyingRecording(1), 1).frames);
+    EXPECT_EQ(got[3].score, Verify(FlyingRecording(2), 2).score);
+}
+
+}  // namespace
