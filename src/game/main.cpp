@@ -101,7 +101,7 @@ int Run(int argc, char** argv) {
     CloseOnSignalSource signals(*source);
     Input input(signals);
     if (!options.record.empty()) {
-        input.SetRecorder(&recorder);
+        input.AddRecorder(&recorder);
         observer.CountRecording(&recorder);
     }
 
