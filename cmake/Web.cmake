@@ -30,7 +30,8 @@ set(REZARUDEV_DESKTOP_ONLY_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/video/gl_ren
                                    ${CMAKE_SOURCE_DIR}/src/platform/video/gl_loader.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/write_guard.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/save_session.cpp
-                                   ${CMAKE_SOURCE_DIR}/src/platform/system/login_name.cpp)
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/login_name.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/replay_page.cpp)
 set_property(SOURCE src/game/paths.cpp APPEND PROPERTY COMPILE_DEFINITIONS REZARUDEV_DATA_FROM_BINARY=".")
 
 function(rezarudev_web_program target)
