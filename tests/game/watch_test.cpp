@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -101,4 +102,25 @@ TEST(GameRecordings, EveryKeptGameOfALongRunWatchedAloneIsTheSameGame) {
         if (kept.find("state player.") != std::string::npos) ++carried;
     }
     EXPECT_GE(carried, 2) << "games that took something over from the game before";
+}
+
+// Hostile recordings of one game in the fuzz corpus are refused before
+// anything plays, each with one line; only the good one is taken.
+TEST(GameRecordings, HostileRecordingsInTheCorpusAreRefused) {
+    int hostile = 0;
+    for (const auto& file : std::filesystem::directory_iterator(std::string(REZARUDEV_SOURCE_DIR) + "/fuzz/corpus/replay")) {
+        std::string name = file.path().filename().string();
+        if (name.rfind("one_game", 0) != 0) continue;
+        std::string error;
+        std::optional<ReplayFile> recording = ReadRecording(file.path().string(), error);
+        if (name == "one_game.txt") {
+            EXPECT_TRUE(recording) << error;
+            continue;
+        }
+        ++hostile;
+        EXPECT_FALSE(recording) << name;
+        EXPECT_FALSE(error.empty()) << name;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    }
+    EXPECT_GE(hostile, 9);
 }
