@@ -57,8 +57,10 @@
       if (!file) return;
       tell('');
       file.arrayBuffer().then(function (bytes) {
-        var path = '/opened/' + (++openedCount) + '.txt';
-        FS.mkdirTree('/opened');
+        // Named as the player knows it, in a folder of its own each time.
+        var folder = '/opened/' + (++openedCount);
+        var path = folder + '/' + (file.name.replace(/[^\w.-]+/g, '_').substring(0, 60) || 'replay.txt');
+        FS.mkdirTree(folder);
         FS.writeFile(path, new Uint8Array(bytes));
         opened.push(path);
         Module.canvas.focus();
