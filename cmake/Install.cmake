@@ -11,7 +11,7 @@ set(REZARUDEV_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/games/rezarudev CACHE STR
 
 # The game finds its sounds from its own folder, so a relocated install keeps working.
 file(RELATIVE_PATH data_from_binary /prefix/${REZARUDEV_INSTALL_BINDIR} /prefix/${REZARUDEV_INSTALL_DATADIR})
-set_property(SOURCE src/game/paths.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+set_property(SOURCE src/platform/system/installed_data.cpp APPEND PROPERTY COMPILE_DEFINITIONS
              REZARUDEV_DATA_FROM_BINARY="${data_from_binary}")
 
 set(REZARUDEV_APP_ID io.github.rezarudev.Rezarudev)

@@ -26,13 +26,20 @@ rezarudev_web_library(Freetype::Freetype include/freetype2 freetype z)
 add_library(OpenGL::GL INTERFACE IMPORTED)
 add_library(Threads::Threads INTERFACE IMPORTED)
 
+# What the browser does differently lives in src/platform/web/, in files named
+# as these desktop ones and behind the same headers; the GL 1.x back end and
+# its loader have none there, WebGL being OpenGL ES 2.0 only.
 set(REZARUDEV_DESKTOP_ONLY_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/video/gl_renderer.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/video/gl_loader.cpp
-                                   ${CMAKE_SOURCE_DIR}/src/platform/system/write_guard.cpp
-                                   ${CMAKE_SOURCE_DIR}/src/platform/system/save_session.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/video/display_platform.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/input/input_platform.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/disk_sync.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/installed_data.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/login_name.cpp
-                                   ${CMAKE_SOURCE_DIR}/src/platform/system/replay_page.cpp)
-set_property(SOURCE src/game/paths.cpp APPEND PROPERTY COMPILE_DEFINITIONS REZARUDEV_DATA_FROM_BINARY=".")
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/program_exit.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/save_session.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/replay_page.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/write_guard.cpp)
 
 function(rezarudev_web_program target)
   file(GLOB sounds CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*.ogg)
@@ -42,9 +49,10 @@ function(rezarudev_web_program target)
     list(APPEND preloads "SHELL:--preload-file ${sound}@/data/${name}")
   endforeach()
   set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${REZARUDEV_WEB_SITE})
+  set(page ${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_SOURCE_DIR}/web/start.js ${CMAKE_SOURCE_DIR}/web/controls.js)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${sounds} ${CMAKE_SOURCE_DIR}/web/page.js
                                                        ${CMAKE_SOURCE_DIR}/web/storage.js ${CMAKE_SOURCE_DIR}/web/replays.js
-                                                       ${CMAKE_SOURCE_DIR}/web/index.html)
+                                                       ${page})
   # ASYNCIFY lets the game's waits (Flip's pacing, SDL_Delay) hand the
   # thread back to the browser without turning the loop inside out.
   target_link_options(${target} PRIVATE
@@ -56,6 +64,6 @@ function(rezarudev_web_program target)
     "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/storage.js" "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/page.js"
     "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/replays.js" ${preloads})
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/web/index.html
-            ${CMAKE_SOURCE_DIR}/dist/icons/rezarudev-64.png ${REZARUDEV_WEB_SITE})
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${page} ${CMAKE_SOURCE_DIR}/dist/icons/rezarudev-64.png
+            ${REZARUDEV_WEB_SITE})
 endfunction()

@@ -50,7 +50,8 @@
     });
   }
 
-  // platform/web/page.cpp asks when the browser last had the thread.
+  // AfterPresent in platform/web/display_platform.cpp asks when the browser
+  // last had the thread.
   function stampFrame(now) {
     Module.lastAnimationFrame = now;
     window.requestAnimationFrame(stampFrame);

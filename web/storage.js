@@ -11,7 +11,8 @@
 (function () {
   // The per-user folders of the best score and score table ($HOME/.local/share)
   // and of the settings ($HOME/.config), as the game's paths make them with
-  // HOME=/home/web_user.
+  // HOME=/home/web_user (PerUserFolder in src/game/paths.cpp): a change there
+  // goes here too.
   var keptFolders = ['/home/web_user/.local/share', '/home/web_user/.config'];
   var kVersion = 21, kStore = 'FILE_DATA';
   var kLongestWaitMs = 3000;

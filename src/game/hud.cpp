@@ -1,14 +1,12 @@
 #include "game/hud.hpp"
 
+#include "entities/player/power_kinds.hpp"
 #include "game/game.hpp"
 #include "platform/video/text.hpp"
 
 namespace {
 
 constexpr int kShadow = 20;
-
-const char* const auto_names[] = {"None", "Shield", "Gun Sat", "Hologram", "Tri-Force"};
-const char* const trigger_names[] = {"Hyper-Space", "Mines", "Rocket", "Armageddon", "Smart-Bomb"};
 
 }  // namespace
 
@@ -48,9 +46,9 @@ std::string LevelText(const Game& game) { return "Level:" + TwoDigits(game.playe
 
 std::string PowerUpText(const Game& game) {
     std::string line = "Power-Up: [ Auto: ";
-    line += auto_names[game.autopow.ptype];
+    line += kAutoKinds[game.autopow.ptype].name;
     line += " ]  [ Trigger: ";
-    line += trigger_names[game.trigpow.ptype];
+    line += kTriggerKinds[game.trigpow.ptype].name;
     if (game.trigpow.uses > 0) {
         line += ' ';
         line += std::to_string(game.trigpow.uses);

@@ -1,6 +1,8 @@
 #pragma once
 
-// The virtual-key codes the game reads.
+// The virtual-key codes the game reads. In the browser web/controls.js keeps
+// those a browser would act on (arrows, Space, Left Ctrl and Alt, Esc) from
+// the page: a key added here belongs in its list too.
 constexpr int kKeyBackspace = 8;
 constexpr int kKeyEnter = 13;
 constexpr int kKeyEscape = 27;

@@ -1,7 +1,5 @@
 #include "game/paths.hpp"
 
-#include <SDL.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,7 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include <sys/stat.h>
+#include "platform/system/installed_data.hpp"
+#include "platform/system/user_files.hpp"
 
 namespace fs = std::filesystem;
 
@@ -29,18 +28,13 @@ const char* AbsoluteVariable(const char* name) {
 
 }  // namespace
 
+// In the browser HOME is /home/web_user, and web/storage.js keeps the two
+// folders this gives there in the browser's storage: a change here goes
+// there too.
 std::string PerUserFolder(const char* variable, const char* under_home) {
     if (const char* value = AbsoluteVariable(variable)) return std::string(value) + "/rezarudev";
     if (const char* home = AbsoluteVariable("HOME")) return std::string(home) + "/" + under_home + "/rezarudev";
     return {};
-}
-
-bool MakeFolders(const std::string& folder) {
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) return true;
-    }
 }
 
 GameFolders FoldersUnder(const std::string& data_dir) {
@@ -78,21 +72,13 @@ GameFolders FindFolders(const std::string& data_dir) {
     return folders;
 }
 
-std::string InstalledDataFolder() {
-    char* base = SDL_GetBasePath();
-    if (!base) return {};
-    fs::path folder = fs::path(base) / REZARUDEV_DATA_FROM_BINARY;
-    SDL_free(base);
-    return folder.lexically_normal().string();
-}
-
 std::string UserDataFolder() {
     std::string folder = PerUserFolder("XDG_DATA_HOME", ".local/share");
     if (folder.empty()) {
         std::fprintf(stderr, "rezarudev: no per-user folder (HOME is not set); the best score stays in data/\n");
         return {};
     }
-    if (!MakeFolders(folder)) {
+    if (!MakeFolder(folder, FolderReach::kWithParents)) {
         std::fprintf(stderr, "rezarudev: cannot create %s: %s; the best score stays in data/\n", folder.c_str(),
                      std::strerror(errno));
         return {};

@@ -30,18 +30,10 @@ std::string BestScoreToRead(const GameFolders& folders);
 // not given.
 GameFolders FindFolders(const std::string& data_dir);
 
-// The installed data folder, found from the executable's own folder so that
-// an install under any prefix works; empty when the platform cannot say.
-std::string InstalledDataFolder();
-
 // The game's folder under the per-user base folder that `variable` names,
 // else under $HOME/`under_home`. As the XDG rules have it, an empty or
 // relative value counts as unset. Empty when neither gives an absolute path.
 std::string PerUserFolder(const char* variable, const char* under_home);
-
-// Creates the folder and any missing above it, for this user only. False,
-// with errno set, on failure.
-bool MakeFolders(const std::string& folder);
 
 // The per-user folder for the best score, ending in '/', created when
 // missing: $XDG_DATA_HOME/rezarudev/, falling back to

@@ -35,10 +35,7 @@ void NewGame(Game& game) {
 
 void ClearPlayfield(Game& game) {
     game.powerup.alive = 0;
-    game.ufo.fry_alive = 0;
-    if (game.ufo.alive) game.sound.StopUfoHum();
-    game.ufo.alive = 0;
-    game.ufo.rel_tmr = CrossingDelay(game.random);
+    game.ufo.reset(game);
     game.shipshot_list.Clear();
     game.burger_list.Clear();
     game.shiptrail_list.Clear();

@@ -15,7 +15,6 @@
 #include "platform/input/input.hpp"
 #include "platform/system/replay_page.hpp"
 #include "platform/system/save_session.hpp"
-#include "platform/system/user_files.hpp"
 #include "platform/video/collision.hpp"
 
 namespace {
@@ -105,7 +104,7 @@ void ReturnToTitle(Game& game) {
     ClearPlayfield(game);
     game.paused = 0;
     ClearPhases(game);
-    if (kWriteFilesAsTheyChange) SaveBest(game);
+    if (WriteFilesAsTheyChange()) SaveBest(game);
     game.sound.SwitchMusic(4);
     EnterTitle(game);
 }

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <filesystem>
 
-
 #include "game/game.hpp"
 #include "game/paths.hpp"
 #include "platform/system/message.hpp"
@@ -140,7 +139,7 @@ void SaveChangedSettings(Game& game) {
         return;
     }
     std::string folder = std::filesystem::path(path).parent_path().string();
-    if (!folder.empty() && !MakeFolders(folder)) {
+    if (!folder.empty() && !MakeFolder(folder, FolderReach::kWithParents)) {
         std::fprintf(stderr, "rezarudev: cannot create %s: %s\n", Printable(folder).c_str(), std::strerror(errno));
         game.save_failed = true;
         return;

@@ -11,7 +11,7 @@
 #include "game/watch.hpp"
 #include "platform/input/input.hpp"
 #include "platform/system/clock.hpp"
-#include "platform/system/user_files.hpp"
+#include "platform/system/save_session.hpp"
 #include "platform/video/display.hpp"
 
 void StartUp(Game& game, std::optional<int> seed) {
@@ -68,7 +68,7 @@ void DrawMainLoopScreen(Game& game) {
     if (game.player.score > game.player.best) UpdateBest(game);
     DrawHud(game, game.paused || game.title_on ? 1 : 0);
     game.services.input.SetPointerCaptured(PointerCaptured(game));
-    if (kWriteFilesAsTheyChange) KeepChangedSettings(game);
+    if (WriteFilesAsTheyChange()) KeepChangedSettings(game);
 }
 
 bool FinishMainLoopFrame(Game& game) {

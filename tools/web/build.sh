@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the browser version into build-web/: index.html, rezarudev.js,
-# rezarudev.wasm and rezarudev.data (the sounds), ready for any static host.
+# Builds the browser version into build-web/: index.html and its scripts,
+# rezarudev.js, rezarudev.wasm and rezarudev.data (the sounds), ready for any
+# static host.
 # The libraries come first (tools/web/build_libs.sh, which also installs the
 # tool chain). Usage: tools/web/build.sh [BUILD_DIR]  (default: build-web)
 set -euo pipefail

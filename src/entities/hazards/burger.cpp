@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "entities/wrap.hpp"
+#include "entities/playfield.hpp"
 #include "game/game.hpp"
 #include "platform/video/collision.hpp"
 
@@ -21,8 +21,6 @@ int ShotPoints(float size) {
     if (size == 2) return 20;
     return 10;
 }
-
-int Pixel(float coordinate) { return static_cast<int>(coordinate); }
 
 void Split(Game& game, const burger_tag& burger) {
     if (burger.size == 1) {
@@ -133,10 +131,7 @@ void burger_tag::update(Game& game) {
         }
     }
 
-    trigpow_tag& trigpow = game.trigpow;
-    if (trigpow.sb_scale != 0 &&
-        collision.ImagesCollide(burger_img, Pixel(x), Pixel(y), 0, rotation, scale, scale, *game.images.ring_img,
-                                Pixel(trigpow.sb_x), Pixel(trigpow.sb_y), 0, 0, trigpow.sb_scale, trigpow.sb_scale)) {
+    if (game.trigpow.ring_touches(game, burger_img, x, y, rotation, scale)) {
         game.burger_list.Remove(this);
         int points = level * 25;
         AddScore(game, points);

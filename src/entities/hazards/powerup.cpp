@@ -1,54 +1,38 @@
 #include "entities/hazards/powerup.hpp"
 
+#include <iterator>
+
 #include "entities/hazards/crossing.hpp"
+#include "entities/player/power_kinds.hpp"
 #include "game/game.hpp"
 
 namespace {
 
+// What each pickup frame gives, from frame 5 on.
+struct Pickup {
+    bool trigger;
+    int kind;
+};
+constexpr Pickup kPickups[] = {
+    {false, kAutoShield},   {false, kAutoGunSat},       {true, kTriggerMines},     {false, kAutoHologram},
+    {true, kTriggerRocket}, {true, kTriggerArmageddon}, {true, kTriggerSmartBomb},
+};
+constexpr int kFirstPickupFrame = 5;
+
 // Gives the ship what the pickup's frame shows and names it in a popup.
 void Grant(Game& game, int frame, float x, float y) {
-    const char* text = nullptr;
-    switch (frame) {
-    case 5:
-        autopow_tag::Create(game, kAutoShield);
-        text = "Auto: Shield";
-        break;
-    case 6:
-        autopow_tag::Create(game, kAutoGunSat);
-        text = "Auto: Gun Sat";
-        break;
-    case 7:
-        trigpow_tag::Create(game, kTriggerMines);
-        text = "Trigger: Mines";
-        break;
-    case 8:
-        // A second Hologram upgrades it; any other holding is replaced.
-        if (game.autopow.ptype == kAutoHologram) {
-            autopow_tag::Create(game, kAutoTriForce);
-            text = "Auto: Tri-Force";
-        } else {
-            autopow_tag::Create(game, kAutoHologram);
-            text = "Auto: Hologram";
-        }
-        break;
-    case 9:
-        trigpow_tag::Create(game, kTriggerRocket);
-        text = "Trigger: Rocket";
-        break;
-    case 10:
-        trigpow_tag::Create(game, kTriggerArmageddon);
-        text = "Trigger: Armageddon";
-        break;
-    case 11:
-        trigpow_tag::Create(game, kTriggerSmartBomb);
-        // The popup reads "Auto" though the smart bomb is a trigger power-up;
-        // the wording is kept on purpose.
-        text = "Auto: Smart Bomb";
-        break;
-    default:
+    int index = frame - kFirstPickupFrame;
+    if (index < 0 || index >= static_cast<int>(std::size(kPickups))) return;
+    const Pickup& pickup = kPickups[index];
+    if (pickup.trigger) {
+        trigpow_tag::Create(game, pickup.kind);
+        points_tag::Create(game, x, y, kTriggerKinds[pickup.kind].pickup_text);
         return;
     }
-    points_tag::Create(game, x, y, text);
+    // A second Hologram upgrades it; any other holding is replaced.
+    int kind = pickup.kind == kAutoHologram && game.autopow.ptype == kAutoHologram ? kAutoTriForce : pickup.kind;
+    autopow_tag::Create(game, kind);
+    points_tag::Create(game, x, y, kAutoKinds[kind].pickup_text);
 }
 
 }  // namespace

@@ -3,19 +3,38 @@
 #include <string>
 
 #include "entities/hazards/crossing.hpp"
+#include "entities/playfield.hpp"
 #include "game/game.hpp"
 #include "platform/video/collision.hpp"
 
 namespace {
 
-int Pixel(float coordinate) { return static_cast<int>(coordinate); }
+// Out of the sky: the hum goes with it.
+void Leave(Game& game, ufo_tag& ufo) {
+    ufo.alive = 0;
+    game.sound.StopUfoHum();
+}
 
-bool InSmartBombRing(Game& game, TImage& image, float x, float y, float rotation, float scale) {
-    const trigpow_tag& trigpow = game.trigpow;
-    if (trigpow.sb_scale == 0) return false;
-    return game.services.collision.ImagesCollide(*game.images.ring_img, Pixel(trigpow.sb_x), Pixel(trigpow.sb_y), 0, 0,
-                                                 trigpow.sb_scale, trigpow.sb_scale, image, Pixel(x), Pixel(y), 0,
-                                                 rotation, scale, scale) != 0;
+// Whether the frame of `image` placed so touches the UFO, or its fry.
+bool TouchesUfo(Game& game, const ufo_tag& ufo, TImage& image, float x, float y, int frame, float rotation,
+                float scale_x, float scale_y) {
+    return game.services.collision.ImagesCollide(image, Pixel(x), Pixel(y), frame, rotation, scale_x, scale_y,
+                                                 *game.images.ufo_img, Pixel(ufo.x), Pixel(ufo.y), 0, ufo.rotation,
+                                                 ufo.scale, ufo.scale) != 0;
+}
+
+bool TouchesFry(Game& game, const ufo_tag& ufo, TImage& image, float x, float y, int frame, float rotation,
+                float scale_x, float scale_y) {
+    return game.services.collision.ImagesCollide(image, Pixel(x), Pixel(y), frame, rotation, scale_x, scale_y,
+                                                 *game.images.fries_img, Pixel(ufo.fry_x), Pixel(ufo.fry_y), 0,
+                                                 ufo.fry_rot, ufo.fry_scale, ufo.fry_scale) != 0;
+}
+
+// The points of bringing it (or its fry) down, with their popup at (x, y).
+void Pay(Game& game, const ufo_tag& ufo, float x, float y) {
+    int award = ufo.points(game);
+    game.player.score += award;
+    points_tag::Create(game, x, y, std::to_string(award));
 }
 
 }  // namespace
@@ -53,8 +72,7 @@ void ufo_tag::step(Game& game) {
 }
 
 void ufo_tag::destroy(Game& game, bool fries_burst) {
-    alive = 0;
-    game.sound.StopUfoHum();
+    Leave(game, *this);
     shipbits_tag::Create(game, x, y, 1);
     if (fries_burst) particle_tag::Create(game, fry_x, fry_y, 15);
     explosion_tag::Create(game, x, y, scale, 0.01f);
@@ -105,10 +123,7 @@ void ufo_tag::update(Game& game) {
         }
     }
 
-    if (x > 667 || x < -26) {
-        alive = 0;
-        game.sound.StopUfoHum();
-    }
+    if (x > 667 || x < -26) Leave(game, *this);
 
     if (direction > 180) {
         rotation -= 3;
@@ -125,11 +140,9 @@ void ufo_tag::update(Game& game) {
         if (shielded) game.sound.PlaySfx(game.sound.death_snd);
     }
 
-    if (InSmartBombRing(game, ufo_img, x, y, rotation, scale)) {
+    if (game.trigpow.ring_touches(game, ufo_img, x, y, rotation, scale)) {
         destroy(game);
-        int award = points(game);
-        player.score += award;
-        points_tag::Create(game, x, y, std::to_string(award));
+        Pay(game, *this, x, y);
     }
 }
 
@@ -163,10 +176,56 @@ void ufo_tag::fry_update(Game& game) {
         player.ship_hit(game);
     }
 
-    if (InSmartBombRing(game, fries_img, fry_x, fry_y, fry_rot, fry_scale)) {
+    if (game.trigpow.ring_touches(game, fries_img, fry_x, fry_y, fry_rot, fry_scale)) {
         fry_alive = 0;
         particle_tag::Create(game, fry_x, fry_y, 15);
     }
+}
+
+// Both tests are made, so one weapon can bring down the UFO and its fry.
+bool ufo_tag::hit_by_shot(Game& game, const shipshot_tag& shot) {
+    TImage& image = *game.images.shot_img;
+    bool hit = false;
+    if (alive != 0 && TouchesUfo(game, *this, image, shot.x, shot.y, 0, shot.direction, shot.scale, shot.scale)) {
+        hit = true;
+        destroy(game);
+        game.sound.PlaySfx(game.sound.death_snd);
+        Pay(game, *this, x, y);
+    }
+    if (fry_alive != 0 && TouchesFry(game, *this, image, shot.x, shot.y, 0, shot.direction, shot.scale, shot.scale)) {
+        hit = true;
+        fry_alive = 0;
+        particle_tag::Create(game, fry_x, fry_y, 15);
+        game.sound.PlaySfx(game.sound.burghit_snd);
+    }
+    return hit;
+}
+
+bool ufo_tag::hit_by_blast(Game& game, int frame, float weapon_x, float weapon_y, float weapon_rotation) {
+    TImage& image = *game.images.icons_img;
+    bool hit = false;
+    if (alive != 0 && TouchesUfo(game, *this, image, weapon_x, weapon_y, frame, weapon_rotation, 1, 1)) {
+        hit = true;
+        destroy(game);
+        game.sound.PlaySfx(game.sound.death_snd);
+        Pay(game, *this, weapon_x, weapon_y);
+    }
+    if (fry_alive != 0 && TouchesFry(game, *this, image, weapon_x, weapon_y, frame, weapon_rotation, 1, 1)) {
+        hit = true;
+        fry_alive = 0;
+        game.sound.PlaySfx(game.sound.death_snd);
+        // A fry is worth what its UFO is worth.
+        Pay(game, *this, weapon_x, weapon_y);
+        particle_tag::Create(game, fry_x, fry_y, 15);
+        explosion_tag::Create(game, weapon_x, weapon_y, fry_scale, 0.02f);
+    }
+    return hit;
+}
+
+void ufo_tag::reset(Game& game) {
+    fry_alive = 0;
+    if (alive) Leave(game, *this);
+    rel_tmr = CrossingDelay(game.random);
 }
 
 void ufo_tag::pause_hum(Game& game) {

@@ -1,6 +1,7 @@
 #pragma once
 
 class Game;
+struct shipshot_tag;
 
 // The fries carton and the one fry it may have in the air.
 struct ufo_tag {
@@ -28,6 +29,16 @@ struct ufo_tag {
     // With fries_burst a fry bursts at the fry's place as well, in the air or
     // not, between the debris and the flash.
     void destroy(Game& game, bool fries_burst = false);
+    // A ship shot against the UFO, then its fry; true when it hit either and
+    // is spent. The UFO pays, with its popup where it was; a fry only bursts.
+    bool hit_by_shot(Game& game, const shipshot_tag& shot);
+    // A mine or rocket (icons_img `frame`, placed so)
+    // against the UFO, then its fry; true when it hit either and is spent.
+    // Each pays, with its popup at the weapon, and a fry blows up.
+    bool hit_by_blast(Game& game, int frame, float weapon_x, float weapon_y, float weapon_rotation);
+    // Gone with the playfield: no UFO, no fry, no hum, and the countdown to
+    // the next crossing starts afresh.
+    void reset(Game& game);
     // The hum stops while the game is paused and starts again when it
     // resumes, for a UFO in flight.
     void pause_hum(Game& game);

@@ -1,11 +1,9 @@
 #include "entities/player/mine.hpp"
 
 #include <memory>
-#include <string>
 
-#include "entities/wrap.hpp"
+#include "entities/playfield.hpp"
 #include "game/game.hpp"
-#include "platform/video/collision.hpp"
 
 void mine_tag::Create(Game& game, float x, float y, float rotation) {
     auto mine = std::make_unique<mine_tag>();
@@ -33,41 +31,5 @@ void mine_tag::update(Game& game) {
     WrapAround(x, -8, 648);
     WrapAround(y, -8, 488);
 
-    if (StrikeUfo(game, 2, x, y, rotation)) game.mine_list.Remove(this);
-}
-
-bool StrikeUfo(Game& game, int frame, float x, float y, float rotation) {
-    ufo_tag& ufo = game.ufo;
-    player_tag& player = game.player;
-    Collision& collision = game.services.collision;
-    TImage& image = *game.images.icons_img;
-    const int weapon_x = static_cast<int>(x);
-    const int weapon_y = static_cast<int>(y);
-    // Both tests are made, so one weapon can bring down the UFO and its fry.
-    bool hit = false;
-    if (ufo.alive != 0 && collision.ImagesCollide(image, weapon_x, weapon_y, frame, rotation, 1, 1,
-                                                  *game.images.ufo_img, static_cast<int>(ufo.x),
-                                                  static_cast<int>(ufo.y), 0, ufo.rotation, ufo.scale, ufo.scale)) {
-        hit = true;
-        ufo.destroy(game);
-        game.sound.PlaySfx(game.sound.death_snd);
-        const int points = ufo.points(game);
-        player.score += points;
-        points_tag::Create(game, x, y, std::to_string(points));
-    }
-    if (ufo.fry_alive != 0 &&
-        collision.ImagesCollide(image, weapon_x, weapon_y, frame, rotation, 1, 1, *game.images.fries_img,
-                                static_cast<int>(ufo.fry_x), static_cast<int>(ufo.fry_y), 0, ufo.fry_rot, ufo.fry_scale,
-                                ufo.fry_scale)) {
-        hit = true;
-        ufo.fry_alive = 0;
-        game.sound.PlaySfx(game.sound.death_snd);
-        // A fry is worth what its UFO is worth.
-        const int points = ufo.points(game);
-        player.score += points;
-        points_tag::Create(game, x, y, std::to_string(points));
-        particle_tag::Create(game, ufo.fry_x, ufo.fry_y, 15);
-        explosion_tag::Create(game, x, y, ufo.fry_scale, 0.02f);
-    }
-    return hit;
+    if (game.ufo.hit_by_blast(game, 2, x, y, rotation)) game.mine_list.Remove(this);
 }

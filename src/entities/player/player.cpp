@@ -1,6 +1,6 @@
 #include "entities/player/player.hpp"
 
-#include "entities/wrap.hpp"
+#include "entities/playfield.hpp"
 #include "game/game.hpp"
 #include "game/keys.hpp"
 #include "game/screens.hpp"
@@ -124,6 +124,7 @@ int player_tag::reset_ship(Game& game, int full) {
     input.MoveMouse(320, 240);
     input.FlushMouse();
     input.FlushKeyboard();
+    // The game stops while a pad button is held, on purpose: a press from before must not act on the new ship.
     WaitJoyRelease(input);
     return 0;
 }
@@ -215,7 +216,7 @@ void player_tag::ship_hit(Game& game) {
 
 int player_tag::touches(Game& game, TImage& image, float image_x, float image_y, int image_frame, float image_rotation,
                         float scale_x, float scale_y) {
-    return game.services.collision.ImagesCollide(image, static_cast<int>(image_x), static_cast<int>(image_y),
-                                                 image_frame, image_rotation, scale_x, scale_y, *game.images.ship_img,
-                                                 static_cast<int>(x), static_cast<int>(y), 0, rotation, 1.0f, 0.6f);
+    return game.services.collision.ImagesCollide(image, Pixel(image_x), Pixel(image_y), image_frame, image_rotation,
+                                                 scale_x, scale_y, *game.images.ship_img, Pixel(x), Pixel(y), 0,
+                                                 rotation, 1.0f, 0.6f);
 }

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "entities/wrap.hpp"
+#include "entities/playfield.hpp"
 #include "game/game.hpp"
 
 void rocket_tag::Create(Game& game, float x, float y, float rotation) {
@@ -40,5 +40,5 @@ void rocket_tag::update(Game& game) {
     // Rockets wrap at 482 below, mines at 488.
     WrapAround(y, -8, 482);
 
-    if (StrikeUfo(game, 3, x, y, rotation)) game.rocket_list.Remove(this);
+    if (game.ufo.hit_by_blast(game, 3, x, y, rotation)) game.rocket_list.Remove(this);
 }

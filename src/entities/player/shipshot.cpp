@@ -1,11 +1,9 @@
 #include "entities/player/shipshot.hpp"
 
 #include <memory>
-#include <string>
 
-#include "entities/wrap.hpp"
+#include "entities/playfield.hpp"
 #include "game/game.hpp"
-#include "platform/video/collision.hpp"
 
 void shipshot_tag::Create(Game& game, float x, float y, float direction) {
     auto shot = std::make_unique<shipshot_tag>();
@@ -32,30 +30,7 @@ void shipshot_tag::update(Game& game) {
 
     // A shot that hits goes on testing, so it can bring down the UFO and its
     // fries at once; it leaves the list once, at the end.
-    bool spent = false;
-    ufo_tag& ufo = game.ufo;
-    Collision& collision = game.services.collision;
-    const int shot_x = static_cast<int>(x);
-    const int shot_y = static_cast<int>(y);
-    if (ufo.alive == 1 && collision.ImagesCollide(*game.images.shot_img, shot_x, shot_y, 0, direction, scale, scale,
-                                                  *game.images.ufo_img, static_cast<int>(ufo.x),
-                                                  static_cast<int>(ufo.y), 0, ufo.rotation, ufo.scale, ufo.scale)) {
-        spent = true;
-        ufo.destroy(game);
-        game.sound.PlaySfx(game.sound.death_snd);
-        int points = ufo.points(game);
-        game.player.score += points;
-        points_tag::Create(game, ufo.x, ufo.y, std::to_string(points));
-    }
-    if (ufo.fry_alive != 0 &&
-        collision.ImagesCollide(*game.images.shot_img, shot_x, shot_y, 0, direction, scale, scale,
-                                *game.images.fries_img, static_cast<int>(ufo.fry_x), static_cast<int>(ufo.fry_y), 0,
-                                ufo.fry_rot, ufo.fry_scale, ufo.fry_scale)) {
-        spent = true;
-        ufo.fry_alive = 0;
-        particle_tag::Create(game, ufo.fry_x, ufo.fry_y, 15);
-        game.sound.PlaySfx(game.sound.burghit_snd);
-    }
+    bool spent = game.ufo.hit_by_shot(game, *this);
     if (scale < 0.1f) spent = true;
     if (spent) game.shipshot_list.Remove(this);
 }

@@ -1,6 +1,9 @@
 #include "entities/player/trigpow.hpp"
 
+#include "entities/player/power_kinds.hpp"
+#include "entities/playfield.hpp"
 #include "game/game.hpp"
+#include "platform/video/collision.hpp"
 
 void trigpow_tag::Fire(Game& game) {
     player_tag& player = game.player;
@@ -80,32 +83,18 @@ void trigpow_tag::draw_flash(Game& game) {
     gfx.SetAlpha(1.0f);
 }
 
+bool trigpow_tag::ring_touches(Game& game, TImage& image, float x, float y, float rotation, float scale) {
+    if (sb_scale == 0) return false;
+    return game.services.collision.ImagesCollide(*game.images.ring_img, Pixel(sb_x), Pixel(sb_y), 0, 0, sb_scale,
+                                                 sb_scale, image, Pixel(x), Pixel(y), 0, rotation, scale, scale) != 0;
+}
+
 // The ring, the flash and a running spin are left alone: a new pickup only
 // changes what the next trigger press does.
 void trigpow_tag::Create(Game& game, int p) {
+    if (p < kTriggerHyperspace || p > kTriggerSmartBomb) return;
     trigpow_tag& trigpow = game.trigpow;
-    switch (p) {
-    case kTriggerHyperspace:
-        trigpow.ptype = kTriggerHyperspace;
-        break;
-    case kTriggerMines:
-        trigpow.ptype = kTriggerMines;
-        trigpow.uses = 8;
-        break;
-    case kTriggerRocket:
-        trigpow.ptype = kTriggerRocket;
-        trigpow.uses = 5;
-        break;
-    case kTriggerArmageddon:
-        trigpow.ptype = kTriggerArmageddon;
-        trigpow.uses = 3;
-        break;
-    case kTriggerSmartBomb:
-        // No uses left, yet the trigger still fires it once.
-        trigpow.ptype = kTriggerSmartBomb;
-        trigpow.uses = 0;
-        break;
-    default:
-        break;
-    }
+    trigpow.ptype = p;
+    // Hyper-Space, never used up, leaves the count as it was.
+    if (p != kTriggerHyperspace) trigpow.uses = kTriggerKinds[p].uses;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 class Game;
+class TImage;
 
 // The trigger power-up kinds, numbered as the trace and the HUD's name table
 // count them.
@@ -32,4 +33,7 @@ struct trigpow_tag {
     void update(Game& game);
     // The white flash of a smart bomb over the background.
     void draw_flash(Game& game);
+    // Whether frame 0 of `image`, placed so, touches the smart-bomb ring
+    // while it grows.
+    bool ring_touches(Game& game, TImage& image, float x, float y, float rotation, float scale);
 };

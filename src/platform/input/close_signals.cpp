@@ -4,9 +4,7 @@
 
 #include <signal.h>
 
-#ifdef __EMSCRIPTEN__
-#include "platform/web/page.hpp"
-#endif
+#include "platform/input/input_platform.hpp"
 
 namespace {
 
@@ -17,10 +15,7 @@ volatile std::sig_atomic_t close_signalled = 0;
 extern "C" void SignalClose(int) { close_signalled = 1; }
 
 void TakeSignal(std::vector<InputEvent>& events) {
-#ifdef __EMSCRIPTEN__
-    // The page's Esc stands for the signals a browser does not have.
     if (PageAsksToClose()) close_signalled = 1;
-#endif
     if (close_signalled != 0) {
         close_signalled = 0;
         events.push_back(InputEvent::Close());

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/input/input_platform.hpp"
 #include "platform/video/display.hpp"
 
 namespace {
@@ -183,10 +184,7 @@ int GameKeyCode(int scancode, int keycode) {
 }
 
 float JoyAxisValue(int raw) {
-#ifdef __EMSCRIPTEN__
-    // SDL scales the browser's -1..1 by 32767: there a stick pushed fully left or up stops at -32767.
-    if (raw == -32767) raw = -32768;
-#endif
+    raw = DesktopAxisReading(raw);
     return raw < 0 ? static_cast<float>(raw / 32768.0) : static_cast<float>(raw / 32767.0);
 }
 
@@ -323,10 +321,7 @@ void SdlInputSource::TranslateKey(const SDL_Event& event, std::vector<InputEvent
     if (down && enter && (key.keysym.mod & KMOD_ALT) != 0) enter_swallowed_ = true;
     if (scancode == SDL_SCANCODE_F11 || (down && enter_swallowed_)) {
         if (down && display_toggle_) {
-#ifndef __EMSCRIPTEN__
-            // The page goes full screen itself, inside the key press as browsers demand.
-            display_toggle_();
-#endif
+            if (GameTogglesFullscreen()) display_toggle_();
             SwallowAlt();
         }
         return;
@@ -367,11 +362,10 @@ void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& 
         }
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) events.push_back(InputEvent::Focus(false));
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) events.push_back(InputEvent::Focus(true));
-#ifdef __EMSCRIPTEN__
-        // A hidden browser tab may keep the focus; the game stops all the same.
-        if (event.window.event == SDL_WINDOWEVENT_HIDDEN) events.push_back(InputEvent::Focus(false));
-        if (event.window.event == SDL_WINDOWEVENT_SHOWN) events.push_back(InputEvent::Focus(true));
-#endif
+        if (HiddenWindowLosesFocus()) {
+            if (event.window.event == SDL_WINDOWEVENT_HIDDEN) events.push_back(InputEvent::Focus(false));
+            if (event.window.event == SDL_WINDOWEVENT_SHOWN) events.push_back(InputEvent::Focus(true));
+        }
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) events.push_back(InputEvent::Close());
         break;
     case SDL_QUIT:
@@ -617,7 +611,8 @@ void SdlInputSource::SetPointerCaptured(bool captured, int x, int y) {
     if (captured) {
         if (SDL_GetKeyboardFocus() == window_) WarpTo(x, y);
         // Relative mode keeps motion coming when the system pointer would
-        // sit at a screen edge.
+        // sit at a screen edge. In a browser it asks the canvas for a pointer
+        // lock, which web/controls.js asks for again when it was refused.
         SDL_SetRelativeMouseMode(SDL_TRUE);
         // The warp's own motion must not count as the player's.
         SDL_PumpEvents();

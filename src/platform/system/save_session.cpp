@@ -26,3 +26,5 @@ bool SaveSession::Finish() {
 }
 
 bool OthersSaved() { return false; }
+
+bool WriteFilesAsTheyChange() { return false; }

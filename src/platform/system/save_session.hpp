@@ -28,3 +28,8 @@ private:
 // Whether another game (another tab of the page) has saved since the last
 // time this was asked; then what is stored is worth reading again.
 bool OthersSaved();
+
+// Whether each of the player's files is written as soon as what it holds
+// changes, not only when the game leaves: a browser tab may be closed or
+// reloaded at any moment, and then the game never reaches its way out.
+bool WriteFilesAsTheyChange();

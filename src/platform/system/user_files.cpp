@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/system/disk_sync.hpp"
 #include "platform/system/message.hpp"
 
 namespace {
@@ -38,30 +39,6 @@ std::filesystem::path FinalTarget(const std::filesystem::path& path) {
         target = link.is_absolute() ? link : target.parent_path() / link;
     }
     return target;
-}
-
-// In the browser an fsync copies the whole folder to the page's storage and
-// waits for it, for ever where the storage never answers; there the files
-// reach the storage at the end of each save instead (save_session).
-int SyncFile(int descriptor) {
-#ifdef __EMSCRIPTEN__
-    static_cast<void>(descriptor);
-    return 0;
-#else
-    return ::fsync(descriptor);
-#endif
-}
-
-void SyncFolderOf(const std::filesystem::path& file) {
-#ifndef __EMSCRIPTEN__
-    std::filesystem::path folder = file.parent_path();
-    int descriptor = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0) return;
-    ::fsync(descriptor);
-    ::close(descriptor);
-#else
-    static_cast<void>(file);
-#endif
 }
 
 }  // namespace
@@ -129,6 +106,15 @@ int WriteFileSafely(const std::string& path, std::string_view bytes) {
     return 0;
 }
 
+bool MakeFolder(const std::string& folder, FolderReach reach) {
+    if (reach == FolderReach::kFolderOnly) return ::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST;
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        std::string part = folder.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (slash == std::string::npos) return true;
+    }
+}
+
 bool WriteUserFile(const std::string& path, std::string_view bytes, const char* what) {
     std::filesystem::path given(path);
     // Write permission taken away by the player is a wish: root, who could
@@ -139,9 +125,9 @@ bool WriteUserFile(const std::string& path, std::string_view bytes, const char* 
                      Printable(path).c_str(), what);
         return false;
     }
-    // The folder the file sits in may be made, but nothing above it.
-    std::error_code error;
-    if (given.has_parent_path()) std::filesystem::create_directory(given.parent_path(), error);
+    // The folder the file sits in may be made, but nothing above it; if it
+    // cannot be, the write below says why.
+    if (given.has_parent_path()) MakeFolder(given.parent_path().string(), FolderReach::kFolderOnly);
     if (int problem = WriteFileSafely(path, bytes)) {
         std::fprintf(stderr, "rezarudev: cannot save %s to %s: %s\n", what, Printable(path).c_str(),
                      std::strerror(problem));

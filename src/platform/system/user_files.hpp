@@ -7,15 +7,6 @@
 // The player's own files (the best score, the score table, the settings):
 // read under one policy, written so that they are never left half written.
 
-// A browser tab may be closed or reloaded at any moment, and then the game
-// never reaches its way out: there every file is written as soon as what it
-// holds changes, not only when the game leaves.
-#ifdef __EMSCRIPTEN__
-inline constexpr bool kWriteFilesAsTheyChange = true;
-#else
-inline constexpr bool kWriteFilesAsTheyChange = false;
-#endif
-
 struct UserFile {
     enum class State { kMissing, kRead, kUnreadable };
     State state = State::kMissing;
@@ -38,6 +29,19 @@ UserFile ReadUserFile(const std::string& path, std::size_t max_size);
 // exist. 0 on success, otherwise the errno of the step that failed, with the
 // old file left as it was.
 int WriteFileSafely(const std::string& path, std::string_view bytes);
+
+// How much of a missing folder path the game may make for the player's files.
+enum class FolderReach {
+    // The folder itself only, as any folder is made: the data folder, inside
+    // one that whoever chose it made.
+    kFolderOnly,
+    // With any missing above it, for this user only: a per-user folder, as the
+    // XDG rules have it.
+    kWithParents,
+};
+// Makes `folder` when it is missing, as far as `reach` allows. False, with
+// errno set, on failure.
+bool MakeFolder(const std::string& folder, FolderReach reach);
 
 // Writes one of the player's files through WriteFileSafely, making its own
 // folder (and only that) when it is missing. A file the player made

@@ -7,17 +7,10 @@
 #include <malloc.h>
 #endif
 
-#include "platform/video/display.hpp"
-#include "platform/video/gles2_renderer.hpp"
-#ifndef __EMSCRIPTEN__
-#include "platform/video/gl_loader.hpp"
-#include "platform/video/gl_renderer.hpp"
-#endif
 #include "platform/system/resources.hpp"
+#include "platform/video/display.hpp"
+#include "platform/video/display_platform.hpp"
 #include "platform/video/png.hpp"
-#ifdef __EMSCRIPTEN__
-#include "platform/web/page.hpp"
-#endif
 
 namespace {
 
@@ -94,7 +87,8 @@ public:
         }
         int drawable_width = 0, drawable_height = 0;
         SDL_GL_GetDrawableSize(window_, &drawable_width, &drawable_height);
-        if (!AttachRenderer(drawable_width, drawable_height)) {
+        renderer_ = AttachRenderer(width_, height_, drawable_width, drawable_height);
+        if (!renderer_) {
             error = "cannot draw with this OpenGL driver";
             return false;
         }
@@ -127,9 +121,7 @@ protected:
         bool kept = renderer_->frames_kept() != kept_before;
         if (kept && !last_kept_) GiveBackFreedMemory();
         last_kept_ = kept;
-#ifdef __EMSCRIPTEN__
-        LetThePageIn();
-#endif
+        AfterPresent();
     }
 
     bool HasFocus() override {
@@ -148,32 +140,6 @@ protected:
     }
 
 private:
-    // The OpenGL ES 2.0 back end wherever the driver has what it needs, the
-    // GL 1.x one on older desktop drivers and where the other could not
-    // start (it said why).
-    bool AttachRenderer(int drawable_width, int drawable_height) {
-#ifdef __EMSCRIPTEN__
-        bool gles2 = true;
-#else
-        bool gles2 = ChooseRenderer() == RendererKind::kGles2;
-#endif
-        if (gles2) {
-            auto renderer = std::make_unique<Gles2Renderer>(width_, height_);
-            if (renderer->Attach(drawable_width, drawable_height)) {
-                renderer_ = std::move(renderer);
-                return true;
-            }
-        }
-#ifdef __EMSCRIPTEN__
-        return false;
-#else
-        auto renderer = std::make_unique<GlRenderer>(width_, height_);
-        renderer->Attach(drawable_width, drawable_height);
-        renderer_ = std::move(renderer);
-        return true;
-#endif
-    }
-
     // A window shown again, or uncovered, needs its picture once more even
     // when the picture has not changed.
     static int WatchWindow(void* data, SDL_Event* event) {
@@ -253,10 +219,7 @@ std::unique_ptr<Display> OpenSdlDisplay(const std::string& title, int width, int
                                         bool fast, Clock& clock, std::string& error) {
     if (!StartVideo(error)) return nullptr;
     KeepFreedMemory();
-#ifdef __EMSCRIPTEN__
-    // A page may go full screen only when the player asks, with a click or a key.
-    windowed = true;
-#endif
+    if (!MayOpenFullscreen()) windowed = true;
     auto display = std::make_unique<SdlDisplay>(clock, !windowed, hertz, fast, width, height);
     if (!display->Open(title, error)) return nullptr;
     // An X server whose last client leaves resets and refuses connections

@@ -47,14 +47,6 @@ int DrawBase(int base, int first, int end) {
     return first >= base && end - base <= kIndexedVertices ? base : first;
 }
 
-#ifdef __EMSCRIPTEN__
-constexpr const char* kHeader =
-    "#version 100\n#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\nprecision mediump float;\n"
-    "#endif\n";
-#else
-constexpr const char* kHeader = "#version 110\n";
-#endif
-
 constexpr const char* kVertexShader = R"(
 uniform mat4 projection;
 attribute vec2 position;
@@ -94,7 +86,7 @@ void main() {
 
 GLuint Compile(GLenum kind, const char* defines, const char* body) {
     GLuint shader = glCreateShader(kind);
-    const char* sources[3] = {kHeader, defines, body};
+    const char* sources[3] = {kShaderHeader, defines, body};
     glShaderSource(shader, 3, sources, nullptr);
     glCompileShader(shader);
     GLint compiled = 0;

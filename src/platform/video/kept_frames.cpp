@@ -49,39 +49,26 @@ bool QueuedRenderer::CoversPicture(const Run& run) const {
     return false;
 }
 
-bool QueuedRenderer::SameAsLastFrame() const {
+// A frame drawn in one go, with a run that paints the whole picture: the
+// next one may be shown from it.
+bool QueuedRenderer::Keepable() const {
+    if (!batching_ || drawn_since_present_) return false;
+    for (const Run& run : runs_)
+        if (CoversPicture(run)) return true;
+    return false;
+}
+
+bool QueuedRenderer::SameAsKeptFrame() const {
+    if (!last_frame_known_ || !KeepsPicture()) return false;
     // memcmp must not see the null data of an empty queue.
     return runs_ == last_runs_ && vertices_.size() == last_vertices_.size() &&
            (vertices_.empty() ||
             std::memcmp(vertices_.data(), last_vertices_.data(), vertices_.size() * sizeof(QueuedVertex)) == 0);
 }
 
-void QueuedRenderer::Present(int window_width, int window_height, bool show_unchanged,
-                             const std::function<void()>& swap) {
-    bool whole_frame = !drawn_since_present_;
-    bool covered = false;
-    for (const Run& run : runs_) covered = covered || CoversPicture(run);
-    bool kept = batching_ && KeepsPicture() && whole_frame && covered && last_frame_known_ && SameAsLastFrame();
-    if (kept) {
-        // The framebuffer object still holds this very picture.
-        ++frames_kept_;
-    } else {
-        Execute(runs_, vertices_);
-        ++frames_drawn_;
-        last_frame_known_ = batching_ && whole_frame && covered;
-        if (last_frame_known_) {
-            runs_.swap(last_runs_);
-            vertices_.swap(last_vertices_);
-        }
-    }
-    runs_.clear();
-    vertices_.clear();
-    drawn_since_present_ = false;
-    // Scaling the picture into the window again and swapping is most of what
-    // a still screen costs a software renderer.
-    if (kept && !show_unchanged && window_width == shown_width_ && window_height == shown_height_) return;
-    shown_width_ = window_width;
-    shown_height_ = window_height;
-    ++frames_shown_;
-    ShowPicture(window_width, window_height, swap);
+void QueuedRenderer::KeepFrame(bool keepable) {
+    last_frame_known_ = keepable;
+    if (!keepable) return;
+    runs_.swap(last_runs_);
+    vertices_.swap(last_vertices_);
 }

@@ -123,6 +123,30 @@ void QueuedRenderer::Queue(Primitive primitive, const QueuedVertex* vertices, in
     if (!batching_) Flush();
 }
 
+void QueuedRenderer::Present(int window_width, int window_height, bool show_unchanged,
+                             const std::function<void()>& swap) {
+    bool keepable = Keepable();
+    bool kept = keepable && SameAsKeptFrame();
+    if (kept) {
+        // The framebuffer object still holds this very picture.
+        ++frames_kept_;
+    } else {
+        Execute(runs_, vertices_);
+        ++frames_drawn_;
+        KeepFrame(keepable);
+    }
+    runs_.clear();
+    vertices_.clear();
+    drawn_since_present_ = false;
+    // Scaling the picture into the window again and swapping is most of what
+    // a still screen costs a software renderer.
+    if (kept && !show_unchanged && window_width == shown_width_ && window_height == shown_height_) return;
+    shown_width_ = window_width;
+    shown_height_ = window_height;
+    ++frames_shown_;
+    ShowPicture(window_width, window_height, swap);
+}
+
 void QueuedRenderer::Flush() {
     if (runs_.empty()) return;
     Execute(runs_, vertices_);

@@ -107,8 +107,13 @@ protected:
 
 private:
     void Queue(Primitive primitive, const QueuedVertex* vertices, int count);
+    // Keeping a frame that need not be drawn again (kept_frames.cpp).
     bool CoversPicture(const Run& run) const;
-    bool SameAsLastFrame() const;
+    bool Keepable() const;
+    bool SameAsKeptFrame() const;
+    // After the queue was drawn: it becomes the frame the next is compared
+    // with, when it is keepable; otherwise none is.
+    void KeepFrame(bool keepable);
 
     // Wanted for the next primitive.
     DrawSettings wanted_;

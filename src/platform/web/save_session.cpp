@@ -35,3 +35,5 @@ bool SaveSession::Finish() {
 }
 
 bool OthersSaved() { return TakeOthersSaved() != 0; }
+
+bool WriteFilesAsTheyChange() { return true; }

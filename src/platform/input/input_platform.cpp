@@ -1,0 +1,9 @@
+#include "platform/input/input_platform.hpp"
+
+int DesktopAxisReading(int raw) { return raw; }
+
+bool GameTogglesFullscreen() { return true; }
+
+bool HiddenWindowLosesFocus() { return false; }
+
+bool PageAsksToClose() { return false; }

@@ -1,0 +1,3 @@
+#include "platform/system/program_exit.hpp"
+
+int ProgramExit(int status) { return status; }

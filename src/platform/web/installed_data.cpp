@@ -1,0 +1,3 @@
+#include "platform/system/installed_data.hpp"
+
+std::string InstalledDataFolder() { return {}; }
