@@ -38,6 +38,7 @@ set(REZARUDEV_DESKTOP_ONLY_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/video/gl_ren
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/login_name.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/program_exit.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/save_session.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/replay_page.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/write_guard.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/input/page_controls.cpp)
 
@@ -51,7 +52,8 @@ function(rezarudev_web_program target)
   set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${REZARUDEV_WEB_SITE})
   set(page ${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_SOURCE_DIR}/web/start.js ${CMAKE_SOURCE_DIR}/web/controls.js)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${sounds} ${CMAKE_SOURCE_DIR}/web/page.js
-                                                       ${CMAKE_SOURCE_DIR}/web/storage.js ${page})
+                                                       ${CMAKE_SOURCE_DIR}/web/storage.js ${CMAKE_SOURCE_DIR}/web/replays.js
+                                                       ${page})
   # ASYNCIFY lets the game's waits (Flip's pacing, SDL_Delay) hand the
   # thread back to the browser without turning the loop inside out.
   target_link_options(${target} PRIVATE
@@ -60,7 +62,8 @@ function(rezarudev_web_program target)
     "SHELL:-sEXPORTED_RUNTIME_METHODS=FS"
     # Called by the JavaScript inside SDL's audio back end.
     -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_SOURCE_DIR}/web/sdl_library_functions.json
-    "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/storage.js" "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/page.js" ${preloads})
+    "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/storage.js" "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/page.js"
+    "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/replays.js" ${preloads})
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${page} ${CMAKE_SOURCE_DIR}/dist/icons/rezarudev-64.png
             ${REZARUDEV_WEB_SITE})

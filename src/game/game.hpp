@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@
 #include "game/assets.hpp"
 #include "game/controls_screen.hpp"
 #include "game/entity_list.hpp"
+#include "game/game_recorder.hpp"
 #include "game/name_entry.hpp"
 #include "game/paths.hpp"
 #include "game/scores.hpp"
@@ -32,6 +34,7 @@
 #include "game/sound.hpp"
 #include "game/table_screen.hpp"
 #include "game/title_idle.hpp"
+#include "platform/input/replay.hpp"
 #include "platform/system/angles.hpp"
 #include "platform/system/random.hpp"
 #include "platform/video/draw.hpp"
@@ -43,6 +46,7 @@ class Display;
 class Input;
 class Text;
 class TImageFont;
+class Watch;
 
 // The platform the game runs on: real devices in the program, test back ends
 // in the tests.
@@ -70,6 +74,10 @@ struct RunSettings {
     bool fast_exit = false;
     // Full screen as opened; a toggle during the run becomes the new choice.
     bool fullscreen_at_start = false;
+    // A recording of one game to watch instead of the splash and the title
+    // (--watch, --replay), with its player's name; the run ends with it.
+    std::optional<ReplayFile> watch;
+    std::string watch_name;
 };
 
 // The screen a frame showed, for the trace.
@@ -117,6 +125,9 @@ public:
     // Set once a save of the player's files failed (it was said when it
     // happened): the run then ends with status 1.
     bool save_failed = false;
+    // Set when a recording watched for the whole run (--watch) did not play
+    // to its game over as recorded: the run ends with status 1 too.
+    bool watch_failed = false;
 
     player_tag player;
     autopow_tag autopow;
@@ -141,6 +152,14 @@ public:
     // Games begun since start-up; of a whole-run recording the score board
     // counts only the first.
     int games_started = 0;
+    // Every game is recorded as it is played, so that one that enters the
+    // table can be watched again; a game that is itself being watched is not.
+    GameRecorder recorder;
+    bool records_games = true;
+    // A recording of one game watched in this run's frames, in place of its
+    // own screens (watch.hpp), and one to be watched from the next frame on.
+    std::unique_ptr<Watch> watch;
+    std::unique_ptr<Watch> next_watch;
     int title_on = 1;
     int paused = 0;
     int quit_game = 0;

@@ -2,11 +2,15 @@
 
 #include <SDL.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "game/game_start.hpp"
+#include "game/kept_replays.hpp"
 #include "game/options.hpp"
 #include "game/paths.hpp"
 #include "game/scores.hpp"
@@ -19,7 +23,9 @@
 #include "platform/input/input_sdl.hpp"
 #include "platform/input/replay.hpp"
 #include "platform/system/clock.hpp"
+#include "platform/system/message.hpp"
 #include "platform/system/program_exit.hpp"
+#include "platform/system/user_files.hpp"
 #include "platform/video/collision.hpp"
 #include "platform/video/display.hpp"
 #include "platform/video/draw.hpp"
@@ -31,6 +37,26 @@ int Fail(const std::string& message, bool usage) {
     std::fprintf(stderr, "rezarudev: %s\n", message.c_str());
     if (usage) std::fputs(UsageText().c_str(), stderr);
     return 2;
+}
+
+// --export N FILE: the kept recording as it is, through the safe write.
+int Export(const GameFolders& folders, const RunOptions& options) {
+    std::string scores = ScoresPath(folders);
+    std::string error;
+    ScoreTable table = ReadScores(scores).table;
+    if (!ReadEntryReplay(scores, table, options.export_entry - 1, error)) {
+        std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
+        return 1;
+    }
+    std::string kept = ReplayPath(scores, table.entries[static_cast<std::size_t>(options.export_entry - 1)].replay);
+    UserFile file = ReadUserFile(kept, kMaxGameRecordingBytes);
+    int problem = file.state == UserFile::State::kRead ? WriteFileSafely(options.export_path, file.bytes) : EIO;
+    if (problem != 0) {
+        std::fprintf(stderr, "rezarudev: cannot write the recording to %s: %s\n", Printable(options.export_path).c_str(),
+                     std::strerror(problem));
+        return 1;
+    }
+    return 0;
 }
 
 int Run(int argc, char** argv) {
@@ -50,14 +76,33 @@ int Run(int argc, char** argv) {
     // Nothing the command line writes may land on the game's own files; this
     // is settled before any file is opened or made.
     GameFolders folders = FindFolders(options.data_dir);
-    std::string refused = RefusedFiles(FilesRequested(options), {folders.best_score, folders.earlier_best_score,
-                                                                 ScoresPath(folders), folders.settings});
+    std::vector<std::string> own_files = KeptReplayPaths(ScoresPath(folders));
+    own_files.insert(own_files.end(),
+                     {folders.best_score, folders.earlier_best_score, ScoresPath(folders), folders.settings});
+    std::string refused = RefusedFiles(FilesRequested(options), own_files);
     if (!refused.empty()) return Fail(refused, false);
+    if (options.export_entry) return Export(folders, options);
 
     std::optional<ReplayFile> replay;
     if (!options.replay.empty()) {
-        replay = ReadReplayFile(options.replay, error);
+        replay = ReadRecording(options.replay, error);
         if (!replay) return Fail(error, false);
+    }
+    // A recording of one game is watched, as --watch watches the table's.
+    RunSettings run;
+    if (options.watch) {
+        ScoreTable table = ReadScores(ScoresPath(folders)).table;
+        run.watch = ReadEntryReplay(ScoresPath(folders), table, options.watch - 1, error);
+        if (!run.watch) {
+            std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
+            return 1;
+        }
+        run.watch_name = table.entries[static_cast<std::size_t>(options.watch - 1)].name;
+    } else if (replay && replay->one_game) {
+        if (!options.record.empty()) return Fail("--record cannot record a recording of one game played again", false);
+        run.watch_name = NameCharsOf(replay->name);
+        run.watch = std::move(replay);
+        replay.reset();
     }
     SessionObserver observer;
     if (!observer.Open(options, error)) return Fail(error, false);
@@ -101,7 +146,7 @@ int Run(int argc, char** argv) {
     CloseOnSignalSource signals(*source);
     Input input(signals);
     if (!options.record.empty()) {
-        input.SetRecorder(&recorder);
+        input.AddRecorder(&recorder);
         observer.CountRecording(&recorder);
     }
 
@@ -111,7 +156,6 @@ int Run(int argc, char** argv) {
     Collision collision(graphics);
 
     Services services{clock, *display, graphics, input, audio, text, collision};
-    RunSettings run;
     run.settings = settings;
     run.settings_path = settings_path;
     run.frame_limit = options.frames;

@@ -32,7 +32,8 @@ std::string Trimmed(const std::string& name) {
 void KeepEntry(Game& game, const std::string& name) {
     NameEntry& entry = game.name_entry;
     entry.entry.name = name;
-    int place = KeepScore(game, entry.entry);
+    int place = KeepScore(game, entry.entry, std::move(entry.played));
+    entry.played.reset();
     game.services.input.SetTextInput(false);
     ShowTable(game, place);
 }
@@ -100,12 +101,13 @@ void TakeStick(Game& game) {
 
 }  // namespace
 
-void OpenNameEntry(Game& game) {
+void OpenNameEntry(Game& game, std::optional<PlayedGame> played) {
     NameEntry& entry = game.name_entry;
     int rank = RankOf(game.scores.table, game.player.score);
     if (rank < 0) return;
     game.title_view = TitleView::NameEntry;
-    entry.entry = {game.player.score, game.player.level, Today(), {}};
+    entry.entry = {game.player.score, game.player.level, Today(), {}, {}};
+    entry.played = std::move(played);
     entry.rank = rank;
     entry.name = game.scores.table.last_name.empty() ? DefaultPlayerName() : game.scores.table.last_name;
     entry.cursor = static_cast<int>(std::min(entry.name.size(), kNameLength - 1));

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "game/game_recorder.hpp"
 #include "game/scores.hpp"
 
 class Game;
@@ -11,6 +13,8 @@ class Game;
 struct NameEntry {
     // The game being entered, its place and the name so far (Latin-1).
     ScoreEntry entry;
+    // The game as it was played, kept with the entry.
+    std::optional<PlayedGame> played;
     int rank = -1;
     std::string name;
     // The character a pad changes; at most the name's length.
@@ -21,8 +25,8 @@ struct NameEntry {
 };
 
 // The end of the game-over caption: a game that enters the table asks for a
-// name from the next frame on.
-void OpenNameEntry(Game& game);
+// name from the next frame on, and its recording waits with it.
+void OpenNameEntry(Game& game, std::optional<PlayedGame> played);
 // One frame of typing and spelling; once the name is kept the table shows
 // it in its place.
 void NameEntryFrame(Game& game);

@@ -28,6 +28,8 @@ std::string UsageText() {
            "  --trace FILE           write one JSON line per frame to FILE\n"
            "  --screenshot N:FILE    save frame N as a PNG (may be repeated)\n"
            "  --data-dir DIR         read the sounds from DIR/data and keep the best score there\n"
+           "  --watch N              watch entry N (1-10) of the score table, then leave\n"
+           "  --export N FILE        write entry N's recording to FILE and leave\n"
            "  --help, --version      print this help or the version and exit\n";
 }
 
@@ -82,6 +84,21 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
                 error = "bad value for --data-dir (not an existing folder): " + Printable(options.data_dir);
                 return std::nullopt;
             }
+        } else if (option == "--watch") {
+            if (!value(text)) return std::nullopt;
+            if (!ParseInt(text, 1, 10, number)) {
+                error = "bad value for --watch (an entry from 1 to 10): " + Printable(text);
+                return std::nullopt;
+            }
+            options.watch = static_cast<int>(number);
+        } else if (option == "--export") {
+            if (!value(text)) return std::nullopt;
+            if (!ParseInt(text, 1, 10, number)) {
+                error = "bad value for --export (an entry from 1 to 10): " + Printable(text);
+                return std::nullopt;
+            }
+            options.export_entry = static_cast<int>(number);
+            if (!value(options.export_path)) return std::nullopt;
         } else if (option == "--screenshot") {
             if (!value(text)) return std::nullopt;
             auto colon = text.find(':');
@@ -100,6 +117,18 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
         error = "--record and --replay name the same file: " + Printable(options.record);
         return std::nullopt;
     }
+    // A watched game's input is its recording's: what a --record of it would
+    // hold could not play it again.
+    if (options.watch && (!options.replay.empty() || !options.record.empty())) {
+        error = std::string("--watch cannot be given with ") + (options.replay.empty() ? "--record" : "--replay");
+        return std::nullopt;
+    }
+    if (options.export_entry &&
+        (options.watch || !options.replay.empty() || !options.record.empty() || !options.trace.empty() ||
+         !options.screenshots.empty())) {
+        error = "--export writes a recording and leaves: it cannot be given with options that play";
+        return std::nullopt;
+    }
     return options;
 }
 
@@ -109,6 +138,7 @@ RequestedFiles FilesRequested(const RunOptions& options) {
     if (!options.record.empty()) requested.writes.push_back({"--record", options.record});
     for (const Screenshot& screenshot : options.screenshots)
         requested.writes.push_back({"--screenshot", screenshot.path});
+    if (options.export_entry) requested.writes.push_back({"--export", options.export_path});
     requested.data_dir = options.data_dir;
     return requested;
 }

@@ -22,6 +22,10 @@ struct RunOptions {
     std::string trace;
     std::vector<Screenshot> screenshots;
     std::string data_dir;  // empty: not given
+    // --watch N and --export N FILE: entry N of the table, from 1; 0: not given.
+    int watch = 0;
+    int export_entry = 0;
+    std::string export_path;
     bool help = false;
     bool version = false;
 };

@@ -7,7 +7,9 @@
 #include <optional>
 
 #include "game/game.hpp"
+#include "game/game_recorder.hpp"
 #include "game/hiscore.hpp"
+#include "game/kept_replays.hpp"
 #include "game/paths.hpp"
 #include "platform/system/message.hpp"
 #include "platform/system/save_session.hpp"
@@ -144,10 +146,21 @@ int AddEntry(ScoreTable& table, const ScoreEntry& entry) {
 ParsedScores ParseScores(std::string_view text) {
     ParsedScores parsed;
     bool has_last = false;
+    int last_entry_line = -1;
     ForEachLine(text, [&](std::string_view line, int line_number) {
         if (line.empty() || line[0] == '#') return true;
         std::string problem;
-        if (line.substr(0, 5) == "last ") {
+        if (line.substr(0, 7) == "replay ") {
+            std::string_view name = line.substr(7);
+            ScoreEntry* above = last_entry_line == line_number - 1 ? &parsed.table.entries.back() : nullptr;
+            if (!IsReplayFileName(name)) {
+                problem = "the replay is not a file name the game makes";
+            } else if (!above || !above->replay.empty()) {
+                problem = "a replay line must follow its entry";
+            } else {
+                above->replay = std::string(name);
+            }
+        } else if (line.substr(0, 5) == "last ") {
             std::string name;
             if (has_last) {
                 problem = "a second last name";
@@ -160,7 +173,10 @@ ParsedScores ParseScores(std::string_view text) {
         } else {
             ScoreEntry entry;
             problem = ParseEntry(line, entry);
-            if (problem.empty()) parsed.table.entries.push_back(entry);
+            if (problem.empty()) {
+                parsed.table.entries.push_back(entry);
+                last_entry_line = line_number;
+            }
         }
         if (!problem.empty() && parsed.skipped++ == 0)
             parsed.first_problem = "line " + std::to_string(line_number) + ": " + problem;
@@ -179,6 +195,7 @@ std::string FormatScores(const ScoreTable& table) {
     for (const ScoreEntry& entry : table.entries) {
         text += std::to_string(entry.score) + " " + std::to_string(entry.level) + " " + entry.date + " " +
                 ToUtf8(entry.name) + "\n";
+        if (!entry.replay.empty()) text += "replay " + entry.replay + "\n";
     }
     return text;
 }
@@ -216,8 +233,15 @@ void LoadScoreTable(Game& game) {
     scores.table = ReadScores(scores.path).table;
 }
 
-int KeepScore(Game& game, const ScoreEntry& entry) {
+int KeepScore(Game& game, ScoreEntry entry, std::optional<PlayedGame> played) {
     KeptScores& scores = game.scores;
+    if (played && played->too_long) {
+        std::fprintf(stderr, "rezarudev: the recording of this game passed 1 MB, so it is not kept with its entry\n");
+    } else if (played) {
+        std::string text = played->Text(ToUtf8(entry.name));
+        entry.replay = ReplayFileName(text);
+        scores.unsaved_replays[entry.replay] = std::move(text);
+    }
     scores.table.last_name = entry.name;
     AddEntry(scores.table, entry);
     scores.unsaved.push_back(entry);
@@ -226,26 +250,63 @@ int KeepScore(Game& game, const ScoreEntry& entry) {
     return kept == scores.table.entries.end() ? -1 : static_cast<int>(kept - scores.table.entries.begin());
 }
 
+namespace {
+
+// This run's recordings of the entries in `table`, before the table that
+// names them. One that cannot be written costs only its own watch.
+bool WriteUnsavedReplays(const KeptScores& scores, const ScoreTable& table) {
+    bool written = true;
+    for (const ScoreEntry& entry : table.entries) {
+        auto unsaved = scores.unsaved_replays.find(entry.replay);
+        if (entry.replay.empty() || unsaved == scores.unsaved_replays.end()) continue;
+        written = WriteUserFile(ReplayPath(scores.path, entry.replay), unsaved->second, "the game's recording") &&
+                  written;
+    }
+    return written;
+}
+
+}  // namespace
+
 void SaveScoreTable(Game& game) {
     KeptScores& scores = game.scores;
     SaveSession session(std::filesystem::path(scores.path).parent_path().string());
     ScoresRead stored = ReadScores(scores.path, false);
     bool saved = stored.may_save;
+    bool replays_saved = true;
     if (!saved) {
         std::fprintf(stderr, "rezarudev: the score table %s cannot be read, so this game is not saved there\n",
                      Printable(scores.path).c_str());
     } else {
         ScoreTable merged = WithUnsaved(stored.table, scores);
+        replays_saved = WriteUnsavedReplays(scores, merged);
         if (!stored.exists || merged != stored.table) {
             if (!stored.text.empty()) saved = KeepUnreadableLines(scores.path, stored.text);
             if (saved) saved = WriteScores(scores.path, merged);
         }
+        if (saved) RemoveUnkeptReplays(scores.path, merged);
         scores.table = merged;
     }
     // Only what reached the storage is done with; the rest goes with the next save.
     if (!session.Finish()) saved = false;
-    if (saved) scores.unsaved.clear();
-    if (!saved) game.save_failed = true;
+    if (saved) {
+        scores.unsaved.clear();
+        scores.unsaved_replays.clear();
+    }
+    if (!saved || !replays_saved) game.save_failed = true;
+}
+
+bool CanWatchEntry(Game& game, int index) {
+    KeptScores& scores = game.scores;
+    if (index < 0 || index >= static_cast<int>(scores.table.entries.size())) return false;
+    const std::string& name = scores.table.entries[static_cast<std::size_t>(index)].replay;
+    if (name.empty()) return false;
+    auto known = scores.watchable.find(name);
+    if (known != scores.watchable.end()) return known->second;
+    std::string error;
+    bool usable = ReadEntryReplay(scores.path, scores.table, index, error).has_value();
+    if (!usable) std::fprintf(stderr, "rezarudev: %s\n", error.c_str());
+    scores.watchable[name] = usable;
+    return usable;
 }
 
 void ReadOthersSaves(Game& game) {

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "game/game_recorder.hpp"
 
 class Game;
 struct GameFolders;
@@ -18,6 +22,9 @@ struct ScoreEntry {
     int level = 0;
     std::string date;  // YYYY-MM-DD
     std::string name;
+    // The file in `replays/` that holds the game's recording; empty when it
+    // has none (a game from before recordings were kept, or one too long).
+    std::string replay{};
 
     bool operator==(const ScoreEntry&) const = default;
 };
@@ -52,7 +59,9 @@ int AddEntry(ScoreTable& table, const ScoreEntry& entry);
 //   # a comment
 //   last NAME
 //   SCORE LEVEL YYYY-MM-DD NAME
-// with single blanks between the words and the name the rest of the line.
+//   replay FILE
+// with single blanks between the words and the name the rest of the line;
+// a replay line names the recording of the entry above it.
 struct ParsedScores {
     ScoreTable table;
     // Lines that were refused, and the first of them with its number.
@@ -87,20 +96,30 @@ struct KeptScores {
     ScoreTable table;
     std::string path;
     // The entries of this run that are not in the file yet: every save puts
-    // them into what the file holds then.
+    // them into what the file holds then, with their recordings.
     std::vector<ScoreEntry> unsaved;
+    std::map<std::string, std::string> unsaved_replays;
+    // Whether each recording named in the table can be watched, as far as
+    // it was read; one that cannot is said once.
+    std::map<std::string, bool> watchable;
 };
 
 // Start-up: reads the table beside the best score.
 void LoadScoreTable(Game& game);
-// Puts a game's entry, named, into the table and saves it; its place in the
-// table as saved, or -1 when another game's entries have pushed it out.
-int KeepScore(Game& game, const ScoreEntry& entry);
+// Puts a game's entry, named, into the table and saves it with the game's
+// recording; its place in the table as saved, or -1 when another game's
+// entries have pushed it out.
+int KeepScore(Game& game, ScoreEntry entry, std::optional<PlayedGame> played = std::nullopt);
 // Writes the table merged with what the file holds now: the file is read
 // again and this run's entries that are not in it yet are put in (another
-// game may have added its own meanwhile); the result is the table shown. A
-// failure is said on one line and marks the run as failed.
+// game may have added its own meanwhile); the result is the table shown.
+// The recordings of this run's entries in it are written first, and those of
+// entries no longer in it are removed. A failure is said on one line and
+// marks the run as failed.
 void SaveScoreTable(Game& game);
+// Whether entry `index` of the table shown has a recording that can be
+// watched; the first look at one reads it through.
+bool CanWatchEntry(Game& game, int index);
 // Takes in what other games saved meanwhile (another tab of the page): the
 // best score and the table as they are stored now.
 void ReadOthersSaves(Game& game);

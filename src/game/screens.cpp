@@ -1,6 +1,7 @@
 #include "game/screens.hpp"
 
 #include "game/game.hpp"
+#include "game/game_start.hpp"
 #include "game/hiscore.hpp"
 #include "game/hud.hpp"
 #include "game/keys.hpp"
@@ -10,7 +11,9 @@
 #include "game/scores.hpp"
 #include "game/table_screen.hpp"
 #include "game/title_idle.hpp"
+#include "game/watch.hpp"
 #include "platform/input/input.hpp"
+#include "platform/system/replay_page.hpp"
 #include "platform/system/save_session.hpp"
 #include "platform/video/collision.hpp"
 
@@ -77,6 +80,8 @@ void EnterTitle(Game& game) {
 }
 
 void StartGame(Game& game) {
+    // Before the new game's first random number.
+    if (game.records_games) game.recorder.Begin(CaptureStart(game), game.frame);
     ClearPlayfield(game);
     game.title_on = 0;
     game.paused = 0;
@@ -144,6 +149,9 @@ void TitleScreen(Game& game) {
     game.services.graphics.DrawImage(*game.images.title_img, 328, 100, 0);
     // Another tab may have saved a better best score or a new entry.
     if (OthersSaved()) ReadOthersSaves(game);
+    // The page's "Open replay" is watched from the title.
+    std::string opened = TakeOpenedReplay();
+    if (!opened.empty()) WatchFile(game, opened);
     if (game.controls.open && ControlsFrame(game)) {
         DrawCreditLine(game);
         return;
@@ -241,9 +249,10 @@ void AdvanceGameOver(Game& game) {
     DrawGameOverCaption(game);
     game.msg_alpha -= 0.004f;
     if (game.msg_alpha <= 0) {
+        std::optional<PlayedGame> played = game.recorder.Finish(game.frame);
         ReturnToTitle(game);
         game.FlushInput();
-        OpenNameEntry(game);
+        OpenNameEntry(game, std::move(played));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "game/rules.hpp"
 #include "game/screens.hpp"
 #include "game/settings.hpp"
+#include "game/watch.hpp"
 #include "platform/input/input.hpp"
 #include "platform/system/clock.hpp"
 #include "platform/system/save_session.hpp"
@@ -56,31 +57,44 @@ bool AfterSplashFrame(Game& game) {
 
 }  // namespace
 
-bool RunMainLoopFrame(Game& game) {
-    bool splash = game.splash.on != 0;
-    if (splash) {
-        SplashScreen(game);
+void DrawMainLoopScreen(Game& game) {
+    if (game.title_on) {
+        TitleScreen(game);
+    } else if (game.paused) {
+        PauseScreen(game);
     } else {
-        if (game.title_on) {
-            TitleScreen(game);
-        } else if (game.paused) {
-            PauseScreen(game);
-        } else {
-            PlayingScreen(game);
-        }
-        if (game.player.score > game.player.best) UpdateBest(game);
-        DrawHud(game, game.paused || game.title_on ? 1 : 0);
-        game.services.input.SetPointerCaptured(PointerCaptured(game));
-        game.services.input.SetControlMode(ControlModeOf(game));
-        if (WriteFilesAsTheyChange()) KeepChangedSettings(game);
+        PlayingScreen(game);
     }
-    game.Flip();
+    if (game.player.score > game.player.best) UpdateBest(game);
+    DrawHud(game, game.paused || game.title_on ? 1 : 0);
+    game.services.input.SetPointerCaptured(PointerCaptured(game));
+    game.services.input.SetControlMode(ControlModeOf(game));
+    if (WriteFilesAsTheyChange()) KeepChangedSettings(game);
+}
+
+bool FinishMainLoopFrame(Game& game) {
     game.WaitWhileSuspended();
-    if (splash) return AfterSplashFrame(game);
     Input& input = game.services.input;
     bool leave = input.KeyHits(kKeyEscape) || game.quit_game || input.TerminateRequested();
     game.NextFrame();
     return !leave && !game.frame_limit_reached;
+}
+
+bool RunMainLoopFrame(Game& game) {
+    if (game.next_watch) {
+        game.watch = std::move(game.next_watch);
+        game.watch->Begin();
+    }
+    if (game.watch) return WatchFrame(game);
+    if (game.splash.on == 0) {
+        DrawMainLoopScreen(game);
+        game.Flip();
+        return FinishMainLoopFrame(game);
+    }
+    SplashScreen(game);
+    game.Flip();
+    game.WaitWhileSuspended();
+    return AfterSplashFrame(game);
 }
 
 void ShutDown(Game& game) {
@@ -105,7 +119,20 @@ bool RunGame(Services& services, const GameFolders& folders, int seed, FrameObse
     Game game(services, folders);
     game.run = run;
     game.observer = observer;
-    StartUp(game, seed);
+    if (game.run.watch) {
+        StartUpToWatch(game, seed);
+    } else {
+        StartUp(game, seed);
+    }
     RunMainLoop(game);
-    return !game.save_failed;
+    return !game.save_failed && !game.watch_failed;
+}
+
+void StartUpToWatch(Game& game, std::optional<int> seed) {
+    SetUpGame(game, seed);
+    ApplySettings(game, game.run.settings);
+    game.run.fullscreen_at_start = game.services.display.fullscreen();
+    CloseSplash(game);
+    StartWatching(game, std::move(*game.run.watch), game.run.watch_name, true);
+    game.run.watch.reset();
 }

@@ -12,6 +12,9 @@ struct Services;
 // music, and the splash that the loop's first frames show. The display is
 // already open.
 void StartUp(Game& game, std::optional<int> seed);
+// Start-up for a run that only watches the recording in `run.watch`: no
+// title music, no splash, the watched game's first frame the run's first.
+void StartUpToWatch(Game& game, std::optional<int> seed);
 // The part of start-up before the title music: objects, sprites, channels,
 // seed, font, sounds, best score and score table.
 void SetUpGame(Game& game, std::optional<int> seed);
@@ -22,6 +25,12 @@ bool PointerCaptured(const Game& game);
 // One frame of the main loop: the screen, the HUD, the flip; false once the
 // loop is to be left.
 bool RunMainLoopFrame(Game& game);
+// A frame of the main loop after the splash falls in two around its flip:
+// the screen, the best score and the HUD drawn; then the wait while the
+// application is in the background, and whether the loop goes on, with the
+// next frame begun.
+void DrawMainLoopScreen(Game& game);
+bool FinishMainLoopFrame(Game& game);
 // Everything after the loop: music out, playfield cleared, best score and
 // changed settings saved.
 void ShutDown(Game& game);

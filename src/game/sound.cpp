@@ -67,6 +67,23 @@ void GameSound::AllocChannels() {
     music_chan = audio_.AllocChannel();
 }
 
+void GameSound::ShareEffects(const GameSound& other) {
+    for (auto member : {&GameSound::thrust_snd, &GameSound::burghit_snd, &GameSound::newlvl_snd,
+                        &GameSound::smartbomb_snd, &GameSound::hyperspc_snd, &GameSound::death_snd,
+                        &GameSound::shootmine_snd, &GameSound::shootrocket_snd, &GameSound::armageddon_snd,
+                        &GameSound::hscore_snd, &GameSound::shield_snd, &GameSound::ufoloop_snd,
+                        &GameSound::shoot_snd, &GameSound::powerup_snd})
+        this->*member = other.*member;
+}
+
+void GameSound::ReleaseChannels() {
+    for (TChannel* channel : {&ufo_chan, &music_chan}) {
+        audio_.StopChannel(*channel);
+        audio_.ReleaseChannel(*channel);
+        *channel = {};
+    }
+}
+
 void GameSound::PlaySfx(const SoundRef& sound) {
     TChannel channel = audio_.CueSound(sound);
     audio_.SetChannelVolume(channel, sfx_vol);

@@ -20,6 +20,11 @@ public:
     // plays as silence, after one warning on stderr.
     void LoadEffects();
     void AllocChannels();
+    // The effects of another game's table, played as its own (a watched game
+    // borrows the running game's).
+    void ShareEffects(const GameSound& other);
+    // Stops the UFO's hum and the music for good and gives their channels back.
+    void ReleaseChannels();
 
     // Each call gets a channel of its own that is dropped at once, so plays
     // of one sound may overlap.

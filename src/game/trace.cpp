@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "game/game.hpp"
+#include "game/watch.hpp"
 #include "platform/input/input.hpp"
 
 namespace {
@@ -73,11 +74,10 @@ private:
     bool first_ = true;
 };
 
-}  // namespace
-
-std::string TraceLine(Game& game) {
+// The line of `game`'s frame, numbered `frame` in the run.
+std::string TraceLineOf(Game& game, int frame, int watching) {
     JsonLine line;
-    line.Field("frame", game.frame);
+    line.Field("frame", frame);
     line.Field("screen", std::string(ScreenName(game.screen)));
     line.Field("score", game.player.score);
     line.Field("best", game.player.best);
@@ -152,5 +152,14 @@ std::string TraceLine(Game& game) {
     pointer += std::to_string(game.services.input.MouseY());
     line.Raw("pointer", pointer + "]");
     line.Field("drawn", game.picture_drawn ? 1 : 0);
+    line.Field("watching", watching);
     return line.Finish();
+}
+
+}  // namespace
+
+// While a recording is watched, the frame is the watched game's.
+std::string TraceLine(Game& game) {
+    if (game.watch) return TraceLineOf(game.watch->game(), game.frame, 1);
+    return TraceLineOf(game, game.frame, 0);
 }

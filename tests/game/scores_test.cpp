@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "game/kept_replays.hpp"
 #include "game/paths.hpp"
 #include "game/scores.hpp"
+#include "game/watch.hpp"
 #include "support/game_harness.hpp"
 #include "support/temp_folder.hpp"
 
@@ -219,4 +221,54 @@ TEST(TableSaves, AReadOnlyOrUnwritableFileFailsTheRunAndIsLeftAsItIs) {
     KeepScore(blocked.game, Entry(900));
     testing::internal::GetCapturedStderr();
     EXPECT_TRUE(blocked.game.save_failed);
+}
+
+// Each entry's recording lives in replays/ beside the table: one that falls
+// off takes its file with it, and a missing or damaged one costs only its own
+// watch, with one warning however often the table is drawn.
+TEST(TableSaves, RecordingsGoWithTheirEntriesAndABadOneCostsOnlyItsWatch) {
+    GameHarness h;
+    std::string path = h.game.scores.path;
+    std::filesystem::create_directories(ReplaysFolder(path));
+    auto write = [](const std::string& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; };
+    const std::string good = "game 5\nsettings 10 10 2\nname Ann\nend 100\n";
+    std::string table = "last Ann\n";
+    for (int i = 0; i < 10; ++i) {
+        std::string text = good + "# " + std::to_string(i) + "\n";
+        std::string name = ReplayFileName(text);
+        table += std::to_string(1000 - i * 10) + " 1 2026-12-09 Ann\nreplay " + name + "\n";
+        if (i == 3) text = "game 0\nend 5\n";  // a state the generator never has
+        if (i != 5) write(ReplayPath(path, name), text);
+    }
+    write(path, table);
+    write(ReplayPath(path, "0123456789abcdef.txt.part"), "not the game's");
+    LoadScoreTable(h.game);
+    ASSERT_EQ(h.game.scores.table.entries.size(), 10u);
+    std::string last = ReplayPath(path, h.game.scores.table.entries[9].replay);
+
+    testing::internal::CaptureStderr();
+    for (int look = 0; look < 3; ++look)
+        for (int i = 0; i < 10; ++i) EXPECT_EQ(CanWatchEntry(h.game, i), i != 3 && i != 5) << i;
+    std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 2) << warnings;
+    EXPECT_NE(warnings.find("entry 4 of the score table"), std::string::npos) << warnings;
+    EXPECT_FALSE(WatchEntry(h.game, 5));
+    EXPECT_FALSE(h.game.next_watch);
+
+    PlayedGame played;
+    played.start.one_game = true;
+    played.start.seed = 77;
+    played.end = 10;
+    int place = KeepScore(h.game, Entry(2000, "Bob"), played);
+    EXPECT_EQ(place, 0);
+    EXPECT_FALSE(h.game.save_failed);
+    ScoresRead stored = ReadScores(path);
+    ASSERT_EQ(stored.table.entries.size(), 10u);
+    EXPECT_TRUE(stored.text.empty()) << "no line skipped";
+    EXPECT_FALSE(std::filesystem::exists(last)) << "fell off with its entry";
+    EXPECT_TRUE(std::filesystem::exists(ReplayPath(path, "0123456789abcdef.txt.part")));
+    EXPECT_EQ(stored.table.entries[0].replay, ReplayFileName(played.Text("Bob")));
+    EXPECT_TRUE(CanWatchEntry(h.game, 0));
+    EXPECT_TRUE(WatchEntry(h.game, 0));
+    EXPECT_TRUE(h.game.next_watch);
 }

@@ -75,8 +75,10 @@ class Page:
         self.server = server
         self.console = []
 
-    def open(self, args='', click=True):
+    def open(self, args='', click=True, watch=None):
         query = '?args=' + urllib.parse.quote(args) if args else ''
+        if watch is not None:
+            query += ('&' if query else '?') + 'watch=' + urllib.parse.quote(watch)
         self.driver.get(self.server.url + 'index.html' + query)
         if click:
             WebDriverWait(self.driver, 60).until(

@@ -1,7 +1,9 @@
 """The browser build in headless Chromium: the same pictures and the same game as the desktop's,
 files that outlive the page, and the page's own messages."""
 
+import json
 import os
+import re
 import shutil
 import tempfile
 import time
@@ -428,6 +430,47 @@ class PageTest(unittest.TestCase):
         table = self.page.stored(SCORES, DATA_FOLDER).decode()
         self.assertIn('2000 3 2026-12-09 Bob\n', table)
         self.assertIn(' Ann\n', table)
+
+    def test_a_game_kept_in_the_browser_plays_on_the_desktop_and_back(self):
+        self.clear_storage()
+        played = game_to_the_table('Ann') + '2250 key 13 down\n2251 key 13 up\n2260 close\n'
+        self.page.open('--fast --replay %s --trace /run.jsonl' % self.serve('kept.txt', played))
+        self.assertEqual(self.page.wait_exit(), 0)
+        run = [json.loads(line) for line in self.page.read_text('/run.jsonl').splitlines()]
+        table = self.page.stored(SCORES, DATA_FOLDER).decode()
+        name = re.search(r'^replay (\w+\.txt)$', table, re.M).group(1)
+        recording = self.page.stored(DATA_FOLDER + '/rezarudev/replays/' + name, DATA_FOLDER).decode()
+        self.assertTrue(recording.startswith('game ') and '\nname Ann\n' in recording, recording[:200])
+
+        def game(lines):
+            return [{key: value for key, value in line.items() if key not in ('frame', 'watching')}
+                    for line in lines]
+        with open(os.path.join(self.server.files, 'game.txt'), 'w') as file:
+            file.write(recording)
+        trace = os.path.join(self.folder, 'watch.jsonl')
+        ran = browser.run_desktop(self.folder, '--replay', os.path.join(self.server.files, 'game.txt'),
+                                  '--trace', trace)
+        self.assertEqual(ran.returncode, 0, ran.stderr)
+        with open(trace) as file:
+            desktop = [json.loads(line) for line in file.read().splitlines()]
+        first = next(at for at, line in enumerate(run) if line['screen'] == 'playing')
+        self.assertTrue(all(line['watching'] == 1 for line in desktop))
+        self.assertEqual(game(desktop), game(run[first:first + len(desktop)]))
+        self.assertEqual(run[first + len(desktop)]['screen'], 'name_entry')
+
+        self.page.open('--fast --trace /watch.jsonl', watch='files/game.txt')
+        self.assertEqual(self.page.wait_exit(), 0)
+        web = [json.loads(line) for line in self.page.read_text('/watch.jsonl').splitlines()]
+        self.assertEqual(web, desktop)
+
+    def test_a_file_that_is_no_recording_is_said_on_the_page_and_the_console(self):
+        self.page.logs()
+        self.page.open('--fast', watch=self.serve('not.txt', 'game 1\nhello\nend 3\n'))
+        self.assertEqual(self.page.wait_exit(), 2)
+        notice = self.driver.find_element(By.ID, 'replay-notice')
+        self.assertIn("unknown line start 'hello'", notice.text)
+        lines = [entry['message'] for entry in self.page.logs() if 'hello' in entry['message']]
+        self.assertEqual(len(lines), 1, lines)
 
     def test_a_bad_option_ends_with_status_2_and_the_usage(self):
         self.page.logs()

@@ -91,8 +91,64 @@ bool Input::WaitPoll() {
 void Input::Deliver(int record_frame) {
     for (InputEvent& event : batch_) {
         Apply(event);
-        if (recorder_ != nullptr && IsRecorded(event)) recorder_->Record(record_frame, event);
+        if (!IsRecorded(event)) continue;
+        for (InputRecorder* recorder : recorders_) recorder->Record(record_frame, event);
     }
+}
+
+void Input::AddRecorder(InputRecorder* recorder) { recorders_.push_back(recorder); }
+
+void Input::RemoveRecorder(InputRecorder* recorder) {
+    recorders_.erase(std::remove(recorders_.begin(), recorders_.end(), recorder), recorders_.end());
+}
+
+ControlState Input::Controls() const {
+    ControlState controls;
+    using Device = ControlState::Device;
+    auto list = [&controls](Device device, int code, int down, int hits) {
+        if (down != 0 || hits != 0) controls.buttons.push_back({device, code, down, hits});
+    };
+    for (int key = 0; key < kKeys; ++key) list(Device::kKey, key, key_down_[key], key_hits_[key]);
+    for (int button = 1; button < kMouseButtons; ++button)
+        list(Device::kMouse, button, mouse_down_[button], mouse_hits_[button]);
+    const JoyPort& joy = ports_[0];
+    for (int button = 0; button < kJoyButtons; ++button)
+        list(Device::kJoyButton, button, joy.down[button], joy.hits[button]);
+    for (int axis = 0; axis < kJoyAxes; ++axis)
+        if (joy.axes[axis] != 0.0f) controls.axes.emplace_back(axis, joy.axes[axis]);
+    controls.pointer_x = mouse_x_;
+    controls.pointer_y = mouse_y_;
+    controls.suspended = suspended_;
+    controls.skipped = std::max(0, wait_frame_ - frame_ + 1);
+    return controls;
+}
+
+void Input::SetControls(const ControlState& controls) {
+    ClearKeyboard();
+    ClearMouse();
+    ports_.fill({});
+    using Device = ControlState::Device;
+    for (const ControlState::Button& button : controls.buttons) {
+        int code = button.code;
+        if (button.device == Device::kKey && code >= 0 && code < kKeys) {
+            key_down_[code] = button.down;
+            key_hits_[code] = button.hits;
+        } else if (button.device == Device::kMouse && code >= 1 && code < kMouseButtons) {
+            mouse_down_[code] = button.down;
+            mouse_hits_[code] = button.hits;
+        } else if (button.device == Device::kJoyButton && code >= 0 && code < kJoyButtons) {
+            ports_[0].down[code] = button.down;
+            ports_[0].hits[code] = button.hits;
+        }
+    }
+    for (const auto& [axis, value] : controls.axes)
+        if (axis >= 0 && axis < kJoyAxes) ports_[0].axes[axis] = value;
+    mouse_x_ = std::clamp(controls.pointer_x, 0, kWidth - 1);
+    mouse_y_ = std::clamp(controls.pointer_y, 0, kHeight - 1);
+    suspended_ = controls.suspended;
+    terminate_ = 0;
+    wait_frame_ = frame_ + controls.skipped - 1;
+    fetched_ = false;
 }
 
 // Relative motion is turned into the absolute position it led to, so that a

@@ -3,6 +3,7 @@
 #include <array>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct Bindings;
@@ -62,6 +63,34 @@ enum class ControlMode {
     AwaitingKey,
     // Keys as themselves; a pad button gives its own number (PadButton).
     AwaitingButton,
+};
+
+// The controls as the game finds them at the start of a frame, before any of
+// that frame's events: what a recording of one game starts from, since its
+// first frame inherits them from the frame that started it. Only what
+// differs from a fresh Input is listed.
+struct ControlState {
+    enum class Device { kKey, kMouse, kJoyButton };
+    // A key or button held down, or pressed with the press not yet taken.
+    struct Button {
+        Device device = Device::kKey;
+        int code = 0;
+        int down = 0;
+        int hits = 0;
+
+        bool operator==(const Button&) const = default;
+    };
+    std::vector<Button> buttons;
+    // Joystick port 0's axes that are not at rest.
+    std::vector<std::pair<int, float>> axes;
+    int pointer_x = 320;
+    int pointer_y = 240;
+    int suspended = 0;
+    // Frames from this one on whose start a busy wait of an earlier frame has
+    // already fetched (see Input).
+    int skipped = 0;
+
+    bool operator==(const ControlState&) const = default;
 };
 
 // Where events come from: the devices, a replay file, or a test script.
@@ -124,7 +153,9 @@ public:
 
     explicit Input(InputSource& source);
 
-    void SetRecorder(InputRecorder* recorder) { recorder_ = recorder; }
+    // Every recorder added gets every event; removing one not added does nothing.
+    void AddRecorder(InputRecorder* recorder);
+    void RemoveRecorder(InputRecorder* recorder);
     // Called after every paced page flip; frames count from 0.
     void BeginFrame(int frame);
     // Fetches more events within the current frame, for busy waits. False
@@ -171,6 +202,12 @@ public:
 
     int frame() const { return frame_; }
 
+    // Between BeginFrame and the frame's first query: the controls as the
+    // frame finds them, and the same made so (a recording of one game
+    // starting).
+    ControlState Controls() const;
+    void SetControls(const ControlState& controls);
+
 private:
     struct JoyPort {
         std::array<int, kJoyButtons> down{};
@@ -186,7 +223,7 @@ private:
     JoyPort* Port(int port);
 
     InputSource& source_;
-    InputRecorder* recorder_ = nullptr;
+    std::vector<InputRecorder*> recorders_;
     std::vector<InputEvent> batch_;
     int frame_ = 0;
     bool fetched_ = false;

@@ -13,6 +13,8 @@
 
 // Replay files: plain text, one item a line, '#' starts a comment.
 //
+// A whole run, from the first frame of the splash:
+//
 //   seed 4660
 //   settings 10 10 2
 //   5 key 32 down
@@ -27,6 +29,32 @@
 // typed, in hexadecimal. The optional settings line, right after the seed,
 // holds the sound volume step, music volume step and music track the
 // recorded run started with.
+//
+// One game, from "Start New Game" to its game over:
+//
+//   game 1043618065
+//   settings 10 10 2
+//   name Ann
+//   state best 12000
+//   state player.shot_tmr 7
+//   input joy axis 0 -0.25
+//   0 key 38 down
+//   ...
+//   1834 key 38 up
+//   end 2210
+//
+// The game line holds the random generator's state as the game started
+// (1..2147483646, a state the generator can have). The lines up to the
+// first event say what else the game started from: its player's name (the
+// rest of the line, UTF-8), `state NAME VALUE` for what the game takes over
+// from the one before it (the game itself knows the names), and `input`
+// lines for the controls as its first frame found them (ControlState). The
+// events' frames count from the game's first frame; the last line, `end F`,
+// is the frame of its game over, so a file cut short is told from a whole
+// one.
+
+// A recording of one game is shared and kept; no real one comes near this.
+constexpr std::size_t kMaxGameRecordingBytes = 1 << 20;
 
 struct ReplayEvent {
     int frame = 0;
@@ -35,13 +63,30 @@ struct ReplayEvent {
     bool operator==(const ReplayEvent&) const = default;
 };
 
+// "state NAME VALUE": a name of lower-case letters, digits, '_' and '.', and a
+// number as written.
+struct StateLine {
+    std::string name;
+    std::string value;
+
+    bool operator==(const StateLine&) const = default;
+};
+
 struct ReplayFile {
+    // The seed line of a whole run; the generator's state of one game.
     int seed = 0;
     // Files without a settings line start from the defaults; the choice of
     // full screen is not recorded and stays at its default.
     Settings settings;
     std::vector<ReplayEvent> events;
     bool has_joystick = false;
+
+    // A recording of one game, and what it starts from and ends at.
+    bool one_game = false;
+    std::string name;
+    std::vector<StateLine> state;
+    ControlState controls;
+    int end = -1;
 };
 
 // Parses replay text. On a bad line, returns nothing and sets `error` to
@@ -52,6 +97,11 @@ std::optional<ReplayFile> ReadReplayFile(const std::string& path, std::string& e
 // One event line without its line end, e.g. "5 key 32 down". Empty for an
 // event a file cannot hold (relative motion, joystick ports other than 0).
 std::string FormatReplayEvent(int frame, const InputEvent& event);
+// The lines before the first event: seed and settings of a whole run; of one
+// game its game, settings, name, state and input lines.
+std::string FormatReplayStart(const ReplayFile& replay);
+// A whole file: start, events and, of one game, its end line.
+std::string FormatReplay(const ReplayFile& replay);
 
 // Writes a record of a session as it is played.
 class ReplayWriter final : public InputRecorder {

@@ -1,6 +1,11 @@
 #include "platform/system/text_parse.hpp"
 
+#include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 std::string_view Trim(std::string_view text) {
     std::size_t start = text.find_first_not_of(kBlanks);
@@ -34,4 +39,24 @@ std::optional<int> ParseIntIn(std::string_view word, int low, int high) {
     std::optional<int> value = ParseInt(word);
     if (!value || *value < low || *value > high) return std::nullopt;
     return value;
+}
+
+// strtod, as the browser build's library has no from_chars for reals, minus
+// the forms strtod adds (leading blanks or plus, hexadecimal, infinities).
+std::optional<double> ParseReal(std::string_view word) {
+    if (word.empty() || word.find_first_not_of("0123456789.-+eE") != std::string_view::npos) return std::nullopt;
+    for (std::size_t at = word.find('+'); at != std::string_view::npos; at = word.find('+', at + 1))
+        if (at == 0 || (word[at - 1] != 'e' && word[at - 1] != 'E')) return std::nullopt;
+    std::string text(word);
+    char* end = nullptr;
+    errno = 0;
+    double value = std::strtod(text.c_str(), &end);
+    if (errno == ERANGE || end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::string FormatReal(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+    return text;
 }

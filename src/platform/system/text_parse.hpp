@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -36,3 +37,8 @@ void ForEachLine(std::string_view text, Visit visit) {
 // The whole word as a 32-bit integer, nothing before or after it.
 std::optional<int> ParseInt(std::string_view word);
 std::optional<int> ParseIntIn(std::string_view word, int low, int high);
+// A finite decimal real, plain or with an exponent ("-1.0", "0.5e-3",
+// "1.5e+09"), nothing before or after it.
+std::optional<double> ParseReal(std::string_view word);
+// A float as ParseReal reads it back exactly: nine significant digits.
+std::string FormatReal(float value);

@@ -139,7 +139,7 @@ TEST(Input, RecordsRelativeMotionAsPositionsAndSkipsGameMoves) {
     ScriptedInputSource source;
     Input input(source);
     RecordingList record;
-    input.SetRecorder(&record);
+    input.AddRecorder(&record);
     source.Add(InputEvent::MoveBy(5, -3));
     source.Add(InputEvent::JoyButton(1, true, 1));
     source.Add(InputEvent::JoyAxis(1, -1.0f, 0));
@@ -212,12 +212,16 @@ TEST(Input, FlushesClearTheirDevicesAndWaitForTheJoystick) {
 
 // A stand-in for the game: a fixed sequence of queries each frame, with a
 // flush in the middle of some frames and the suspension wait after the flip.
-// `before_frame` lets a scripted source queue what the devices would send.
-std::vector<std::string> PlayFrames(Input& input, int frames, const std::function<void(int)>& before_frame) {
+// `before_frame` lets a scripted source queue what the devices would send;
+// `at_start` runs right after each frame begins. Frames `first` to `frames`
+// - 1 are played, the input numbering them from 0.
+std::vector<std::string> PlayFrames(Input& input, int frames, const std::function<void(int)>& before_frame,
+                                    const std::function<void(int)>& at_start = [](int) {}, int first = 0) {
     std::vector<std::string> log;
-    for (int frame = 0; frame < frames; ++frame) {
+    for (int frame = first; frame < frames; ++frame) {
         before_frame(frame);
-        input.BeginFrame(frame);
+        input.BeginFrame(frame - first);
+        at_start(frame);
         WaitWhileSuspended(input);
         std::string line = std::to_string(frame) + ":";
         line += " down " + std::to_string(input.KeyDown(kUp)) + std::to_string(input.JoyButtonDown(0, 0));
@@ -236,6 +240,45 @@ std::vector<std::string> PlayFrames(Input& input, int frames, const std::functio
     return log;
 }
 
+// What the devices send in the recorded sessions below: presses held through
+// flushes and busy waits, a wait while the focus is away, relative motion.
+void SendDevices(ScriptedInputSource& live, int frame) {
+    switch (frame) {
+    case 0:
+        live.Add(InputEvent::Key(kUp, true));
+        live.Add(InputEvent::JoyButton(0, true));
+        live.Add(InputEvent::MoveBy(-7, 12));
+        break;
+    case 3:
+        // Held through the flush of frame 3: the wait sees these.
+        live.AddForWait({InputEvent::JoyAxis(0, -1.0f)});
+        live.AddForWait({InputEvent::JoyButton(0, false), InputEvent::Key(kSpace, true)});
+        break;
+    case 5:
+        live.Add(InputEvent::Key(kSpace, true));
+        live.Add(InputEvent::JoyButton(0, true));
+        live.Add(InputEvent::Focus(false));
+        live.AddForWait({InputEvent::JoyButton(2, true), InputEvent::MoveBy(3, 3)});
+        live.AddForWait({});
+        live.AddForWait({InputEvent::Focus(true), InputEvent::Mouse(1, true)});
+        break;
+    case 7:
+        live.AddForWait({InputEvent::Key(kUp, true), InputEvent::JoyButton(2, false)});
+        live.AddForWait({InputEvent::JoyButton(0, false)});
+        break;
+    case 8:
+        // Arrives while the wait of frame 7 had numbered frame 8.
+        live.Add(InputEvent::Mouse(1, false));
+        live.Add(InputEvent::Mouse(1, true));
+        break;
+    case 10:
+        live.Add(InputEvent::Close());
+        break;
+    default:
+        break;
+    }
+}
+
 TEST(Input, ARecordedSessionReplaysQueryForQuery) {
     std::string path = ::testing::TempDir() + "input_round_trip.replay";
     ScriptedInputSource live;
@@ -243,44 +286,9 @@ TEST(Input, ARecordedSessionReplaysQueryForQuery) {
     ReplayWriter writer;
     std::string error;
     ASSERT_TRUE(writer.Open(path, 99, {}, error)) << error;
-    recorded.SetRecorder(&writer);
+    recorded.AddRecorder(&writer);
 
-    auto devices = [&live](int frame) {
-        switch (frame) {
-        case 0:
-            live.Add(InputEvent::Key(kUp, true));
-            live.Add(InputEvent::JoyButton(0, true));
-            live.Add(InputEvent::MoveBy(-7, 12));
-            break;
-        case 3:
-            // Held through the flush of frame 3: the wait sees these.
-            live.AddForWait({InputEvent::JoyAxis(0, -1.0f)});
-            live.AddForWait({InputEvent::JoyButton(0, false), InputEvent::Key(kSpace, true)});
-            break;
-        case 5:
-            live.Add(InputEvent::Key(kSpace, true));
-            live.Add(InputEvent::JoyButton(0, true));
-            live.Add(InputEvent::Focus(false));
-            live.AddForWait({InputEvent::JoyButton(2, true), InputEvent::MoveBy(3, 3)});
-            live.AddForWait({});
-            live.AddForWait({InputEvent::Focus(true), InputEvent::Mouse(1, true)});
-            break;
-        case 7:
-            live.AddForWait({InputEvent::Key(kUp, true), InputEvent::JoyButton(2, false)});
-            live.AddForWait({InputEvent::JoyButton(0, false)});
-            break;
-        case 8:
-            // Arrives while the wait of frame 7 had numbered frame 8.
-            live.Add(InputEvent::Mouse(1, false));
-            live.Add(InputEvent::Mouse(1, true));
-            break;
-        case 10:
-            live.Add(InputEvent::Close());
-            break;
-        default:
-            break;
-        }
-    };
+    auto devices = [&live](int frame) { SendDevices(live, frame); };
     std::vector<std::string> live_log = PlayFrames(recorded, 12, devices);
 
     std::optional<ReplayFile> replay = ReadReplayFile(path, error);
@@ -292,6 +300,40 @@ TEST(Input, ARecordedSessionReplaysQueryForQuery) {
     EXPECT_EQ(PlayFrames(replayed, 12, [](int) {}), live_log);
     EXPECT_TRUE(source.finished());
     std::remove(path.c_str());
+}
+
+// A recording of one game starts at a frame's start, from the controls as
+// that frame finds them and the events delivered from then on, renumbered:
+// cut at any frame, the session goes on query for query.
+TEST(Input, ASessionCutAtAnyFrameGoesOnFromTheControlsItFinds) {
+    struct EventList final : InputRecorder {
+        void Record(int frame, const InputEvent& event) override { events.push_back({frame, event}); }
+        std::vector<ReplayEvent> events;
+    };
+    ScriptedInputSource live;
+    Input recorded(live);
+    EventList delivered;
+    recorded.AddRecorder(&delivered);
+    std::vector<ControlState> controls;
+    std::vector<std::size_t> delivered_before;
+    std::vector<std::string> live_log = PlayFrames(
+        recorded, 12, [&live](int frame) { SendDevices(live, frame); },
+        [&](int) {
+            controls.push_back(recorded.Controls());
+            delivered_before.push_back(delivered.events.size());
+        });
+    EXPECT_GT(controls[8].skipped, 0) << "frame 7's waits numbered the frames after it";
+    EXPECT_FALSE(controls[4].buttons.empty()) << "the space pressed in frame 3's wait";
+    for (int cut = 1; cut < 12; ++cut) {
+        ReplayFile rest;
+        for (std::size_t at = delivered_before[cut]; at < delivered.events.size(); ++at)
+            rest.events.push_back({delivered.events[at].frame - cut, delivered.events[at].event});
+        ReplaySource source(rest);
+        Input input(source);
+        std::vector<std::string> log = PlayFrames(
+            input, 12, [](int) {}, [&](int frame) { if (frame == cut) input.SetControls(controls[cut]); }, cut);
+        EXPECT_EQ(log, std::vector<std::string>(live_log.begin() + cut, live_log.end())) << "cut at frame " << cut;
+    }
 }
 
 TEST(Input, ReplayWaitTakesTheNextGroupEvenFromALaterFrame) {
@@ -307,7 +349,7 @@ TEST(Input, ReplayWaitTakesTheNextGroupEvenFromALaterFrame) {
     ReplaySource source(*replay);
     Input input(source);
     RecordingList record;
-    input.SetRecorder(&record);
+    input.AddRecorder(&record);
     for (int frame = 0; frame < 10; ++frame) {
         input.BeginFrame(frame);
         EXPECT_EQ(input.IsSuspended(), 0);

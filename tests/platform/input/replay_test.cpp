@@ -64,7 +64,7 @@ TEST(Replay, AnyJoystickLineProvidesOneJoystick) {
 TEST(Replay, BadLinesNameFileLineAndProblem) {
     EXPECT_EQ(ParseError("seed 1\n\n5 jump\n"), "bad.replay:3: unknown event 'jump'");
     EXPECT_EQ(ParseError("seed 1\nfive key 32 down\n"),
-              "bad.replay:2: unknown line start 'five': expected 'seed' or a frame number");
+              "bad.replay:2: unknown line start 'five': expected 'seed', 'game' or a frame number");
     EXPECT_EQ(ParseError("seed 1\n-1 close\n"), "bad.replay:2: frame number '-1' is out of range (0..2147483647)");
     EXPECT_EQ(ParseError("seed 1\n2147483648 close\n"),
               "bad.replay:2: frame number '2147483648' is out of range (0..2147483647)");
@@ -89,14 +89,14 @@ TEST(Replay, BadLinesNameFileLineAndProblem) {
     // every byte: a NUL no longer ends the message.
     EXPECT_EQ(ParseError("seed 1\n" + std::string(100000, 'x') + "y\n"),
               "bad.replay:2: unknown line start '" + std::string(28, 'x') + "..." + std::string(28, 'x') +
-                  "y': expected 'seed' or a frame number");
+                  "y': expected 'seed', 'game' or a frame number");
     EXPECT_EQ(ParseError(std::string("seed 1\n1 key 32 do\0wn\\\n", 23)),
               "bad.replay:2: expected 'down' or 'up', not 'do\\x00wn\\x5c'");
 }
 
 TEST(Replay, SeedThenSettingsComeFirstAndOnce) {
-    EXPECT_EQ(ParseError(""), "bad.replay: no seed line");
-    EXPECT_EQ(ParseError("# nothing\n1 close\n"), "bad.replay: no seed line");
+    EXPECT_EQ(ParseError(""), "bad.replay: no seed or game line");
+    EXPECT_EQ(ParseError("# nothing\n1 close\n"), "bad.replay: no seed or game line");
     EXPECT_EQ(ParseError("seed 1\nseed 2\n"), "bad.replay:2: a second seed line");
     EXPECT_EQ(ParseError("1 close\nseed 2\n"), "bad.replay:2: the seed line must come before the first event");
     EXPECT_EQ(ParseError("seed 2147483648\n"), "bad.replay:1: seed '2147483648' is not a 32-bit integer");
@@ -109,6 +109,95 @@ TEST(Replay, SeedThenSettingsComeFirstAndOnce) {
     EXPECT_EQ(ParseError("seed 1\nsettings 0 -1 0\n"), "bad.replay:2: music volume '-1' is not in 0..10");
     EXPECT_EQ(ParseError("seed 1\nsettings 0 0 4\n"), "bad.replay:2: music track '4' is not in 0..3");
     EXPECT_EQ(ParseError("seed 1\nsettings 0 0 0 0\n"), "bad.replay:2: unexpected '0' at the end");
+}
+
+// A recording of one game: what it starts from, its events from the game's
+// first frame, and its end; written back, it is the same text.
+TEST(Replay, OneGameReadsAndWritesBackEveryLine) {
+    const std::string text =
+        "game 2147483646\n"
+        "settings 4 0 0\n"
+        "name Zo\xc3\xab #1\n"
+        "state best 12000\n"
+        "state ufo.rotation -1.5e+09\n"
+        "input pointer 0 479\n"
+        "input key 38 1 0\n"
+        "input mouse 3 0 2\n"
+        "input joy button 15 1 1\n"
+        "input joy axis 1 -0.25\n"
+        "input suspended\n"
+        "input skip 2\n"
+        "0 key 38 up\n"
+        "7 joy axis 0 1\n"
+        "end 9\n";
+    std::string error;
+    std::optional<ReplayFile> replay = ParseReplay(text, "game.txt", error);
+    ASSERT_TRUE(replay) << error;
+    EXPECT_TRUE(replay->one_game);
+    EXPECT_EQ(replay->seed, 2147483646);
+    EXPECT_EQ(replay->name, "Zo\xc3\xab #1");
+    EXPECT_EQ(replay->state, (std::vector<StateLine>{{"best", "12000"}, {"ufo.rotation", "-1.5e+09"}}));
+    using Device = ControlState::Device;
+    ControlState controls;
+    controls.buttons = {{Device::kKey, 38, 1, 0}, {Device::kMouse, 3, 0, 2}, {Device::kJoyButton, 15, 1, 1}};
+    controls.axes = {{1, -0.25f}};
+    controls.pointer_x = 0;
+    controls.pointer_y = 479;
+    controls.suspended = 1;
+    controls.skipped = 2;
+    EXPECT_EQ(replay->controls, controls);
+    EXPECT_EQ(replay->end, 9);
+    EXPECT_EQ(FormatReplay(*replay), text);
+}
+
+// Refused before anything plays: a state the generator never has, a file
+// cut short or grown past its end, lines out of their place, and more than
+// 1 MB.
+TEST(Replay, HostileRecordingsOfOneGameAreRefused) {
+    const std::string start = "game 1\nsettings 10 10 2\n";
+    EXPECT_EQ(ParseError("game 0\nend 0\n"),
+              "bad.replay:1: the generator's state '0' is not one it can have (1..2147483646)");
+    EXPECT_EQ(ParseError("game 2147483647\nend 0\n"),
+              "bad.replay:1: the generator's state '2147483647' is not one it can have (1..2147483646)");
+    EXPECT_EQ(ParseError(start + "5 close\n"), "bad.replay: no end line: the recording of the game is cut short");
+    EXPECT_EQ(ParseError(start + "5 close\nend 4\n"),
+              "bad.replay:4: the end at frame 4 comes before the event of frame 5");
+    EXPECT_EQ(ParseError(start + "end 4\n5 close\n"), "bad.replay:4: nothing may follow the end line");
+    EXPECT_EQ(ParseError(start + "end 2147483648\n"), "bad.replay:3: end frame '2147483648' is out of range (0..2147483647)");
+    EXPECT_EQ(ParseError(start + "5 close\nstate best 1\nend 5\n"),
+              "bad.replay:4: 'state' must come before the first event");
+    EXPECT_EQ(ParseError(start + "state best 1\nstate best 2\nend 5\n"),
+              "bad.replay:4: a second state line for 'best'");
+    EXPECT_EQ(ParseError(start + "state Best 1\nend 5\n"), "bad.replay:3: state name 'Best' is not a name of the game's");
+    EXPECT_EQ(ParseError(start + "state best inf\nend 5\n"), "bad.replay:3: state 'best' has no number but 'inf'");
+    EXPECT_EQ(ParseError(start + "input key 38 2 0\nend 5\n"), "bad.replay:3: input key code down '2' is not 0 or 1");
+    EXPECT_EQ(ParseError(start + "input joy axis 0 1\ninput joy axis 0 0\nend 5\n"),
+              "bad.replay:4: a second input line for joystick axis 0");
+    EXPECT_EQ(ParseError(start + "input wheel 1\nend 5\n"),
+              "bad.replay:3: input needs pointer, key, mouse, joy, suspended or skip");
+    EXPECT_EQ(ParseError(start + "name " + std::string(65, 'a') + "\nend 5\n").substr(0, 25), "bad.replay:3: the name 'a");
+    EXPECT_EQ(ParseError("game 1\nstate best 1\nsettings 1 2 3\nend 5\n"),
+              "bad.replay:3: settings must come right after the game");
+    EXPECT_EQ(ParseError("seed 1\nstate best 1\n"), "bad.replay:2: 'state' belongs to a recording of one game");
+    EXPECT_EQ(ParseError("seed 1\nend 1\n"), "bad.replay:2: 'end' belongs to a recording of one game");
+    EXPECT_EQ(ParseError("game 1\nseed 1\n"), "bad.replay:2: a second game line");
+
+    std::string big = start;
+    while (big.size() <= kMaxGameRecordingBytes) big += "1 key 38 down\n";
+    big += "end 1\n";
+    EXPECT_EQ(ParseError(big), "bad.replay: a recording of one game may hold at most 1 MB (1048576 bytes), this one "
+                               "holds more");
+    // Read from a file, it is not read whole; a whole run of that size is.
+    std::string path = ::testing::TempDir() + "big_game.txt";
+    std::ofstream(path, std::ios::binary) << big << std::string(50 << 20, '#');
+    std::string error;
+    EXPECT_FALSE(ReadReplayFile(path, error));
+    EXPECT_EQ(error, path + ": a recording of one game may hold at most 1 MB (1048576 bytes), this one holds more");
+    big.replace(0, 6, "seed 1");
+    big.erase(big.rfind("end 1"));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << big;
+    EXPECT_TRUE(ReadReplayFile(path, error)) << error;
+    std::remove(path.c_str());
 }
 
 TEST(Replay, AMissingFileOrAFolderIsAnError) {
