@@ -66,7 +66,7 @@ std::vector<std::string> PlayAlone(const std::string& text, OneGamePlay::Ending*
 // game over, sounds, best score and table size included.
 TEST(GameRecordings, EveryKeptGameOfALongRunWatchedAloneIsTheSameGame) {
     ManualClock clock;
-    GameHarness run(ReplayFromText(MakeSoakReplay(2, 40000)), std::make_unique<NullDisplay>(clock));
+    GameHarness run(ReplayFromText(MakeSoakReplay(3, 40000)), std::make_unique<NullDisplay>(clock));
     TraceLog trace;
     run.game.observer = &trace;
     std::map<int, int> first_frames;  // game number -> its first frame
