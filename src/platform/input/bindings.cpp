@@ -91,20 +91,24 @@ int ActionJoyButton(int action, int slot) {
     }
 }
 
-int ActionOfKey(const Bindings& bindings, int key) {
-    if (key == kNoKey) return -1;
+namespace {
+
+// The action whose slots hold `value`; -1 for none, and for the empty slot's value.
+template <typename Slots>
+int ActionHolding(const Slots& slots, int value, int none) {
+    if (value == none) return -1;
     for (int action = 0; action < kActionCount; ++action)
-        for (int bound : bindings.keys[action])
-            if (bound == key) return action;
+        for (int bound : slots[action])
+            if (bound == value) return action;
     return -1;
 }
 
+}  // namespace
+
+int ActionOfKey(const Bindings& bindings, int key) { return ActionHolding(bindings.keys, key, kNoKey); }
+
 int ActionOfButton(const Bindings& bindings, int button) {
-    if (button == kNoButton) return -1;
-    for (int action = 0; action < kActionCount; ++action)
-        for (int bound : bindings.buttons[action])
-            if (bound == button) return action;
-    return -1;
+    return ActionHolding(bindings.buttons, button, kNoButton);
 }
 
 // SDL's X11 back end renames the Application key "Menu" once the display is
