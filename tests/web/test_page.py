@@ -279,6 +279,9 @@ class PageTest(unittest.TestCase):
         self.assertNotEqual(frame()['ship']['rotation'], 0)
         hold('w', 0.5)
         self.assertTrue(browser.wait_until(lambda: frame()['ship']['speed'] != 0, timeout=5))
+        # A burger met on the way takes the ship, and its gun, for a while.
+        self.assertTrue(browser.wait_until(
+            lambda: all(frame()['ship'][name] == 0 for name in ('death_tmr', 'hspace_ctr', 'flash_on')), timeout=15))
         hold('j')
         self.assertTrue(browser.wait_until(lambda: frame()['counts']['shots'] > 0, timeout=5))
         hold('p')
