@@ -275,15 +275,17 @@ class PageTest(unittest.TestCase):
         time.sleep(0.3)
         self.assertEqual(frame()['ship']['rotation'], 0, 'the arrows are nobody\'s now')
         self.assertEqual(frame()['counts']['shots'], 0)
-        hold('d', 0.5)
-        self.assertNotEqual(frame()['ship']['rotation'], 0)
-        hold('w', 0.5)
-        self.assertTrue(browser.wait_until(lambda: frame()['ship']['speed'] != 0, timeout=5))
-        # A burger met on the way takes the ship, and its gun, for a while.
-        self.assertTrue(browser.wait_until(
-            lambda: all(frame()['ship'][name] == 0 for name in ('death_tmr', 'hspace_ctr', 'flash_on')), timeout=15))
-        hold('j')
-        self.assertTrue(browser.wait_until(lambda: frame()['counts']['shots'] > 0, timeout=5))
+        def holding(key, shown):
+            # Held until the game shows it: a burger met on the way takes the ship, and its controls, for a while.
+            ActionChains(self.driver).key_down(key).perform()
+            try:
+                return browser.wait_until(shown, timeout=20)
+            finally:
+                ActionChains(self.driver).key_up(key).perform()
+
+        self.assertTrue(holding('d', lambda: frame()['ship']['rotation'] != 0))
+        self.assertTrue(holding('w', lambda: frame()['ship']['speed'] != 0))
+        self.assertTrue(holding('j', lambda: frame()['counts']['shots'] > 0))
         hold('p')
         self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'paused', timeout=5))
         ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
