@@ -50,7 +50,8 @@ function(rezarudev_web_program target)
     list(APPEND preloads "SHELL:--preload-file ${sound}@/data/${name}")
   endforeach()
   set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${REZARUDEV_WEB_SITE})
-  set(page ${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_SOURCE_DIR}/web/start.js ${CMAKE_SOURCE_DIR}/web/controls.js)
+  set(page ${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_SOURCE_DIR}/web/start.js ${CMAKE_SOURCE_DIR}/web/controls.js
+           ${CMAKE_SOURCE_DIR}/web/touch.js)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${sounds} ${CMAKE_SOURCE_DIR}/web/page.js
                                                        ${CMAKE_SOURCE_DIR}/web/storage.js ${CMAKE_SOURCE_DIR}/web/replays.js
                                                        ${page})

@@ -116,7 +116,7 @@ void OpenNameEntry(Game& game, std::optional<PlayedGame> played) {
     entry.stick_x = FullDeflection(game.services.input.JoyAxisX(0));
     entry.stick_y = FullDeflection(game.services.input.JoyAxisY(0));
     entry.stick_frames = -1000000;
-    game.services.input.SetTextInput(true);
+    game.services.input.SetTextInput(true, entry.name);
 }
 
 void NameEntryFrame(Game& game) {

@@ -291,6 +291,118 @@ class PageTest(unittest.TestCase):
         ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
         self.assertEqual(self.page.wait_exit(), 0)
 
+    def test_a_phone_plays_by_touch_alone(self):
+        # An 844x390 phone held in landscape, touched through the DevTools protocol.
+        self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                                    {'width': 844, 'height': 390, 'deviceScaleFactor': 2, 'mobile': True})
+        self.driver.execute_cdp_cmd('Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 5})
+        self.addCleanup(self.driver.execute_cdp_cmd, 'Emulation.setTouchEmulationEnabled', {'enabled': False})
+        self.addCleanup(self.driver.execute_cdp_cmd, 'Emulation.clearDeviceMetricsOverride', {})
+        held = {}
+
+        def touch(kind, fingers):
+            self.driver.execute_cdp_cmd('Input.dispatchTouchEvent', {'type': kind, 'touchPoints': [
+                {'x': x, 'y': y, 'id': finger} for finger, (x, y) in fingers.items()]})
+
+        def press(finger, point):
+            held[finger] = point
+            touch('touchStart', held)
+
+        def let_go(finger=None):
+            if finger is None:
+                held.clear()
+            else:
+                del held[finger]
+            touch('touchEnd', held)
+
+        def tap(point):
+            press(0, point)
+            time.sleep(0.1)
+            let_go(0)
+
+        def on_picture(x, y):
+            left, top, width = self.driver.execute_script(
+                'var box = document.getElementById("canvas").getBoundingClientRect();'
+                'return [box.left, box.top, box.width];')
+            return left + x * width / 640, top + y * width / 640
+
+        def control(action):
+            return self.driver.execute_script(
+                'var box = document.querySelector("[data-action=" + arguments[0] + "]").getBoundingClientRect();'
+                'return [box.left + box.width / 2, box.top + box.height / 2];', action)
+
+        self.clear_storage()
+        self.page.open('--seed 3 --trace /touch.jsonl', click=False)
+        self.assertTrue(browser.wait_until(lambda: self.driver.find_element(By.ID, 'message').text == 'Click to play'))
+        tap((422, 195))
+        # Taps on "Start New Game": the first passes the splash.
+        frame = self.play_to_the_first_level('/touch.jsonl', lambda: tap(on_picture(320, 200)))
+        # The picture fills the screen's height; the controls sit beside it, clear of the score.
+        self.assertEqual(self.driver.execute_script(
+            'return Math.round(document.getElementById("canvas").getBoundingClientRect().height)'), 390)
+        for action in ('turn_left', 'turn_right', 'thrust', 'fire', 'trigger', 'pause'):
+            x, y = control(action)
+            self.assertTrue(0 < x < 844 and 40 < y < 350, (action, x, y))
+        turn_left, thrust, fire, pause = (control(action) for action in ('turn_left', 'thrust', 'fire', 'pause'))
+        self.assertFalse(self.driver.find_element(By.ID, 'keys').is_displayed())
+        # Three fingers at once: turning, thrusting and firing (a ship lost on the way comes back only when
+        # the controls are let go).
+        seen = set()
+
+        def three_fingers():
+            self.assertTrue(browser.wait_until(
+                lambda: frame()['ship']['death_tmr'] == 0 and frame()['warp_on'] == 0, timeout=10))
+            press(1, control('turn_right'))
+            press(2, thrust)
+            press(3, fire)
+
+            def shown():
+                now = frame()
+                seen.update(name for name, value in (('turned', now['ship']['rotation']),
+                                                     ('moved', now['ship']['speed']),
+                                                     ('fired', now['counts']['shots'])) if value)
+                return len(seen) == 3
+            try:
+                return browser.wait_until(shown, timeout=3)
+            finally:
+                let_go(3)
+                let_go()
+        self.assertTrue(three_fingers() or three_fingers(), seen)
+        # A drag and a double tap beside the picture neither scroll nor zoom the page.
+        press(0, (60, 40))
+        held[0] = (60, 300)
+        touch('touchMove', held)
+        let_go()
+        tap((60, 40))
+        tap((60, 40))
+        self.assertEqual(self.driver.execute_script('return [window.scrollY, visualViewport.scale]'), [0, 1])
+        tap(pause)
+        self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'paused', timeout=5))
+        tap(pause)
+        self.assertTrue(browser.wait_until(lambda: frame()['screen'] == 'playing', timeout=5))
+        # Thrust about firing, turning now and then, until the last ship is lost with a score.
+        end = time.time() + 150
+        taps = 0
+        while frame()['screen'] != 'name_entry' and time.time() < end:
+            taps += 1
+            touch('touchStart', {1: thrust, 2: fire, 3: turn_left} if taps % 4 == 0 else {1: thrust, 2: fire})
+            time.sleep(0.3)
+            touch('touchEnd', {})
+        self.assertEqual(frame()['screen'], 'name_entry')
+        # The phone's keyboard types into the page's own field, which starts from the name offered.
+        field = self.driver.find_element(By.ID, 'name-field')
+        self.assertTrue(browser.wait_until(lambda: self.driver.switch_to.active_element == field, timeout=5))
+        offered = field.get_attribute('value')
+        self.assertTrue(offered)
+        field.send_keys(Keys.BACKSPACE * len(offered) + 'Zo\u00eb' + Keys.ENTER)
+        self.assertTrue(browser.wait_until(lambda: frame()['table'] == 1, timeout=10))
+        self.assertFalse(field.is_displayed())
+        self.assertIn(' Zo\u00eb\n', self.page.read_text(SCORES))
+        # A key press brings the keyboard's page back.
+        ActionChains(self.driver).send_keys(Keys.ESCAPE).perform()
+        self.assertEqual(self.page.wait_exit(), 0)
+        self.assertFalse(self.driver.find_element(By.CSS_SELECTOR, '[data-action=fire]').is_displayed())
+
     def test_the_pointer_locks_at_the_first_key_the_browser_accepts(self):
         with self.page.scripted(FAKE_POINTER_LOCK):
             self.page.open('--trace /lock.jsonl')

@@ -22,7 +22,7 @@ public:
     void SetMouseVisible(bool visible) override { inner_.SetMouseVisible(visible); }
     void SetPointerCaptured(bool captured, int x, int y) override { inner_.SetPointerCaptured(captured, x, y); }
     void PointerPlaced(int x, int y) override { inner_.PointerPlaced(x, y); }
-    void SetTextInput(bool on) override { inner_.SetTextInput(on); }
+    void SetTextInput(bool on, const std::string& editing) override { inner_.SetTextInput(on, editing); }
     void SetBindings(const Bindings& bindings) override { inner_.SetBindings(bindings); }
     void SetControlMode(ControlMode mode) override { inner_.SetControlMode(mode); }
 

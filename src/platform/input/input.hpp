@@ -111,8 +111,9 @@ public:
     virtual void SetPointerCaptured(bool, int, int) {}
     // The game placed its pointer at (x, y) in playfield pixels.
     virtual void PointerPlaced(int, int) {}
-    // Text events come only while text input is on.
-    virtual void SetTextInput(bool) {}
+    // Text events come only while text input is on; `editing` is the text
+    // being typed into, as a page's own text field must start from it.
+    virtual void SetTextInput(bool, const std::string&) {}
     // The keys and pad buttons of each action, and what they stand for now.
     virtual void SetBindings(const Bindings&) {}
     virtual void SetControlMode(ControlMode) {}
@@ -192,7 +193,7 @@ public:
     // The text typed since the frame began, Backspace and Enter presses in
     // it as '\b' and '\r', in the order they came; taking it empties it.
     std::string TakeTyped();
-    void SetTextInput(bool on) { source_.SetTextInput(on); }
+    void SetTextInput(bool on, const std::string& editing = {}) { source_.SetTextInput(on, editing); }
     void SetBindings(const Bindings& bindings) { source_.SetBindings(bindings); }
     // Asked once a frame by the game, and as soon as a screen changes it.
     void SetControlMode(ControlMode mode);

@@ -7,3 +7,9 @@ bool GameTogglesFullscreen() { return true; }
 bool HiddenWindowLosesFocus() { return false; }
 
 bool PageAsksToClose() { return false; }
+
+unsigned PageHeldActions() { return 0; }
+
+std::string PageTyped() { return {}; }
+
+void PageTextEntry(bool, const std::string&) {}

@@ -241,6 +241,42 @@ void SdlInputSource::FetchFrame(int, std::vector<InputEvent>& events) {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) Translate(event, events);
     ReleaseHeldAlt(SDL_GetTicks(), events);
+    TakePageControls(events);
+}
+
+// The page's on-screen controls press what the actions' keys press, so a
+// game played by touch records and replays as any other; what is typed on a
+// phone's keyboard comes as text, with Backspace and Enter as those keys.
+void SdlInputSource::TakePageControls(std::vector<InputEvent>& events) {
+    // The controls screen takes keys as themselves: a touch there binds nothing.
+    unsigned held = mode_ == ControlMode::Actions ? PageHeldActions() : 0;
+    for (int action = 0; action < kActionCount; ++action) {
+        unsigned bit = 1u << action;
+        if ((held & bit) != (page_actions_ & bit)) PressCode(ActionKeyCode(action), (held & bit) != 0, events);
+    }
+    page_actions_ = held;
+    std::string typed = PageTyped();
+    if (!text_input_) return;
+    std::size_t start = 0;
+    for (std::size_t at = 0; at <= typed.size(); ++at) {
+        if (at < typed.size() && typed[at] != '\b' && typed[at] != '\r') continue;
+        if (at > start) events.push_back(InputEvent::Text(typed.substr(start, at - start)));
+        start = at + 1;
+        if (at == typed.size()) break;
+        int code = PlaceKeyCode(typed[at] == '\b' ? SDL_SCANCODE_BACKSPACE : SDL_SCANCODE_RETURN);
+        PressCode(code, true, events);
+        PressCode(code, false, events);
+    }
+}
+
+// A code held by two keys, or a key and a touch, is pressed once and let go
+// once.
+void SdlInputSource::PressCode(int code, bool down, std::vector<InputEvent>& events) {
+    if (down) {
+        if (key_presses_[code]++ == 0) events.push_back(InputEvent::Key(code, true));
+    } else if (key_presses_[code] > 0 && --key_presses_[code] == 0) {
+        events.push_back(InputEvent::Key(code, false));
+    }
 }
 
 // Sleeps a little for the first event instead of spinning through the wait.
@@ -340,13 +376,13 @@ void SdlInputSource::DeliverKey(int scancode, int keycode, bool down, std::vecto
         int code = CodeOfKey(scancode, keycode);
         if (held != held_keys_.end() || code <= 0 || code >= Input::kKeys) return;
         held_keys_[scancode] = code;
-        if (key_presses_[code]++ == 0) events.push_back(InputEvent::Key(code, true));
+        PressCode(code, true, events);
         return;
     }
     if (held == held_keys_.end()) return;
     int code = held->second;
     held_keys_.erase(held);
-    if (--key_presses_[code] == 0) events.push_back(InputEvent::Key(code, false));
+    PressCode(code, false, events);
 }
 
 void SdlInputSource::Translate(const SDL_Event& event, std::vector<InputEvent>& events) {
@@ -703,9 +739,10 @@ void SdlInputSource::SetControlMode(ControlMode mode) {
     TellPageTheControls(bindings_, mode_);
 }
 
-void SdlInputSource::SetTextInput(bool on) {
+void SdlInputSource::SetTextInput(bool on, const std::string& editing) {
     if (on == text_input_) return;
     text_input_ = on;
+    PageTextEntry(on, editing);
     if (window_ == nullptr) return;
     if (on) {
         SDL_StartTextInput();

@@ -83,7 +83,7 @@ public:
     void SetMouseVisible(bool visible) override;
     void SetPointerCaptured(bool captured, int x, int y) override;
     void PointerPlaced(int x, int y) override;
-    void SetTextInput(bool on) override;
+    void SetTextInput(bool on, const std::string& editing) override;
     void SetBindings(const Bindings& bindings) override;
     void SetControlMode(ControlMode mode) override;
 
@@ -118,6 +118,8 @@ private:
     int CodeOfKey(int scancode, int keycode) const;
     void DeliverKey(int scancode, int keycode, bool down, std::vector<InputEvent>& events);
     void TakePending(std::vector<InputEvent>& events);
+    void TakePageControls(std::vector<InputEvent>& events);
+    void PressCode(int code, bool down, std::vector<InputEvent>& events);
     void ReleaseHeldAlt(std::uint32_t now, std::vector<InputEvent>& events);
     void SwallowAlt();
     void Move(int xrel, int yrel, std::vector<InputEvent>& events);
@@ -147,6 +149,8 @@ private:
     // keys hold each code.
     std::map<int, int> held_keys_;
     std::array<int, Input::kKeys> key_presses_{};
+    // The actions the page's on-screen controls held at the last fetch.
+    unsigned page_actions_ = 0;
     // A Left Alt press not yet known to be the game's.
     bool alt_held_back_ = false;
     bool alt_swallowed_ = false;
