@@ -75,7 +75,12 @@
         else if (worker.state === 'redundant' && holding) resolve();
       });
     }
-    workers.register('service_worker.js').then(function (registration) {
+    // A page that a worker serves has its registration already: asking for
+    // it is at once, where registering again waits on the network (seconds
+    // with none).
+    (served ? workers.getRegistration() : Promise.resolve(null)).then(function (registration) {
+      return registration || workers.register('service_worker.js');
+    }).then(function (registration) {
       registration.addEventListener('updatefound', function () { watch(registration.installing, false); });
       if (served && registration.waiting) {
         takeOver(registration.waiting);
