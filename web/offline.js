@@ -20,7 +20,7 @@
     var note = document.createElement('span');
     note.id = 'new-version';
     note.style.color = '#fc6';
-    note.textContent = 'A new version is ready: it plays from the next visit.';
+    note.textContent = 'A new version is ready for the next visit';
     bar.insertBefore(note, bar.firstChild);
   }
 
