@@ -6,8 +6,9 @@ the UFO and the power-ups. It runs to each of a few frame counts; the time a
 frame over a stretch is the difference of two runs' times over the difference
 in frames, so start-up and loading cancel out. The quietest and the busiest
 stretch are shown with the whole. The builds take turns, --rounds times; give
-several as SITE DESKTOP pairs (tools/web/build.sh's folder and a desktop build
-folder) to compare them in one run. Needs an X display (xvfb-run).
+several as SITE DESKTOP pairs (a site folder of tools/web/build.sh, such as
+build-web/site, and a desktop build folder) to compare them in one run. Needs
+an X display (xvfb-run).
 
     xvfb-run -a /usr/bin/python3 bench/web_frames.py [--rounds N] [SITE DESKTOP]...
 """

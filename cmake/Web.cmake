@@ -1,6 +1,8 @@
 # The browser build: emcmake cmake with the libraries that tools/web/build_libs.sh
 # built for WebAssembly. The program is a script and a .wasm beside the page
 # of web/, with the sounds packed into one data file that the page fetches.
+# The site folder holds only what a host serves, with a service worker that
+# keeps it all for offline play.
 set(REZARUDEV_WEB_PREFIX ${CMAKE_BINARY_DIR}/prefix CACHE PATH "Where tools/web/build_libs.sh put the libraries")
 set(REZARUDEV_WEB_SITE ${CMAKE_BINARY_DIR}/site CACHE PATH "Where the page and its files are put")
 foreach(option REZARUDEV_TESTS REZARUDEV_BENCH REZARUDEV_TOOLS REZARUDEV_SANITIZE REZARUDEV_FUZZ)
@@ -52,9 +54,22 @@ function(rezarudev_web_program target)
   set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${REZARUDEV_WEB_SITE})
   set(page ${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_SOURCE_DIR}/web/start.js ${CMAKE_SOURCE_DIR}/web/controls.js
            ${CMAKE_SOURCE_DIR}/web/touch.js)
+  list(APPEND page ${CMAKE_SOURCE_DIR}/web/offline.js ${CMAKE_SOURCE_DIR}/web/manifest.webmanifest)
+  set(icons "")
+  foreach(size 64 192 512)
+    list(APPEND icons ${CMAKE_SOURCE_DIR}/dist/icons/rezarudev-${size}.png)
+  endforeach()
+  # All the service worker keeps, by name: the page, the program and the icons.
+  set(kept ${target}.js ${target}.wasm ${target}.data)
+  foreach(file ${page} ${icons})
+    get_filename_component(name ${file} NAME)
+    list(APPEND kept ${name})
+  endforeach()
+  list(JOIN kept "," kept)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${sounds} ${CMAKE_SOURCE_DIR}/web/page.js
                                                        ${CMAKE_SOURCE_DIR}/web/storage.js ${CMAKE_SOURCE_DIR}/web/replays.js
-                                                       ${page})
+                                                       ${page} ${CMAKE_SOURCE_DIR}/web/service_worker.js
+                                                       ${CMAKE_SOURCE_DIR}/cmake/WebWorker.cmake)
   # ASYNCIFY lets the game's waits (Flip's pacing, SDL_Delay) hand the
   # thread back to the browser without turning the loop inside out.
   target_link_options(${target} PRIVATE
@@ -66,6 +81,8 @@ function(rezarudev_web_program target)
     "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/storage.js" "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/page.js"
     "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/replays.js" ${preloads})
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${page} ${CMAKE_SOURCE_DIR}/dist/icons/rezarudev-64.png
-            ${REZARUDEV_WEB_SITE})
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${page} ${icons} ${REZARUDEV_WEB_SITE}
+    COMMAND ${CMAKE_COMMAND} -DSITE=${REZARUDEV_WEB_SITE} -DTEMPLATE=${CMAKE_SOURCE_DIR}/web/service_worker.js
+            -DFILES=${kept} -P ${CMAKE_SOURCE_DIR}/cmake/WebWorker.cmake
+    VERBATIM)
 endfunction()

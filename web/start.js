@@ -72,5 +72,7 @@
   var script = document.createElement('script');
   script.src = 'rezarudev.js';
   script.onerror = function () { say('The game could not be loaded.', false); };
-  document.body.appendChild(script);
+  // web/offline.js may first move the page to a newer build.
+  var load = function () { document.body.appendChild(script); };
+  (window.rezarudevOffline || Promise.resolve()).then(load, load);
 })();

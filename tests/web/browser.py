@@ -1,6 +1,6 @@
 """The browser build driven in headless Chromium, and the desktop game beside it.
 
-REZARUDEV_WEB_SITE names the folder tools/web/build.sh made, REZARUDEV_DESKTOP
+REZARUDEV_WEB_SITE names the site folder tools/web/build.sh made, REZARUDEV_DESKTOP
 the desktop build folder (its rezarudev and tools/soak/soak).
 """
 
@@ -24,18 +24,20 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-SITE = os.environ.get('REZARUDEV_WEB_SITE', os.path.join(ROOT, 'build-web'))
+SITE = os.environ.get('REZARUDEV_WEB_SITE', os.path.join(ROOT, 'build-web', 'site'))
 DESKTOP = os.environ.get('REZARUDEV_DESKTOP', os.path.join(ROOT, 'build'))
 
 
 class Server:
     """Serves the page from 127.0.0.1, and under /files/ a folder of the test's own."""
 
-    def __init__(self, site=SITE):
+    def __init__(self, site=SITE, port=0):
         self.files = tempfile.mkdtemp(prefix='rezarudev-web-')
         files = self.files
 
         class Handler(http.server.SimpleHTTPRequestHandler):
+            extensions_map = {'.wasm': 'application/wasm', '.webmanifest': 'application/manifest+json'}
+
             def translate_path(self, path):
                 if path.startswith('/files/'):
                     return os.path.join(files, urllib.parse.unquote(path[len('/files/'):].split('?')[0]))
@@ -45,7 +47,7 @@ class Server:
                 pass
 
         handler = functools.partial(Handler, directory=site)
-        self.httpd = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+        self.httpd = http.server.ThreadingHTTPServer(('127.0.0.1', port), handler)
         self.url = 'http://127.0.0.1:%d/' % self.httpd.server_address[1]
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
 

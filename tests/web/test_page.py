@@ -5,13 +5,16 @@ import json
 import os
 import re
 import shutil
+import subprocess
 import tempfile
 import time
 import unittest
+import urllib.parse
 
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import WebDriverWait
 
 import browser
 
@@ -596,6 +599,99 @@ class PageTest(unittest.TestCase):
         messages = '\n'.join(entry['message'] for entry in self.page.logs())
         self.assertIn('--frames', messages)
         self.assertIn('--replay FILE', messages)
+
+
+class OfflineTest(unittest.TestCase):
+    """The site kept by its service worker: each test has a browser profile of its own, which starts without a
+    worker, and a port it keeps while the test swaps the site behind it or stops serving."""
+
+    def setUp(self):
+        self.sites = tempfile.mkdtemp(prefix='rezarudev-sites-')
+        self.profile = tempfile.mkdtemp(prefix='rezarudev-chromium-')
+        self.driver = browser.start_browser(self.profile)
+        self.server = None
+
+    def tearDown(self):
+        self.driver.quit()
+        if self.server:
+            self.server.close()
+        shutil.rmtree(self.sites, ignore_errors=True)
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+    def serve(self, site, port=0):
+        if self.server:
+            self.server.close()
+        self.server = browser.Server(site, port)
+        self.page = browser.Page(self.driver, self.server)
+        return self.server.httpd.server_address[1]
+
+    def build(self, name):
+        """A copy of the site as a new build would give it: its start.js names the build, its worker is stamped
+        anew by the build's own step."""
+        site = os.path.join(self.sites, name)
+        shutil.copytree(browser.SITE, site)
+        with open(os.path.join(site, 'start.js'), 'a') as script:
+            script.write('\nwindow.siteBuild = %r;\n' % name)
+        with open(os.path.join(site, 'service_worker.js')) as worker:
+            kept = re.findall(r"^  '([^']+)': '[0-9a-f]{64}',$", worker.read(), re.M)
+        self.assertIn('rezarudev.wasm', kept)
+        subprocess.run(['cmake', '-DSITE=' + site, '-DTEMPLATE=' + os.path.join(browser.ROOT, 'web', 'service_worker.js'),
+                        '-DFILES=' + ','.join(kept), '-P', os.path.join(browser.ROOT, 'cmake', 'WebWorker.cmake')],
+                       check=True)
+        return site
+
+    def wait_for_worker(self):
+        self.driver.execute_async_script(
+            'var done = arguments[0]; navigator.serviceWorker.ready.then(function () { done(); });')
+
+    def play(self, build=None):
+        """Opens the page as a player would and plays 3 frames of the game, with `build`'s files (and nothing
+        else: the game starts and exits 0)."""
+        self.driver.get(self.page.server.url + 'index.html?args=' + urllib.parse.quote('--fast --frames 3'))
+        WebDriverWait(self.driver, 60).until(lambda d: d.execute_script(
+            'return (window.siteBuild || null) === arguments[0] && '
+            'document.getElementById("message").textContent === "Click to play"', build))
+        self.driver.find_element(By.ID, 'notice').click()
+        self.assertEqual(self.page.wait_exit(), 0)
+
+    def test_after_one_visit_the_game_plays_with_no_server(self):
+        with open(os.path.join(browser.SITE, 'manifest.webmanifest')) as manifest:
+            icons = json.load(manifest)['icons']
+        self.assertEqual(sorted(icon['sizes'] for icon in icons), ['192x192', '512x512'])
+        for icon in icons:
+            with open(os.path.join(browser.SITE, icon['src']), 'rb') as png:
+                header = png.read(24)
+            self.assertEqual('%dx%d' % (int.from_bytes(header[16:20], 'big'), int.from_bytes(header[20:24], 'big')),
+                             icon['sizes'])
+
+        self.serve(browser.SITE)
+        self.play()
+        self.wait_for_worker()
+        self.server.close()
+        self.server = None
+        self.play()
+
+    def test_a_new_build_replaces_the_old_whole_at_once_before_the_game_starts_and_at_the_next_visit_after(self):
+        port = self.serve(self.build('old'))
+        self.play('old')
+        self.wait_for_worker()
+        # The old build's page finds the new worker and reloads into it before the click.
+        self.serve(self.build('new'), port)
+        self.play('new')
+        self.assertEqual(self.driver.execute_async_script(
+            'var done = arguments[0]; caches.keys().then(function (names) { done(names.length); });'), 1)
+
+        # Once the game has started the page only says so, and the next visit switches before loading the game.
+        self.page.open()
+        self.serve(self.build('newer'), port)
+        self.driver.execute_async_script(
+            'var done = arguments[0]; navigator.serviceWorker.getRegistration().then(function (registration) {'
+            '  return registration.update(); }).then(function () { done(); });')
+        WebDriverWait(self.driver, 60).until(lambda d: d.find_elements(By.ID, 'new-version'))
+        self.assertEqual(self.driver.execute_async_script(
+            'var done = arguments[0]; navigator.serviceWorker.getRegistration().then(function (registration) {'
+            '  done([window.siteBuild, window.rezarudevExit, !!registration.waiting]); });'), ['new', None, True])
+        self.play('newer')
 
 
 class NoWebGlTest(unittest.TestCase):

@@ -1,5 +1,6 @@
-// Draws the desktop icons (hicolor theme sizes) from the game's own sprites,
-// the same bytes on every run: a burger with the ship climbing past it.
+// Draws the desktop icons (hicolor theme sizes) and the page's home-screen
+// icons (192 and 512) from the game's own sprites, the same bytes on every
+// run: a burger with the ship climbing past it.
 #include <png.h>
 
 #include <algorithm>
@@ -133,17 +134,19 @@ Image Shrunk(const Image& source, int size) {
     return result;
 }
 
-// The large icon; smaller ones are shrunk from it. Below 48 pixels the ship
-// would be a smudge, so the burger is alone and fills the square.
-Image DrawIconPicture(bool with_ship) {
-    Image picture(256, 256);
+// The large icon, drawn at `size` (256 or more); smaller ones are shrunk from
+// the 256 one. Below 48 pixels the ship would be a smudge, so the burger is
+// alone and fills the square.
+Image DrawIconPicture(bool with_ship, int size = 256) {
+    Image picture(size, size);
+    const float k = static_cast<float>(size) / 256.0f;
     const Image burger = FromSprite(DrawBurger());
     if (!with_ship) {
-        PaintScaled(picture, burger, 3.0f, 29.0f, 250.0f / 77.0f);
+        PaintScaled(picture, burger, 3.0f * k, 29.0f * k, 250.0f / 77.0f * k);
         return picture;
     }
-    PaintScaled(picture, burger, 0.0f, 34.0f, 3.0f);
-    PaintScaled(picture, FromSprite(DrawShip(2)), 188.0f, 120.0f, 3.6f);
+    PaintScaled(picture, burger, 0.0f, 34.0f * k, 3.0f * k);
+    PaintScaled(picture, FromSprite(DrawShip(2)), 188.0f * k, 120.0f * k, 3.6f * k);
     return picture;
 }
 
@@ -177,8 +180,10 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(folder);
         const Image large = DrawIconPicture(true);
         const Image small = DrawIconPicture(false);
-        for (int size : {16, 32, 48, 64, 128, 256}) {
-            const Image icon = size == 256 ? large : Shrunk(size < 48 ? small : large, size);
+        for (int size : {16, 32, 48, 64, 128, 192, 256, 512}) {
+            const Image icon = size == 512   ? DrawIconPicture(true, 512)
+                               : size == 256 ? large
+                                             : Shrunk(size < 48 ? small : large, size);
             WriteRgbaPng((folder / ("rezarudev-" + std::to_string(size) + ".png")).string(), icon);
         }
     } catch (const std::exception& error) {

@@ -13,7 +13,7 @@ if [[ ! -x $desktop/rezarudev || ! -x $desktop/tools/soak/soak ]]; then
     cmake -S . -B "$desktop" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$desktop" -j "$(nproc)" --target rezarudev soak
 fi
-export REZARUDEV_WEB_SITE=$PWD/build-web REZARUDEV_DESKTOP=$desktop
+export REZARUDEV_WEB_SITE=$PWD/build-web/site REZARUDEV_DESKTOP=$desktop
 if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
     XDG_RUNTIME_DIR="$(mktemp -d)"
     export XDG_RUNTIME_DIR
