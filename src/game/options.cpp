@@ -45,7 +45,17 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
             out = args[++i];
             return true;
         };
-        std::string text;
+        // The option's value as a whole number in [low, high]; `range` is
+        // said after the option's name when it is not.
+        auto number_value = [&](long long low, long long high, const char* range, long long& out) {
+            std::string text;
+            if (!value(text)) return false;
+            if (!ParseInt(text, low, high, out)) {
+                error = "bad value for " + option + range + ": " + Printable(text);
+                return false;
+            }
+            return true;
+        };
         long long number = 0;
         if (option == "--windowed") {
             options.windowed = true;
@@ -56,19 +66,11 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
         } else if (option == "--version") {
             options.version = true;
         } else if (option == "--seed") {
-            if (!value(text)) return std::nullopt;
             // Any 32-bit value, signed or not: only its bits seed the generator.
-            if (!ParseInt(text, INT_MIN, UINT_MAX, number)) {
-                error = "bad value for --seed: " + Printable(text);
-                return std::nullopt;
-            }
+            if (!number_value(INT_MIN, UINT_MAX, "", number)) return std::nullopt;
             options.seed = static_cast<int>(static_cast<unsigned>(number));
         } else if (option == "--frames") {
-            if (!value(text)) return std::nullopt;
-            if (!ParseInt(text, 1, INT_MAX, number)) {
-                error = "bad value for --frames: " + Printable(text);
-                return std::nullopt;
-            }
+            if (!number_value(1, INT_MAX, "", number)) return std::nullopt;
             options.frames = static_cast<int>(number);
         } else if (option == "--record") {
             if (!value(options.record)) return std::nullopt;
@@ -85,21 +87,14 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
                 return std::nullopt;
             }
         } else if (option == "--watch") {
-            if (!value(text)) return std::nullopt;
-            if (!ParseInt(text, 1, 10, number)) {
-                error = "bad value for --watch (an entry from 1 to 10): " + Printable(text);
-                return std::nullopt;
-            }
+            if (!number_value(1, 10, " (an entry from 1 to 10)", number)) return std::nullopt;
             options.watch = static_cast<int>(number);
         } else if (option == "--export") {
-            if (!value(text)) return std::nullopt;
-            if (!ParseInt(text, 1, 10, number)) {
-                error = "bad value for --export (an entry from 1 to 10): " + Printable(text);
-                return std::nullopt;
-            }
+            if (!number_value(1, 10, " (an entry from 1 to 10)", number)) return std::nullopt;
             options.export_entry = static_cast<int>(number);
             if (!value(options.export_path)) return std::nullopt;
         } else if (option == "--screenshot") {
+            std::string text;
             if (!value(text)) return std::nullopt;
             auto colon = text.find(':');
             if (colon == std::string::npos || colon + 1 == text.size() ||
