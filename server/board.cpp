@@ -108,7 +108,7 @@ int RandomSeed() {
         std::uint32_t value = 0;
         FillRandom(&value, sizeof value);
         value &= 0x7fffffffu;
-        if (value != 0) return static_cast<int>(value);
+        if (value != 0 && value != 0x7fffffffu) return static_cast<int>(value);
     }
 }
 

@@ -70,8 +70,9 @@ private:
 
 // The current time on the system clock, in milliseconds since 1970.
 Millis SystemMillis();
-// A seed from the system's random source: 1 to 2^31 - 1, as the game's
-// generator takes it.
+// A seed from the system's random source: 1 to 2^31 - 2, the states the
+// game's generator can be in, so that a recording of one game can start
+// from it.
 int RandomSeed();
 // `bytes` random bytes from the system's random source, in hexadecimal.
 std::string RandomHex(std::size_t bytes);

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <optional>
 
+#include "game/game_start.hpp"
+#include "game/one_game_play.hpp"
 #include "platform/input/replay.hpp"
+#include "verify/null_platform.hpp"
 #include "verify/whole_run.hpp"
 
 namespace {
@@ -26,6 +29,42 @@ std::chrono::nanoseconds ThreadCpuTime() {
 }
 
 std::string Seconds(long long frames) { return std::to_string((frames + 30) / 60) + " s"; }
+
+// Where a game's play is stopped short: at the most frames the board plays,
+// or sooner when the time since its ticket holds fewer.
+struct FrameLimit {
+    int frames;
+    bool by_time;
+
+    explicit FrameLimit(const PlayLimits& limits)
+        : frames(std::max(0, std::min(limits.max_frames, limits.frames_in_time))),
+          by_time(frames == limits.frames_in_time) {}
+
+    Verdict Refusal(std::string_view over) const {
+        if (by_time) {
+            return Refused("the game arrived too soon after its ticket: the time since holds " +
+                           std::to_string(frames) + " frames, and its game over is not within them");
+        }
+        return Refused(std::string(over) + " is not over after " + std::to_string(frames) + " frames (" +
+                       Seconds(frames) + "), the most the board plays");
+    }
+};
+
+// Gives up on a play that has taken its share of the processor.
+class CpuLimit {
+public:
+    explicit CpuLimit(const PlayLimits& limits) : seconds_(limits.cpu.count() / 1000), end_(ThreadCpuTime() + limits.cpu) {}
+
+    std::optional<Verdict> Check(int frame) const {
+        if (frame % kCpuCheckFrames != 0 || ThreadCpuTime() <= end_) return std::nullopt;
+        return Refused("the recording takes more than " + std::to_string(seconds_) +
+                       " s of the board's processor time to play");
+    }
+
+private:
+    long long seconds_;
+    std::chrono::nanoseconds end_;
+};
 
 // Follows the first game of a whole run from the outside, frame by frame.
 // Returns a verdict once the first game's fate is known.
@@ -60,33 +99,23 @@ private:
     bool was_over_ = false;
 };
 
-Verdict VerifyWholeRun(std::string_view text, int ticket_seed, const PlayLimits& limits,
+Verdict VerifyWholeRun(ReplayFile replay, int ticket_seed, const PlayLimits& limits,
                        const std::string& empty_folder) {
-    std::string error;
-    std::optional<ReplayFile> replay = ParseReplay(text, "recording", error);
-    if (!replay) return Refused(error);
-    if (replay->seed != ticket_seed) {
-        return Refused("the recording starts from seed " + std::to_string(replay->seed) + ", not from its ticket's");
+    if (replay.seed != ticket_seed) {
+        return Refused("the recording starts from seed " + std::to_string(replay.seed) + ", not from its ticket's");
     }
-    int frame_limit = std::max(0, std::min(limits.max_frames, limits.frames_in_time));
-    std::chrono::nanoseconds cpu_end = ThreadCpuTime() + limits.cpu;
+    FrameLimit frame_limit(limits);
+    CpuLimit cpu(limits);
 
-    WholeRunPlay play(std::move(*replay), empty_folder);
-    play.Start(frame_limit);
+    WholeRunPlay play(std::move(replay), empty_folder);
+    play.Start(frame_limit.frames);
     Game& game = play.game();
     FirstGame first(game);
     for (;;) {
         first.Before();
         bool playing = play.Step();
         if (std::optional<Verdict> verdict = first.After()) return *verdict;
-        if (game.frame_limit_reached) {
-            if (frame_limit == limits.frames_in_time) {
-                return Refused("the game arrived too soon after its ticket: the time since holds " +
-                               std::to_string(frame_limit) + " frames, and its game over is not within them");
-            }
-            return Refused("the game is not over after " + std::to_string(frame_limit) + " frames (" +
-                           Seconds(frame_limit) + "), the most the board plays");
-        }
+        if (game.frame_limit_reached) return frame_limit.Refusal("the game");
         if (!playing)
             return Refused("the run ends at frame " + std::to_string(game.frame - 1) +
                            " before the first game's game over");
@@ -94,11 +123,58 @@ Verdict VerifyWholeRun(std::string_view text, int ticket_seed, const PlayLimits&
             return Refused("the recording ends at frame " + std::to_string(game.frame - 1) +
                            " before the first game's game over: it is cut short");
         }
-        if (game.frame % kCpuCheckFrames == 0 && ThreadCpuTime() > cpu_end) {
-            return Refused("the recording takes more than " + std::to_string(limits.cpu.count() / 1000) +
-                           " s of the board's processor time to play");
-        }
+        if (std::optional<Verdict> refusal = cpu.Check(game.frame)) return *refusal;
     }
+}
+
+// A recording of one game, from "Start New Game" in the ticket's generator
+// state to the game over on its end line, played alone as a watch plays it.
+Verdict VerifyOneGame(ReplayFile recording, int ticket_seed, const PlayLimits& limits) {
+    if (recording.seed != ticket_seed) {
+        return Refused("the game starts from generator state " + std::to_string(recording.seed) +
+                       ", not from its ticket's");
+    }
+    FrameLimit frame_limit(limits);
+    // Its frames count from 0, so a game over at frame F takes F + 1 of them.
+    if (recording.end >= frame_limit.frames) return frame_limit.Refusal("the game");
+    CpuLimit cpu(limits);
+
+    NullPlatform platform;
+    ReplaySource no_events{ReplayFile{}};
+    Input no_input{no_events};
+    Services services = platform.With(no_input);
+    OneGamePlay play(services, std::move(recording), "");
+    play.LoadAssets();
+    // Once the sprites are cut, nothing drawn counts.
+    platform.display.Flip(0);
+    play.Start();
+    Game& game = play.game();
+    while (!play.over()) {
+        play.Step();
+        if (std::optional<Verdict> refusal = cpu.Check(game.frame)) return *refusal;
+    }
+    std::string at = " at frame " + std::to_string(play.last_frame());
+    switch (play.ending()) {
+    case OneGamePlay::Ending::kGameOver: {
+        Verdict verdict;
+        verdict.accepted = true;
+        verdict.score = game.player.score;
+        verdict.level = game.player.level;
+        verdict.frames = play.last_frame() + 1;
+        return verdict;
+    }
+    case OneGamePlay::Ending::kQuit:
+        return Refused("the game was quit" + at + ", before its game over");
+    case OneGamePlay::Ending::kNewGame:
+        return Refused("a new game was started" + at + ", before this one was over");
+    case OneGamePlay::Ending::kLeft:
+        return Refused("the recording leaves the game" + at + ", before its game over");
+    case OneGamePlay::Ending::kPastEnd:
+    case OneGamePlay::Ending::kPlaying:
+        break;
+    }
+    return Refused("the game is not over by its end line, frame " + std::to_string(play.recording().end) +
+                   ": it is cut short or not the game recorded");
 }
 
 }  // namespace
@@ -112,8 +188,9 @@ int FramesInTime(long long elapsed_ms) {
 
 Verdict VerifyRecording(std::string_view text, int ticket_seed, const PlayLimits& limits,
                         const std::string& empty_folder) {
-    // Every recording so far is a whole run from the splash. A one-game
-    // recording, which starts at "Start New Game" from the ticket's generator
-    // state, is told apart here and played by a function of its own.
-    return VerifyWholeRun(text, ticket_seed, limits, empty_folder);
+    std::string error;
+    std::optional<ReplayFile> recording = ParseRecording(text, "recording", error);
+    if (!recording) return Refused(error);
+    if (recording->one_game) return VerifyOneGame(std::move(*recording), ticket_seed, limits);
+    return VerifyWholeRun(std::move(*recording), ticket_seed, limits, empty_folder);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/board_support.hpp"
+#include "verify/whole_run.hpp"
 
 namespace {
 
@@ -35,6 +36,20 @@ protected:
         std::string recording = FlyingRecording(kSeed);
         std::string pause = "20 key 32 down\n21 key 32 up\n" + ClickRow(25, row);
         return CutBefore(recording, 20) + pause + recording.substr(CutBefore(recording, 30).size());
+    }
+
+    // The first game of a whole run as the game records it alone, with the
+    // generator state it started from.
+    std::pair<std::string, int> RecordedAlone(const std::string& whole) {
+        std::string error;
+        std::optional<ReplayFile> replay = ParseReplay(whole, "recording", error);
+        WholeRunPlay play(std::move(*replay), folder_.path().string());
+        play.Start(1 << 30);
+        while (!play.game().name_entry.played && play.Step()) {
+        }
+        const std::optional<PlayedGame>& played = play.game().name_entry.played;
+        if (!played) return {};
+        return {played->Text("Ann"), played->start.seed};
     }
 
     TempFolder folder_;
@@ -84,6 +99,39 @@ TEST_F(VerifierTest, EditedRecordingsAreRefusedOrPlayedAsTheGamesTheyAre) {
     Verdict verdict = Verify(edited);
     ASSERT_TRUE(verdict.accepted) << verdict.reason;
     EXPECT_NE(verdict.frames, 1832);
+}
+
+// What the desktop game keeps of each game, its recording alone, is
+// believed from the ticket's generator state only, and only whole.
+TEST_F(VerifierTest, AGameRecordedAloneIsScoredAsInItsRunFromItsTicketsStateOnly) {
+    auto [alone, state] = RecordedAlone(FlyingRecording(kSeed));
+    ASSERT_FALSE(alone.empty());
+    Verdict verdict = Verify(alone, state);
+    ASSERT_TRUE(verdict.accepted) << verdict.reason;
+    EXPECT_EQ(verdict.score, 100);
+    EXPECT_EQ(verdict.level, 1);
+    // The run's 1832 frames less the splash's and the title's before it.
+    int end = std::stoi(alone.substr(alone.rfind("end ") + 4));
+    EXPECT_EQ(verdict.frames, end + 1);
+    EXPECT_LT(verdict.frames, 1832);
+
+    EXPECT_EQ(Verify(alone, state + 1).reason,
+              "the game starts from generator state " + std::to_string(state) + ", not from its ticket's");
+    // Its last events gone and its end line brought forward, the game plays
+    // on past the end without its game over.
+    std::string cut = CutBefore(alone, 900) + "end 900\n";
+    EXPECT_NE(Verify(cut, state).reason.find("is not over by its end line, frame 900"), std::string::npos);
+    EXPECT_FALSE(Verify(alone + "end 5\n", state).accepted);
+    // State lines outside what a game can leave behind.
+    std::string shielded = alone;
+    shielded.insert(shielded.find("\nname ") + 1, "state player.shieldhits 9999\n");
+    EXPECT_NE(Verify(shielded, state).reason.find("player.shieldhits 9999"), std::string::npos);
+
+    PlayLimits limits;
+    limits.frames_in_time = end;
+    EXPECT_NE(Verify(alone, state, limits).reason.find("too soon after its ticket"), std::string::npos);
+    limits.frames_in_time = end + 1;
+    EXPECT_TRUE(Verify(alone, state, limits).accepted);
 }
 
 TEST_F(VerifierTest, AFirstGameQuitOrStartedAgainFromThePauseMenuHasNoGameOver) {
