@@ -22,6 +22,14 @@ struct NullPlatform {
     Text text{graphics};
     Collision collision{graphics};
 
+    // As every display is set up before a game starts: without it, images
+    // and their collisions are made from a draw state the renderer was
+    // never given, and some collisions come out otherwise than on the
+    // desktop.
+    NullPlatform() { graphics.ApplyState(); }
+    NullPlatform(const NullPlatform&) = delete;
+    NullPlatform& operator=(const NullPlatform&) = delete;
+
     // The platform with `input` for its input.
     Services With(Input& input) { return {clock, display, graphics, input, audio, text, collision}; }
 };

@@ -13,7 +13,6 @@ WholeRunPlay::WholeRunPlay(ReplayFile replay, const std::string& empty_folder, F
 WholeRunPlay::~WholeRunPlay() = default;
 
 void WholeRunPlay::Start(int frame_limit) {
-    platform_.graphics.ApplyState();
     Game& game = *game_;
     game.run.settings = settings_;
     game.run.frame_limit = frame_limit;

@@ -134,6 +134,21 @@ TEST_F(VerifierTest, AGameRecordedAloneIsScoredAsInItsRunFromItsTicketsStateOnly
     EXPECT_TRUE(Verify(alone, state, limits).accepted);
 }
 
+// A game the desktop game sent as a board's client, from its ticket's state,
+// the ship thrusting in bursts: at frame 1049 the UFO's fry flies past a
+// burger, which only a board whose draw state is set up as the desktop's
+// sees it miss.
+TEST_F(VerifierTest, AGameFromTheDesktopIsPlayedAsTheDesktopPlayedIt) {
+    std::string recording = "game 2011788782\nsettings 10 10 2\nname Ann\n0 key 32 up\n";
+    for (int frame = 9; frame < 2682; frame += 110) {
+        recording += std::to_string(frame) + " key 38 down\n";
+        if (frame + 100 < 2682) recording += std::to_string(frame + 100) + " key 38 up\n";
+    }
+    Verdict verdict = Verify(recording + "end 2682\n", 2011788782);
+    ASSERT_TRUE(verdict.accepted) << verdict.reason;
+    EXPECT_EQ(verdict.frames, 2683);
+}
+
 TEST_F(VerifierTest, AFirstGameQuitOrStartedAgainFromThePauseMenuHasNoGameOver) {
     Verdict quit = Verify(WithPauseClick(2));  // "Quit Current Game"
     EXPECT_FALSE(quit.accepted);
