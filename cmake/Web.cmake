@@ -42,7 +42,8 @@ set(REZARUDEV_DESKTOP_ONLY_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/video/gl_ren
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/save_session.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/replay_page.cpp
                                    ${CMAKE_SOURCE_DIR}/src/platform/system/write_guard.cpp
-                                   ${CMAKE_SOURCE_DIR}/src/platform/input/page_controls.cpp)
+                                   ${CMAKE_SOURCE_DIR}/src/platform/input/page_controls.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/platform/system/board_link.cpp)
 
 function(rezarudev_web_program target)
   file(GLOB sounds CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*.ogg)
@@ -53,7 +54,7 @@ function(rezarudev_web_program target)
   endforeach()
   set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${REZARUDEV_WEB_SITE})
   set(page ${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_SOURCE_DIR}/web/start.js ${CMAKE_SOURCE_DIR}/web/controls.js
-           ${CMAKE_SOURCE_DIR}/web/touch.js)
+           ${CMAKE_SOURCE_DIR}/web/touch.js ${CMAKE_SOURCE_DIR}/web/board.js)
   list(APPEND page ${CMAKE_SOURCE_DIR}/web/offline.js ${CMAKE_SOURCE_DIR}/web/manifest.webmanifest)
   set(icons "")
   foreach(size 64 192 512)

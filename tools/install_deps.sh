@@ -17,6 +17,8 @@ packages=(
     # The score board server (server/): HTTP, JSON, its two databases, and a
     # PostgreSQL server for its tests.
     libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev postgresql
+    # The game's own way to the score board.
+    libcurl4-openssl-dev
 )
 
 missing=()

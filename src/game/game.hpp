@@ -34,6 +34,7 @@
 #include "game/sound.hpp"
 #include "game/table_screen.hpp"
 #include "game/title_idle.hpp"
+#include "game/world_board.hpp"
 #include "platform/input/replay.hpp"
 #include "platform/system/angles.hpp"
 #include "platform/system/random.hpp"
@@ -78,6 +79,8 @@ struct RunSettings {
     // (--watch, --replay), with its player's name; the run ends with it.
     std::optional<ReplayFile> watch;
     std::string watch_name;
+    // The score board the run's games go to, if any.
+    BoardLink* board = nullptr;
 };
 
 // The screen a frame showed, for the trace.
@@ -156,6 +159,7 @@ public:
     // table can be watched again; a game that is itself being watched is not.
     GameRecorder recorder;
     bool records_games = true;
+    WorldBoard world_board;
     // A recording of one game watched in this run's frames, in place of its
     // own screens (watch.hpp), and one to be watched from the next frame on.
     std::unique_ptr<Watch> watch;

@@ -22,6 +22,7 @@
 #include "platform/input/input.hpp"
 #include "platform/input/input_sdl.hpp"
 #include "platform/input/replay.hpp"
+#include "platform/system/board_link.hpp"
 #include "platform/system/clock.hpp"
 #include "platform/system/message.hpp"
 #include "platform/system/program_exit.hpp"
@@ -154,6 +155,15 @@ int Run(int argc, char** argv) {
     audio.AttachOutput(OpenAudioOutput(audio));
     Text text(graphics);
     Collision collision(graphics);
+
+    // The board's tickets choose how games start: not for a run that plays
+    // a recording of one game or is recorded whole, nor for a replay unless
+    // asked for on its command line (its games are then not those recorded).
+    std::string board_url = options.board.empty() ? settings.board : options.board;
+    std::unique_ptr<BoardLink> board;
+    if (!run.watch && options.record.empty() && (options.replay.empty() || !options.board.empty()))
+        board = OpenBoardLink(board_url);
+    run.board = board.get();
 
     Services services{clock, *display, graphics, input, audio, text, collision};
     run.settings = settings;

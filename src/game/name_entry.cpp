@@ -32,6 +32,7 @@ std::string Trimmed(const std::string& name) {
 void KeepEntry(Game& game, const std::string& name) {
     NameEntry& entry = game.name_entry;
     entry.entry.name = name;
+    BoardNameKept(game, name);
     int place = KeepScore(game, entry.entry, std::move(entry.played));
     entry.played.reset();
     game.services.input.SetTextInput(false);
@@ -109,7 +110,7 @@ void OpenNameEntry(Game& game, std::optional<PlayedGame> played) {
     entry.entry = {game.player.score, game.player.level, Today(), {}, {}};
     entry.played = std::move(played);
     entry.rank = rank;
-    entry.name = game.scores.table.last_name.empty() ? DefaultPlayerName() : game.scores.table.last_name;
+    entry.name = OfferedName(game);
     entry.cursor = static_cast<int>(std::min(entry.name.size(), kNameLength - 1));
     entry.entry_frames = 0;
     // A stick already held steps nothing until it is let go.
@@ -170,6 +171,10 @@ void FinishNameEntry(Game& game) {
     if (game.title_view != TitleView::NameEntry) return;
     std::string name = Trimmed(game.name_entry.name);
     KeepEntry(game, name.empty() ? DefaultPlayerName() : name);
+}
+
+std::string OfferedName(const Game& game) {
+    return game.scores.table.last_name.empty() ? DefaultPlayerName() : game.scores.table.last_name;
 }
 
 std::string DefaultPlayerName() {

@@ -37,3 +37,5 @@ void FinishNameEntry(Game& game);
 
 // The user's login name cut to a name, "Player" when there is none.
 std::string DefaultPlayerName();
+// The name the entry offers: the last one kept, else the user's.
+std::string OfferedName(const Game& game);

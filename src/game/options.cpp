@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/system/board_link.hpp"
 #include "platform/system/message.hpp"
 
 namespace {
@@ -30,6 +31,7 @@ std::string UsageText() {
            "  --data-dir DIR         read the sounds from DIR/data and keep the best score there\n"
            "  --watch N              watch entry N (1-10) of the score table, then leave\n"
            "  --export N FILE        write entry N's recording to FILE and leave\n"
+           "  --board URL            send games to the score board at URL\n"
            "  --help, --version      print this help or the version and exit\n";
 }
 
@@ -93,6 +95,12 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
             if (!number_value(1, 10, " (an entry from 1 to 10)", number)) return std::nullopt;
             options.export_entry = static_cast<int>(number);
             if (!value(options.export_path)) return std::nullopt;
+        } else if (option == "--board") {
+            if (!value(options.board)) return std::nullopt;
+            if (!IsBoardUrl(options.board)) {
+                error = "bad value for --board (expected an http:// or https:// address): " + Printable(options.board);
+                return std::nullopt;
+            }
         } else if (option == "--screenshot") {
             std::string text;
             if (!value(text)) return std::nullopt;
@@ -116,6 +124,12 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::string>& args, std
     // hold could not play it again.
     if (options.watch && (!options.replay.empty() || !options.record.empty())) {
         error = std::string("--watch cannot be given with ") + (options.replay.empty() ? "--record" : "--replay");
+        return std::nullopt;
+    }
+    // A ticket of the board chooses how each game starts, which a recording
+    // of the whole run does not hold: it could not play the run again.
+    if (!options.board.empty() && !options.record.empty()) {
+        error = "--board cannot be given with --record";
         return std::nullopt;
     }
     if (options.export_entry &&

@@ -26,6 +26,8 @@ struct RunOptions {
     int watch = 0;
     int export_entry = 0;
     std::string export_path;
+    // --board URL: empty when not given.
+    std::string board;
     bool help = false;
     bool version = false;
 };

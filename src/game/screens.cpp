@@ -80,7 +80,9 @@ void EnterTitle(Game& game) {
 }
 
 void StartGame(Game& game) {
-    // Before the new game's first random number.
+    // Before the new game's first random number, which a ticket of the
+    // score board may choose.
+    BoardGameStarts(game);
     if (game.records_games) game.recorder.Begin(CaptureStart(game), game.frame);
     ClearPlayfield(game);
     game.title_on = 0;
@@ -250,9 +252,13 @@ void AdvanceGameOver(Game& game) {
     game.msg_alpha -= 0.004f;
     if (game.msg_alpha <= 0) {
         std::optional<PlayedGame> played = game.recorder.Finish(game.frame);
+        BoardGameOver(game, played);
         ReturnToTitle(game);
         game.FlushInput();
         OpenNameEntry(game, std::move(played));
+        // A score that does not enter the table here goes to the board under
+        // the name the entry would have offered.
+        if (game.title_view != TitleView::NameEntry) BoardNameKept(game, OfferedName(game));
     }
 }
 

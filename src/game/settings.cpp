@@ -10,6 +10,7 @@
 #include "game/game.hpp"
 #include "game/paths.hpp"
 #include "platform/input/input.hpp"
+#include "platform/system/board_link.hpp"
 #include "platform/system/message.hpp"
 #include "platform/system/save_session.hpp"
 #include "platform/system/user_files.hpp"
@@ -101,6 +102,10 @@ bool ParseLine(std::string_view line, Settings& settings) {
     } else if (name == "fullscreen") {
         value = ParseIntIn(word, 0, 1);
         if (value) settings.fullscreen = *value != 0;
+    } else if (name == "board") {
+        if (!IsBoardUrl(word)) return false;
+        settings.board = word;
+        return true;
     }
     return value.has_value();
 }
@@ -164,6 +169,7 @@ std::string FormatSettings(const Settings& settings) {
                        std::to_string(settings.music_vol_step) + "\n" + "music_track " +
                        std::to_string(settings.music_track) + "\n" + "fullscreen " +
                        (settings.fullscreen ? "1" : "0") + "\n";
+    if (!settings.board.empty()) text += "board " + settings.board + "\n";
     // Only the actions whose keys or buttons differ from the defaults: the
     // rest keep them.
     const Bindings defaults = DefaultBindings();

@@ -18,6 +18,8 @@ struct Settings {
     int music_track = 2;
     bool fullscreen = true;
     Bindings bindings = DefaultBindings();
+    // The score board's address, from a "board URL" line; empty: none.
+    std::string board;
 
     bool operator==(const Settings&) const = default;
 };
