@@ -5,11 +5,14 @@ import json
 import os
 import re
 import shutil
+import sqlite3
 import subprocess
 import tempfile
 import time
+import types
 import unittest
 import urllib.parse
+import urllib.request
 
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
@@ -692,6 +695,93 @@ class OfflineTest(unittest.TestCase):
             'var done = arguments[0]; navigator.serviceWorker.getRegistration().then(function (registration) {'
             '  done([window.siteBuild, window.rezarudevExit, !!registration.waiting]); });'), ['new', None, True])
         self.play('newer')
+
+
+def flying_recording(seed):
+    """A whole run that starts a game at once and flies in bursts of thrust, turns and shots until its game is
+    over (as the board's own tests fly)."""
+    lines = ['seed %d' % seed, 'settings 10 10 2', '1 key 32 down', '2 key 32 up', '5 key 32 down', '6 key 32 up']
+    for frame in range(10, 39880, 120):
+        lines += ['%d key 38 down' % frame, '%d key 162 down' % (frame + 30), '%d key 162 up' % (frame + 31),
+                  '%d key 38 up' % (frame + 60), '%d key 39 down' % (frame + 60), '%d key 39 up' % (frame + 75),
+                  '%d key 162 down' % (frame + 90), '%d key 162 up' % (frame + 91)]
+    return '\n'.join(lines + ['40000 close']) + '\n'
+
+
+class BoardTest(unittest.TestCase):
+    """The page served by rezarudev-board: the world table beside the picture, and a game played on the page
+    sent to the board and ranked there."""
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix='rezarudev-board-')
+        self.site = os.path.join(self.folder, 'site')
+        shutil.copytree(browser.SITE, self.site)
+        self.board = subprocess.Popen(
+            [os.path.join(browser.DESKTOP, 'server', 'rezarudev-board'), '--listen', '127.0.0.1:0', '--database',
+             'sqlite:' + os.path.join(self.folder, 'board.db'), '--site', self.site, '--workers', '1'],
+            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        port = re.search(r'127\.0\.0\.1:(\d+)/', self.board.stdout.readline()).group(1)
+        self.url = 'http://127.0.0.1:%s/' % port
+        self.profile = tempfile.mkdtemp(prefix='rezarudev-chromium-')
+        self.driver = browser.start_browser(self.profile)
+
+    def tearDown(self):
+        self.driver.quit()
+        self.board.kill()
+        self.board.wait()
+        self.board.stdout.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+    def api(self, path, body=None, post=False):
+        data = json.dumps(body).encode() if body is not None else b'' if post else None
+        request = urllib.request.Request(self.url + 'api/' + path, data=data,
+                                         headers={'Content-Type': 'application/json'})
+        with urllib.request.urlopen(request) as answer:
+            return json.load(answer)
+
+    def send_flown_game(self, name):
+        """A game flown by script and sent under `name`, its ticket made old enough for it."""
+        ticket = self.api('tickets', post=True)
+        with sqlite3.connect(os.path.join(self.folder, 'board.db')) as database:
+            database.execute('UPDATE tickets SET given = given - 3600000')
+        return self.api('games', {'ticket': ticket['ticket'], 'name': name,
+                                  'replay': flying_recording(ticket['seed'])})
+
+    def test_a_game_played_on_the_page_is_ranked_and_listed_with_a_link_that_watches_it(self):
+        # A name that would be markup if the page wrote it as such.
+        hostile = self.send_flown_game('<b>x</b>&lt;')
+        # The page's game, in real time: it waits two seconds on the title, then thrusts about until its
+        # third ship is lost (within about a minute whatever its ticket's seed).
+        events = ['1 key 32 down', '2 key 32 up', '120 key 32 down', '121 key 32 up']
+        for frame in range(130, 19000, 110):
+            events += ['%d key 38 down' % frame, '%d key 38 up' % (frame + 100)]
+        with open(os.path.join(self.site, 'thrusting.txt'), 'w') as replay:
+            replay.write('seed 3\nsettings 10 10 2\n' + '\n'.join(events) + '\n')
+        page = browser.Page(self.driver, types.SimpleNamespace(url=self.url))
+        page.open('--replay thrusting.txt --board ' + self.url)
+        said = self.driver.find_element(By.ID, 'world-said')
+        self.assertTrue(browser.wait_until(lambda: said.is_displayed(), timeout=180), said.text)
+        self.assertRegex(said.text, r'^Your \d+ is no\. [12] in the world$')
+
+        self.assertTrue(browser.wait_until(
+            lambda: len(self.driver.find_elements(By.CSS_SELECTOR, '#world-list li')) == 2))
+        scores = self.api('scores')['scores']
+        texts = [row.text for row in self.driver.find_elements(By.CSS_SELECTOR, '#world-list li')]
+        self.assertEqual(texts, ['%s %d Watch' % (entry['name'], entry['score']) for entry in scores])
+        self.assertIn('<b>x</b>&lt; %d Watch' % hostile['score'], texts)
+        self.assertEqual(self.driver.find_elements(By.CSS_SELECTOR, '#world-list b'), [])
+        played = next(entry for entry in scores if entry['id'] != hostile['id'])
+        self.assertEqual(played['name'], 'Player')
+        self.assertIn('Your %d is' % played['score'], said.text)
+
+        # Its link watches the recording the board keeps: one game, from its ticket's state.
+        links = self.driver.find_elements(By.CSS_SELECTOR, '#world-list a')
+        link = links[[entry['id'] for entry in scores].index(played['id'])].get_attribute('href')
+        watched = urllib.parse.parse_qs(urllib.parse.urlparse(link).query)['watch'][0]
+        self.assertEqual(watched, 'api/games/%s/replay' % played['id'])
+        with urllib.request.urlopen(self.url + watched) as recording:
+            self.assertTrue(recording.read().decode().startswith('game '))
 
 
 class NoWebGlTest(unittest.TestCase):
