@@ -252,6 +252,13 @@ TEST_F(CommandLineTest, BadInputIsNamedOnOneLineBeforeAnyWindow) {
     EXPECT_EQ(Run("--trace '" + Path("no/such/folder/t.jsonl") + "'"), 2);
     EXPECT_NE(Read("err.txt").find("t.jsonl"), std::string::npos);
 
+    // A board is reached over HTTP, and its tickets make games a recording
+    // of the whole run could not play again.
+    EXPECT_EQ(Run("--board file:///etc/passwd"), 2);
+    EXPECT_NE(Read("err.txt").find("bad value for --board"), std::string::npos);
+    EXPECT_EQ(Run("--board http://127.0.0.1:1 --record '" + Path("r.txt") + "'"), 2);
+    EXPECT_NE(Read("err.txt").find("--board cannot be given with --record"), std::string::npos);
+
     // A folder named as the replay is refused, not read until it throws.
     EXPECT_EQ(Run("--replay '" + Path("data") + "'"), 2);
     message = Read("err.txt");

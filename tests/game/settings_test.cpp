@@ -29,6 +29,7 @@ std::string ReadFile(const fs::path& path) {
 
 TEST(Settings, WrittenTextReadsBackAsTheSameSettings) {
     Settings chosen{0, 7, 3, false};
+    chosen.board = "https://board.example:8443/";
     ParsedSettings parsed = ParseSettings(FormatSettings(chosen));
     EXPECT_EQ(parsed.settings, chosen);
     EXPECT_EQ(parsed.skipped, 0);
@@ -45,9 +46,10 @@ TEST(Settings, BrokenAndUnknownLinesAreSkippedAndTheRestCount) {
         "\n"
         "fullscreen 0\n"
         "sound_volume\n"
+        "board ftp://board.example/\n"
         "\x01\xff binary junk");
     EXPECT_EQ(parsed.settings, (Settings{10, 3, 2, false}));
-    EXPECT_EQ(parsed.skipped, 6);
+    EXPECT_EQ(parsed.skipped, 7);
     EXPECT_EQ(parsed.first_problem, "line 1 'sound_volume 11'");
     // A later good line still wins over an earlier one.
     EXPECT_EQ(ParseSettings("music_track 1\nmusic_track 3\n").settings.music_track, 3);

@@ -19,7 +19,7 @@ struct Settings {
     bool fullscreen = true;
     Bindings bindings = DefaultBindings();
     // The score board's address, from a "board URL" line; empty: none.
-    std::string board;
+    std::string board = {};
 
     bool operator==(const Settings&) const = default;
 };
