@@ -160,6 +160,44 @@ class PageTest(unittest.TestCase):
             self.assertEqual(got, want, 'first difference in frame %d' % number)
         self.assertEqual(len(web), len(desktop))
 
+    def test_the_game_steps_60_times_a_second_on_screens_of_120_and_144_hz(self):
+        for hertz in (120, 144):
+            # The browser's animation frames as such a screen gives them.
+            fast_screen = """
+                (function () {
+                    var period = 1000 / %d, next = performance.now(), waiting = [], due = false;
+                    function frame() {
+                        var now = performance.now(), run = waiting;
+                        waiting = [];
+                        due = false;
+                        run.forEach(function (callback) { callback(now); });
+                    }
+                    window.requestAnimationFrame = function (callback) {
+                        waiting.push(callback);
+                        if (!due) {
+                            due = true;
+                            next = Math.max(next + period, performance.now());
+                            setTimeout(frame, next - performance.now());
+                        }
+                        return waiting.length;
+                    };
+                })();""" % hertz
+            with self.page.scripted(fast_screen):
+                self.page.open('--trace /rate.jsonl', click=False)
+                WebDriverWait(self.driver, 60).until(
+                    lambda d: d.find_element(By.ID, 'message').text == 'Click to play')
+                self.assertGreater(self.driver.execute_script(
+                    'var count = 0, start = performance.now();'
+                    'return new Promise(function (done) {'
+                    '  (function tick() { if (++count === 60) done(59000 / (performance.now() - start));'
+                    '                     else requestAnimationFrame(tick); })(); });'), hertz * 0.9)
+                self.driver.find_element(By.ID, 'notice').click()
+                self.assertTrue(browser.wait_until(lambda: self.page.last_frame('/rate.jsonl').get('frame', 0) >= 60))
+                first, started = self.page.last_frame('/rate.jsonl')['frame'], time.monotonic()
+                time.sleep(5)
+                steps = (self.page.last_frame('/rate.jsonl')['frame'] - first) / (time.monotonic() - started)
+                self.assertTrue(50 <= steps <= 63, '%.1f steps a second under %d Hz' % (steps, hertz))
+
     def test_best_score_and_a_changed_setting_survive_a_reload(self):
         # With no close after it, the game stays on the title; its best score is saved as the game ends.
         replay = self.serve('score.txt', scoring_replay())
