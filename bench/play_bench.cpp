@@ -6,7 +6,13 @@
 // machine weighs on each alike. Needs a display: run it under xvfb-run with
 // LIBGL_ALWAYS_SOFTWARE=1.
 //
-//   play_bench [--frames N] [--seed S] [--rounds N] [--data-dir DIR] [BINARY...]
+// With --paced the game keeps its pace as a player sees it (no --fast): the
+// seconds the frames took against the seconds they stand for at 60 a second,
+// and the pictures dropped to keep that pace (the trace's `drawn`), with the
+// longest run of them. Pin it to one core with taskset, or try a slower
+// driver (GALLIUM_DRIVER=softpipe), to see a weak machine.
+//
+//   play_bench [--frames N] [--seed S] [--rounds N] [--data-dir DIR] [--paced] [BINARY...]
 //
 // DIR/data holds the music and sounds (the source tree's by default); each
 // run plays in a fresh copy of it.
@@ -34,7 +40,20 @@ struct PlayTimes {
     std::vector<double> frame_ms;
     int worst_frame = 0;
     double seconds = 0;
+    int frames = 0;
+    int dropped = 0;
+    int longest_drop = 0;
 };
+
+// Counts a trace line's dropped picture, if it is one.
+void CountDrawn(const std::string& line, PlayTimes& times, int& run) {
+    std::size_t at = line.find("\"drawn\":");
+    if (at == std::string::npos) return;
+    bool drawn = line[at + 8] != '0';
+    run = drawn ? 0 : run + 1;
+    if (!drawn) ++times.dropped;
+    times.longest_drop = std::max(times.longest_drop, run);
+}
 
 // A folder of its own for each run, holding the music and sounds of
 // `source`: a best score or score table left by an earlier run would change
@@ -52,7 +71,8 @@ std::filesystem::path FreshDataFolder(const std::string& source) {
     return folder;
 }
 
-bool Play(const std::string& binary, const std::string& replay, const std::string& source, PlayTimes& times) {
+bool Play(const std::string& binary, const std::string& replay, const std::string& source, bool paced,
+          PlayTimes& times) {
     std::filesystem::path folder = FreshDataFolder(source);
     if (folder.empty()) {
         std::fprintf(stderr, "play_bench: cannot make a folder in %s\n",
@@ -70,8 +90,11 @@ bool Play(const std::string& binary, const std::string& replay, const std::strin
     if (child == 0) {
         close(pipe_ends[0]);
         dup2(pipe_ends[1], 3);
-        execl(binary.c_str(), binary.c_str(), "--windowed", "--fast", "--replay", replay.c_str(), "--trace",
-              "/dev/fd/3", "--data-dir", data_dir.c_str(), static_cast<char*>(nullptr));
+        std::vector<const char*> args = {binary.c_str(), "--windowed", "--replay", replay.c_str(), "--trace",
+                                         "/dev/fd/3", "--data-dir", data_dir.c_str()};
+        if (!paced) args.push_back("--fast");
+        args.push_back(nullptr);
+        execv(binary.c_str(), const_cast<char* const*>(args.data()));
         _exit(127);
     }
     close(pipe_ends[1]);
@@ -82,10 +105,20 @@ bool Play(const std::string& binary, const std::string& replay, const std::strin
     auto start = std::chrono::steady_clock::now();
     auto last = start;
     int lines = 0;
+    int drop_run = 0;
+    std::string line;
     char buffer[65536];
     ssize_t got = 0;
     while ((got = read(pipe_ends[0], buffer, sizeof buffer)) > 0) {
         auto now = std::chrono::steady_clock::now();
+        for (ssize_t i = 0; paced && i < got; ++i) {
+            if (buffer[i] != '\n') {
+                line += buffer[i];
+                continue;
+            }
+            CountDrawn(line, times, drop_run);
+            line.clear();
+        }
         int ends = static_cast<int>(std::count(buffer, buffer + got, '\n'));
         // Several lines in one read came while this process waited for the
         // processor; the time is shared among them.
@@ -99,6 +132,7 @@ bool Play(const std::string& binary, const std::string& replay, const std::strin
     int status = 0;
     waitpid(child, &status, 0);
     times.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    times.frames = lines;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "play_bench: %s ended with status %d\n", binary.c_str(), status);
         return false;
@@ -109,7 +143,7 @@ bool Play(const std::string& binary, const std::string& replay, const std::strin
     return !times.frame_ms.empty();
 }
 
-void Report(const std::string& binary, int round, PlayTimes& times) {
+void Report(const std::string& binary, int round, bool paced, PlayTimes& times) {
     std::vector<double>& ms = times.frame_ms;
     double total = 0;
     for (double one : ms) total += one;
@@ -119,10 +153,13 @@ void Report(const std::string& binary, int round, PlayTimes& times) {
     std::size_t slowest = std::max<std::size_t>(1, ms.size() / 100);
     double slow_total = 0;
     for (std::size_t i = ms.size() - slowest; i < ms.size(); ++i) slow_total += ms[i];
-    std::printf("%-36s %5d %9.2f %9.2f %9.2f %9.2f %9.1f %7d %8.1f\n", binary.c_str(), round,
+    std::printf("%-36s %5d %9.2f %9.2f %9.2f %9.2f %9.1f %7d %8.1f", binary.c_str(), round,
                 total / static_cast<double>(ms.size()), ms[(ms.size() - 1) * 99 / 100],
                 slow_total / static_cast<double>(slowest), ms.back(), 1000.0 * static_cast<double>(ms.size()) / total,
                 times.worst_frame, times.seconds);
+    // Start-up included, as a player waits through it.
+    if (paced) std::printf(" %8.3f %8d %7d", times.seconds / (times.frames / 60.0), times.dropped, times.longest_drop);
+    std::printf("\n");
     std::fflush(stdout);
 }
 
@@ -130,6 +167,7 @@ void Report(const std::string& binary, int round, PlayTimes& times) {
 
 int main(int argc, char** argv) {
     int frames = 20000, rounds = 1;
+    bool paced = false;
     unsigned long long seed = 4660;
     std::string data_dir = REZARUDEV_SOURCE_DIR;
     std::vector<std::string> binaries;
@@ -139,6 +177,7 @@ int main(int argc, char** argv) {
         else if (arg == "--seed" && i + 1 < argc) seed = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--data-dir" && i + 1 < argc) data_dir = argv[++i];
+        else if (arg == "--paced") paced = true;
         else binaries.push_back(arg);
     }
     if (binaries.empty()) binaries.push_back(REZARUDEV_BINARY);
@@ -147,13 +186,14 @@ int main(int argc, char** argv) {
     std::string replay =
         (std::filesystem::temp_directory_path() / ("play_bench_" + std::to_string(getpid()) + ".replay")).string();
     std::ofstream(replay) << MakeSoakReplay(seed, frames);
-    std::printf("%-36s %5s %9s %9s %9s %9s %9s %7s %8s\n", "binary", "round", "mean ms", "p99 ms", "worst1%", "worst ms",
+    std::printf("%-36s %5s %9s %9s %9s %9s %9s %7s %8s", "binary", "round", "mean ms", "p99 ms", "worst1%", "worst ms",
                 "fps", "at", "seconds");
+    std::printf(paced ? " %8s %8s %7s\n" : "\n", "x real", "dropped", "in row");
     int failures = 0;
     for (int round = 1; round <= rounds; ++round) {
         for (const std::string& binary : binaries) {
             PlayTimes times;
-            if (Play(binary, replay, data_dir, times)) Report(binary, round, times);
+            if (Play(binary, replay, data_dir, paced, times)) Report(binary, round, paced, times);
             else ++failures;
         }
     }
