@@ -54,6 +54,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # SDL opens the OpenGL library only at run time, so shlibdeps cannot see it.
 set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS libgl1)
+# Opened likewise, and only by a game that takes part in a score board.
+set(CPACK_DEBIAN_GAME_PACKAGE_RECOMMENDS libcurl4)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # One package for each component: rezarudev, and rezarudev-board beside it.
 set(CPACK_DEB_COMPONENT_INSTALL ON)

@@ -1,6 +1,10 @@
 #include "platform/system/board_link.hpp"
 
+// The functions are looked up by hand (below), not through the header's
+// type-checking macros.
+#define CURL_DISABLE_TYPECHECK
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <chrono>
@@ -27,6 +31,50 @@ constexpr long kGameTimeoutSeconds = 60;
 // No answer of the board's comes near this.
 constexpr std::size_t kMostAnswerBytes = 64 * 1024;
 
+// libcurl, opened only by a run that has a board: linked in, it and the two
+// dozen libraries it needs would be loaded by every run, 5 MB of memory
+// that a game without a board never uses.
+struct Curl {
+    decltype(&curl_global_init) global_init = nullptr;
+    decltype(&curl_easy_init) easy_init = nullptr;
+    decltype(&curl_easy_setopt) easy_setopt = nullptr;
+    decltype(&curl_easy_perform) easy_perform = nullptr;
+    decltype(&curl_easy_getinfo) easy_getinfo = nullptr;
+    decltype(&curl_easy_strerror) easy_strerror = nullptr;
+    decltype(&curl_easy_cleanup) easy_cleanup = nullptr;
+    decltype(&curl_slist_append) slist_append = nullptr;
+    decltype(&curl_slist_free_all) slist_free_all = nullptr;
+};
+
+template <typename Function>
+bool Find(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+// Null, with the reason in `problem`, when the library is not to be had.
+const Curl* OpenCurl(std::string& problem) {
+    static Curl curl;
+    static const std::string opened = [] {
+        void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+        if (!library) return std::string("libcurl (libcurl.so.4) is not installed");
+        bool found = Find(library, "curl_global_init", curl.global_init) &&
+                     Find(library, "curl_easy_init", curl.easy_init) &&
+                     Find(library, "curl_easy_setopt", curl.easy_setopt) &&
+                     Find(library, "curl_easy_perform", curl.easy_perform) &&
+                     Find(library, "curl_easy_getinfo", curl.easy_getinfo) &&
+                     Find(library, "curl_easy_strerror", curl.easy_strerror) &&
+                     Find(library, "curl_easy_cleanup", curl.easy_cleanup) &&
+                     Find(library, "curl_slist_append", curl.slist_append) &&
+                     Find(library, "curl_slist_free_all", curl.slist_free_all);
+        if (!found) return std::string("libcurl.so.4 lacks a function the game needs");
+        if (curl.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return std::string("libcurl could not start");
+        return std::string();
+    }();
+    problem = opened;
+    return opened.empty() ? &curl : nullptr;
+}
+
 struct Answer {
     long status = 0;  // 0: no answer
     std::string body;
@@ -42,14 +90,15 @@ std::size_t Collect(char* data, std::size_t size, std::size_t count, void* user)
 }
 
 // One POST to the board, waiting for its answer.
-Answer Post(const std::string& url, const std::string& body, long timeout_seconds) {
+Answer Post(const Curl& api, const std::string& url, const std::string& body, long timeout_seconds) {
     Answer answer;
-    CURL* curl = curl_easy_init();
+    CURL* curl = api.easy_init();
     if (!curl) {
         answer.problem = "libcurl could not start a request";
         return answer;
     }
-    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/json");
+    curl_slist* headers = api.slist_append(nullptr, "Content-Type: application/json");
+    auto curl_easy_setopt = api.easy_setopt;
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
@@ -63,28 +112,32 @@ Answer Post(const std::string& url, const std::string& body, long timeout_second
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     char error[CURL_ERROR_SIZE] = "";
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
-    CURLcode result = curl_easy_perform(curl);
+    CURLcode result = api.easy_perform(curl);
     if (result == CURLE_OK) {
-        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.status);
+        api.easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.status);
     } else {
-        answer.problem = error[0] ? error : curl_easy_strerror(result);
+        answer.problem = error[0] ? error : api.easy_strerror(result);
     }
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
+    api.slist_free_all(headers);
+    api.easy_cleanup(curl);
     return answer;
 }
 
-// The board's one-line reason, kept on one line of the terminal's, or the
-// status alone.
+// Text from elsewhere kept to one line of the terminal's.
+std::string OneLine(std::string text) {
+    constexpr std::size_t kLongest = 300;
+    if (text.size() > kLongest) text.resize(kLongest);
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < ' ' || c == 127) c = ' ';
+    return text;
+}
+
+// The board's one-line reason, or the status alone.
 std::string Reason(const Answer& answer) {
     Json json = Json::parse(answer.body, nullptr, false);
     if (!json.is_object() || !json.contains("error") || !json["error"].is_string())
         return "status " + std::to_string(answer.status);
-    constexpr std::size_t kLongest = 300;
-    std::string reason = json["error"].get<std::string>().substr(0, kLongest);
-    for (char& c : reason)
-        if (c < ' ' || c == 127) c = ' ';
-    return reason;
+    return OneLine(json["error"].get<std::string>());
 }
 
 struct SentGame {
@@ -95,7 +148,7 @@ struct SentGame {
 
 class CurlBoardLink final : public BoardLink {
 public:
-    explicit CurlBoardLink(std::string url) : url_(std::move(url)) {
+    CurlBoardLink(const Curl& curl, std::string url) : curl_(curl), url_(std::move(url)) {
         while (!url_.empty() && url_.back() == '/') url_.pop_back();
         thread_ = std::thread([this] { Work(); });
     }
@@ -170,7 +223,7 @@ private:
     }
 
     std::optional<BoardTicket> AskTicket() {
-        Answer answer = Post(url_ + "/api/tickets", "", kTicketTimeoutSeconds);
+        Answer answer = Post(curl_, url_ + "/api/tickets", "", kTicketTimeoutSeconds);
         if (answer.status != 201) {
             Unanswered(answer);
             return std::nullopt;
@@ -195,8 +248,8 @@ private:
     // False when the board did not answer.
     bool Send(const SentGame& game) {
         Json body{{"ticket", game.ticket.id}, {"name", game.name}, {"replay", game.recording}};
-        Answer answer =
-            Post(url_ + "/api/games", body.dump(-1, ' ', false, Json::error_handler_t::replace), kGameTimeoutSeconds);
+        Answer answer = Post(curl_, url_ + "/api/games", body.dump(-1, ' ', false, Json::error_handler_t::replace),
+                             kGameTimeoutSeconds);
         if (answer.status == 201) {
             Json json = Json::parse(answer.body, nullptr, false);
             if (json.is_object() && json.contains("rank") && json["rank"].is_number_integer() &&
@@ -219,11 +272,12 @@ private:
     void Unanswered(const Answer& answer) {
         if (said_unanswered_) return;
         said_unanswered_ = true;
-        std::string why = answer.status != 0 && answer.problem.empty() ? Reason(answer) : Printable(answer.problem);
+        std::string why = answer.status != 0 && answer.problem.empty() ? Reason(answer) : OneLine(answer.problem);
         std::fprintf(stderr, "rezarudev: the score board at %s does not answer (%s); the game goes on without it\n",
                      Printable(url_).c_str(), why.c_str());
     }
 
+    const Curl& curl_;
     std::string url_;
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -241,10 +295,11 @@ private:
 
 std::unique_ptr<BoardLink> OpenBoardLink(const std::string& url) {
     if (url.empty()) return nullptr;
-    static const bool started = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    if (!started) {
-        std::fprintf(stderr, "rezarudev: libcurl could not start; games are not sent to the score board\n");
+    std::string problem;
+    const Curl* curl = OpenCurl(problem);
+    if (!curl) {
+        std::fprintf(stderr, "rezarudev: %s; games are not sent to the score board\n", problem.c_str());
         return nullptr;
     }
-    return std::make_unique<CurlBoardLink>(url);
+    return std::make_unique<CurlBoardLink>(*curl, url);
 }
