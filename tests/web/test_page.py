@@ -799,7 +799,7 @@ class BoardTest(unittest.TestCase):
         page = browser.Page(self.driver, types.SimpleNamespace(url=self.url))
         page.open('--replay thrusting.txt --board ' + self.url)
         said = self.driver.find_element(By.ID, 'world-said')
-        self.assertTrue(browser.wait_until(lambda: said.is_displayed(), timeout=180), said.text)
+        self.assertTrue(browser.wait_until(lambda: said.is_displayed(), timeout=300), said.text)
         self.assertRegex(said.text, r'^Your \d+ is no\. [12] in the world$')
 
         self.assertTrue(browser.wait_until(
