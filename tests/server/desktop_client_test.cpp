@@ -78,7 +78,7 @@ TEST(DesktopClientTest, AGamePlayedWithBoardIsInTheWorldTableWithItsOwnScoreAndC
     // close request ends it.
     httplib::Client client("127.0.0.1", board.port());
     Json scores;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(4);
     while (std::chrono::steady_clock::now() < deadline) {
         auto result = client.Get("/api/scores");
         if (result && result->status == 200) scores = Json::parse(result->body)["scores"];
