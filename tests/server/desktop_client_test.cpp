@@ -93,7 +93,7 @@ TEST(DesktopClientTest, AGamePlayedWithBoardIsInTheWorldTableWithItsOwnScoreAndC
     const Json& entry = scores[0];
     EXPECT_EQ(entry["name"], "Zed");
     EXPECT_EQ(entry["score"], ScoreAtGameOver(dir / "t.jsonl"));
-    EXPECT_NE(ReadAll(dir / "out.txt").find("no. 1 in the world"), std::string::npos);
+    EXPECT_NE(ReadAll(dir / "out.txt").find("no. 1 in the world (the table: " + url + "/)"), std::string::npos);
 
     // The recording the board keeps starts from its ticket, not from the
     // run's seed, and watched on the desktop it is the same game again.

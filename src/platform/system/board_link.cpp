@@ -15,7 +15,6 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
-#include "platform/system/message.hpp"
 
 namespace {
 
@@ -254,12 +253,16 @@ private:
             Json json = Json::parse(answer.body, nullptr, false);
             if (json.is_object() && json.contains("rank") && json["rank"].is_number_integer() &&
                 json.contains("score") && json["score"].is_number_integer()) {
-                std::printf("rezarudev: the score board ranks your game of %lld points no. %lld in the world\n",
-                            json["score"].get<long long>(), json["rank"].get<long long>());
+                // The world table, and each game's recording to watch, are on
+                // the board's page.
+                std::printf(
+                    "rezarudev: the score board ranks your game of %lld points no. %lld in the world "
+                    "(the table: %s/)\n",
+                    json["score"].get<long long>(), json["rank"].get<long long>(), url_.c_str());
                 std::fflush(stdout);
             }
         } else if (answer.status != 0) {
-            std::fprintf(stderr, "rezarudev: the score board at %s refused the game: %s\n", Printable(url_).c_str(),
+            std::fprintf(stderr, "rezarudev: the score board at %s refused the game: %s\n", url_.c_str(),
                          Reason(answer).c_str());
         } else {
             Unanswered(answer);
@@ -274,7 +277,7 @@ private:
         said_unanswered_ = true;
         std::string why = answer.status != 0 && answer.problem.empty() ? Reason(answer) : OneLine(answer.problem);
         std::fprintf(stderr, "rezarudev: the score board at %s does not answer (%s); the game goes on without it\n",
-                     Printable(url_).c_str(), why.c_str());
+                     url_.c_str(), why.c_str());
     }
 
     const Curl& curl_;
