@@ -109,7 +109,10 @@ HttpServer::HttpServer(Board& board, const Site& site, int threads) : server_(st
     server.set_read_timeout(10);
     server.set_write_timeout(10);
     server.set_keep_alive_timeout(5);
-    server.set_default_headers({{"X-Content-Type-Options", "nosniff"}, {"Cache-Control", "no-store"}});
+    // Every answer says it comes from a board, so that the page it serves
+    // knows without asking a path a plain host would answer 404.
+    server.set_default_headers(
+        {{"X-Content-Type-Options", "nosniff"}, {"Cache-Control", "no-store"}, {"X-Rezarudev-Board", "1"}});
 
     // Requests without a body are answered before routing, so that no path a
     // stranger sends meets the router's regular expressions; and a POST to

@@ -234,6 +234,8 @@ TEST_P(ApiTest, NoPathReachesAFileOutsideTheSite) {
     auto index = client_->Get("/");
     EXPECT_EQ(index->body, "<!doctype html>");
     EXPECT_EQ(index->get_header_value("Content-Type"), "text/html; charset=utf-8");
+    // The page tells a board from a plain host by it.
+    EXPECT_EQ(index->get_header_value("X-Rezarudev-Board"), "1");
     EXPECT_EQ(client_->Get("/sub/")->body, "sub");
     EXPECT_EQ(client_->Get("/rezarudev.wasm")->get_header_value("Content-Type"), "application/wasm");
     for (const char* path : {"/.secret", "/link.txt", "/missing", "/sub/../.secret", "/%2e%2e/outside"}) {
