@@ -76,10 +76,12 @@
       say('Your ' + got.score + ' is no. ' + got.rank + ' in the world');
       showTable();
     }).catch(function (error) {
-      if (error.status) {
+      if (error.status && error.status !== 429 && error.status < 500) {
         say('Not in the world table: ' + error.message);
       } else {
-        // The network, not the board: sent again while the ticket lasts.
+        // No answer, or one that says to send it again later (too many games
+        // at once, the board failing for now): sent again while the ticket
+        // lasts.
         unanswered(error.message);
         setTimeout(function () { sendGame(id, name, replay); }, RETRY_MS);
       }

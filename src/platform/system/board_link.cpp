@@ -244,7 +244,7 @@ private:
         return ticket;
     }
 
-    // False when the board did not answer.
+    // False when the game is to be sent again.
     bool Send(const SentGame& game) {
         Json body{{"ticket", game.ticket.id}, {"name", game.name}, {"replay", game.recording}};
         Answer answer = Post(curl_, url_ + "/api/games", body.dump(-1, ' ', false, Json::error_handler_t::replace),
@@ -261,10 +261,12 @@ private:
                     json["score"].get<long long>(), json["rank"].get<long long>(), url_.c_str());
                 std::fflush(stdout);
             }
-        } else if (answer.status != 0) {
+        } else if (answer.status != 0 && answer.status != 429 && answer.status < 500) {
             std::fprintf(stderr, "rezarudev: the score board at %s refused the game: %s\n", url_.c_str(),
                          Reason(answer).c_str());
         } else {
+            // No answer, or one that says to send it again later: too many
+            // games at once, or the board failing for now.
             Unanswered(answer);
             return false;
         }
