@@ -1,9 +1,10 @@
 // The world table, when the page is served by a score board (rezarudev-board
-// marks every file it serves with an X-Rezarudev-Board header). The game takes a ticket at
-// each "Start New Game" (window.rezarudevBoard.takeTicket) and hands over
-// each game played on one at its game over (sendGame); this script keeps a
-// fresh ticket at hand, sends the games, shows the rank each got and lists
-// the world's top ten beside the picture, each with a link that watches it.
+// marks every file it serves with an X-Rezarudev-Board header). The game
+// takes a ticket at each "Start New Game" (window.rezarudevBoard.takeTicket)
+// and hands over each game played on one at its game over (sendGame); this
+// script keeps a fresh ticket at hand, sends the games, shows the rank each
+// got and lists the world's top ten beside the picture, each with a link
+// that watches it.
 // Nothing here ever holds the game up, and a board that does not answer is
 // said once in the console, never on the picture.
 (function () {
