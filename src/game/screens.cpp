@@ -258,7 +258,8 @@ void AdvanceGameOver(Game& game) {
         OpenNameEntry(game, std::move(played));
         // A score that does not enter the table here goes to the board under
         // the name the entry would have offered.
-        if (game.title_view != TitleView::NameEntry) BoardNameKept(game, OfferedName(game));
+        if (game.title_view != TitleView::NameEntry && game.world_board.finished)
+            BoardNameKept(game, OfferedName(game));
     }
 }
 
