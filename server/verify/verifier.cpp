@@ -40,20 +40,21 @@ struct FrameLimit {
         : frames(std::max(0, std::min(limits.max_frames, limits.frames_in_time))),
           by_time(frames == limits.frames_in_time) {}
 
-    Verdict Refusal(std::string_view over) const {
+    Verdict Refusal() const {
         if (by_time) {
             return Refused("the game arrived too soon after its ticket: the time since holds " +
                            std::to_string(frames) + " frames, and its game over is not within them");
         }
-        return Refused(std::string(over) + " is not over after " + std::to_string(frames) + " frames (" +
-                       Seconds(frames) + "), the most the board plays");
+        return Refused("the game is not over after " + std::to_string(frames) + " frames (" + Seconds(frames) +
+                       "), the most the board plays");
     }
 };
 
 // Gives up on a play that has taken its share of the processor.
 class CpuLimit {
 public:
-    explicit CpuLimit(const PlayLimits& limits) : seconds_(limits.cpu.count() / 1000), end_(ThreadCpuTime() + limits.cpu) {}
+    explicit CpuLimit(const PlayLimits& limits)
+        : seconds_(limits.cpu.count() / 1000), end_(ThreadCpuTime() + limits.cpu) {}
 
     std::optional<Verdict> Check(int frame) const {
         if (frame % kCpuCheckFrames != 0 || ThreadCpuTime() <= end_) return std::nullopt;
@@ -99,8 +100,7 @@ private:
     bool was_over_ = false;
 };
 
-Verdict VerifyWholeRun(ReplayFile replay, int ticket_seed, const PlayLimits& limits,
-                       const std::string& empty_folder) {
+Verdict VerifyWholeRun(ReplayFile replay, int ticket_seed, const PlayLimits& limits, const std::string& empty_folder) {
     if (replay.seed != ticket_seed) {
         return Refused("the recording starts from seed " + std::to_string(replay.seed) + ", not from its ticket's");
     }
@@ -115,7 +115,7 @@ Verdict VerifyWholeRun(ReplayFile replay, int ticket_seed, const PlayLimits& lim
         first.Before();
         bool playing = play.Step();
         if (std::optional<Verdict> verdict = first.After()) return *verdict;
-        if (game.frame_limit_reached) return frame_limit.Refusal("the game");
+        if (game.frame_limit_reached) return frame_limit.Refusal();
         if (!playing)
             return Refused("the run ends at frame " + std::to_string(game.frame - 1) +
                            " before the first game's game over");
@@ -136,7 +136,7 @@ Verdict VerifyOneGame(ReplayFile recording, int ticket_seed, const PlayLimits& l
     }
     FrameLimit frame_limit(limits);
     // Its frames count from 0, so a game over at frame F takes F + 1 of them.
-    if (recording.end >= frame_limit.frames) return frame_limit.Refusal("the game");
+    if (recording.end >= frame_limit.frames) return frame_limit.Refusal();
     CpuLimit cpu(limits);
 
     NullPlatform platform;
