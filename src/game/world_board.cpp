@@ -12,19 +12,16 @@ void BoardGameStarts(Game& game) {
 
 void BoardGameOver(Game& game, const std::optional<PlayedGame>& played) {
     WorldBoard& board = game.world_board;
-    board.finished_ticket.reset();
     board.finished.reset();
-    if (board.playing && played && !played->too_long) {
-        board.finished_ticket = std::move(board.playing);
-        board.finished = played;
-    }
+    if (board.playing && played && !played->too_long) board.finished = WorldBoard::Finished{*board.playing, *played};
     board.playing.reset();
 }
 
 void BoardNameKept(Game& game, const std::string& name) {
     WorldBoard& board = game.world_board;
-    if (board.finished && game.run.board)
-        game.run.board->SendGame(*board.finished_ticket, ToUtf8(name), board.finished->Text(ToUtf8(name)));
-    board.finished_ticket.reset();
+    if (board.finished && game.run.board) {
+        std::string utf8 = ToUtf8(name);
+        game.run.board->SendGame(board.finished->ticket, utf8, board.finished->played.Text(utf8));
+    }
     board.finished.reset();
 }

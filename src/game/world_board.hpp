@@ -20,8 +20,11 @@ struct WorldBoard {
     // The ticket the game being played started from.
     std::optional<BoardTicket> playing;
     // A game over on a ticket, waiting for its player's name.
-    std::optional<BoardTicket> finished_ticket;
-    std::optional<PlayedGame> finished;
+    struct Finished {
+        BoardTicket ticket;
+        PlayedGame played;
+    };
+    std::optional<Finished> finished;
 };
 
 // "Start New Game", before the game's first random number.
